@@ -1,0 +1,188 @@
+#include "platform/poll_event_loop.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#include <vector>
+
+namespace kivo {
+
+PollEventLoop::PollEventLoop() : owner_(std::this_thread::get_id()) {
+  if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+    throw std::system_error(errno, std::generic_category(), "pipe2");
+}
+
+PollEventLoop::~PollEventLoop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    shut_down_ = true;
+    posted_.clear();
+  }
+  invoked_.notify_all();
+  close(wake_pipe_[0]);
+  close(wake_pipe_[1]);
+}
+
+void PollEventLoop::Wake() {
+  char byte = 1;
+  // A full pipe already guarantees a wake-up, so a failed write is harmless.
+  [[maybe_unused]] ssize_t n = write(wake_pipe_[1], &byte, 1);
+}
+
+void PollEventLoop::Post(Task task) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (shut_down_) return;
+    posted_.push_back(std::move(task));
+  }
+  Wake();
+}
+
+bool PollEventLoop::InvokeAndWait(Task task, const std::function<bool()>& abandon) {
+  if (IsLoopThread()) {
+    task();
+    return true;
+  }
+  auto done = std::make_shared<bool>(false);
+  auto cancelled = std::make_shared<bool>(false);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (shut_down_) return false;
+    posted_.push_back([this, task = std::move(task), done, cancelled] {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (*cancelled) return;
+      }
+      task();
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        *done = true;
+      }
+      invoked_.notify_all();
+    });
+  }
+  Wake();
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!*done) {
+    if (shut_down_ || (abandon && abandon())) {
+      *cancelled = true;
+      return false;
+    }
+    invoked_.wait_for(lock, std::chrono::milliseconds(100));
+  }
+  return true;
+}
+
+void PollEventLoop::WakeWaiters() { invoked_.notify_all(); }
+
+EventLoop::WatchId PollEventLoop::WatchFd(int fd, unsigned events, WatchCallback callback) {
+  WatchId id = next_watch_id_++;
+  watches_[id] = Watch{fd, events, std::make_shared<WatchCallback>(std::move(callback))};
+  return id;
+}
+
+void PollEventLoop::SetWatchEvents(WatchId id, unsigned events) {
+  auto it = watches_.find(id);
+  if (it != watches_.end()) it->second.events = events;
+}
+
+void PollEventLoop::Unwatch(WatchId id) { watches_.erase(id); }
+
+void PollEventLoop::DrainPosted() {
+  // Only what was posted before this round runs now; tasks posted by these tasks wait for the
+  // next round, so a task that re-posts itself cannot starve descriptor events.
+  std::deque<Task> batch;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    batch.swap(posted_);
+  }
+  while (!batch.empty()) {
+    Task task = std::move(batch.front());
+    batch.pop_front();
+    task();
+  }
+}
+
+void PollEventLoop::RunOnce(int timeout_ms) {
+  std::vector<pollfd> fds;
+  std::vector<WatchId> ids;
+  fds.push_back({wake_pipe_[0], POLLIN, 0});
+  ids.push_back(0);
+  for (const auto& [id, watch] : watches_) {
+    short ev = 0;
+    if (watch.events & kRead) ev |= POLLIN;
+    if (watch.events & kWrite) ev |= POLLOUT;
+    if (ev == 0) continue;
+    fds.push_back({watch.fd, ev, 0});
+    ids.push_back(id);
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!posted_.empty()) timeout_ms = 0;
+  }
+  int n = poll(fds.data(), fds.size(), timeout_ms);
+  if (n < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
+  if (fds[0].revents & POLLIN) {
+    char buf[256];
+    while (read(wake_pipe_[0], buf, sizeof buf) > 0) {
+    }
+  }
+  if (n > 0) {
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if (fds[i].revents == 0) continue;
+      // The watch may have been removed or changed by an earlier callback of this round.
+      auto it = watches_.find(ids[i]);
+      if (it == watches_.end() || it->second.fd != fds[i].fd) continue;
+      unsigned ready = 0;
+      if (fds[i].revents & POLLIN) ready |= kRead;
+      if (fds[i].revents & POLLOUT) ready |= kWrite;
+      if (fds[i].revents & (POLLERR | POLLHUP | POLLNVAL)) ready |= kError;
+      ready &= it->second.events | kError;
+      if (ready == 0) continue;
+      auto callback = it->second.callback;  // keeps the callable alive if it unwatches itself
+      (*callback)(ready);
+    }
+  }
+  DrainPosted();
+}
+
+void PollEventLoop::ProcessPendingMessages() { RunOnce(0); }
+
+int PollEventLoop::Run() {
+  quit_ = false;
+  while (!quit_) RunOnce(-1);
+  return quit_code_;
+}
+
+void PollEventLoop::Quit(int code) {
+  quit_code_ = code;
+  if (IsLoopThread()) {
+    quit_ = true;
+  } else {
+    Post([this] { quit_ = true; });
+  }
+}
+
+bool PollEventLoop::IsLoopThread() const { return std::this_thread::get_id() == owner_; }
+
+bool PollEventLoop::RunUntil(const std::function<bool()>& done, int timeout_ms) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done()) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) return false;
+    RunOnce(static_cast<int>(std::min<long long>(left, 50)));
+  }
+  return true;
+}
+
+void PollEventLoop::RunFor(int ms) {
+  RunUntil([] { return false; }, ms);
+}
+
+}  // namespace kivo
