@@ -1,0 +1,303 @@
+#include "platform/qt/qt_main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+
+namespace kivo {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString ColorName(Rgb c) { return QColor(c.r, c.g, c.b).name(); }
+
+// The model's captions keep their blanks ("    Camera    ") and their "&" accelerator markers,
+// both of which Qt understands as they are.
+QFont FontFor(const Component& c, const QFont& base) {
+  QFont font = base;
+  if (!c.font.family.empty()) font.setFamily(Q(c.font.family));
+  if (c.font.height_px > 0) font.setPixelSize(c.font.height_px);
+  font.setBold(c.font.bold);
+  return font;
+}
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(ComponentModel& model, const std::string& form,
+                           const std::string& main_menu)
+    : model_(model), form_(model.Get(form)) {
+  QFont base = font();
+  base.setPixelSize(11);
+  setFont(base);
+  BuildMenus(model.Get(main_menu));
+  BuildControls();
+  observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
+  setWindowTitle(Q(form_.Caption()));
+}
+
+QtMainWindow::~QtMainWindow() { model_.Unsubscribe(observer_); }
+
+void QtMainWindow::BuildMenus(Component& main_menu) {
+  for (Component* top : main_menu.Children()) {
+    QMenu* menu = menuBar()->addMenu(Q(top->Caption()));
+    menus_[top] = menu;
+    actions_[top] = menu->menuAction();
+    BuildMenu(menu, *top);
+    ApplyAll(*top);
+  }
+}
+
+void QtMainWindow::BuildMenu(QMenu* menu, Component& parent) {
+  // A menu's opening is an event of its own (the Options menu refreshes a check mark there).
+  connect(menu, &QMenu::aboutToShow, this, [this, &parent] {
+    if (parent.OnClick) model_.Dispatch(parent.OnClick);
+  });
+  for (Component* item : parent.Children()) {
+    QAction* action = nullptr;
+    if (item->Kind() == ComponentKind::kSeparator) {
+      action = menu->addSeparator();
+    } else if (item->Kind() == ComponentKind::kMenu) {
+      QMenu* sub = menu->addMenu(Q(item->Caption()));
+      menus_[item] = sub;
+      action = sub->menuAction();
+      BuildMenu(sub, *item);
+    } else {
+      action = menu->addAction(Q(item->Caption()));
+      action->setCheckable(true);
+      if (!item->short_cut.empty()) action->setShortcut(QKeySequence(Q(item->short_cut)));
+      Component* c = item;
+      connect(action, &QAction::triggered, this, [this, c, action] {
+        // Qt flips a checkable action by itself; the model decides, so undo that first.
+        action->setChecked(c->Checked());
+        model_.Click(c->Name());
+      });
+    }
+    actions_[item] = action;
+    ApplyAll(*item);
+  }
+}
+
+void QtMainWindow::BuildControls() {
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+  status_label_ = new QLabel(this);
+  statusBar()->addWidget(status_label_, 1);
+  // Parents come before their children in the model, so one pass in order is enough.
+  for (const auto& owned : model_.All()) {
+    Component& c = *owned;
+    switch (c.Kind()) {
+      case ComponentKind::kForm:
+      case ComponentKind::kMainMenu:
+      case ComponentKind::kMenu:
+      case ComponentKind::kMenuItem:
+      case ComponentKind::kSeparator:
+        continue;
+      case ComponentKind::kStatusBar:
+        widgets_[&c] = status_label_;
+        ApplyAll(c);
+        continue;
+      default:
+        break;
+    }
+    QWidget* parent = client;
+    if (c.Parent()) {
+      auto it = widgets_.find(c.Parent());
+      if (it != widgets_.end()) parent = it->second;
+    }
+    widgets_[&c] = BuildControl(c, parent);
+    ApplyAll(c);
+  }
+}
+
+QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
+  QWidget* w = nullptr;
+  Component* comp = &c;
+  auto click = [this, comp] { model_.Click(comp->Name()); };
+  switch (c.Kind()) {
+    case ComponentKind::kBitBtn:
+    case ComponentKind::kButton: {
+      auto* b = new QPushButton(parent);
+      connect(b, &QPushButton::clicked, this, click);
+      w = b;
+      break;
+    }
+    case ComponentKind::kSpeedButton: {
+      auto* b = new QPushButton(parent);
+      b->setFlat(true);
+      connect(b, &QPushButton::clicked, this, click);
+      w = b;
+      break;
+    }
+    case ComponentKind::kLabel: {
+      auto* l = new QLabel(parent);
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      if (c.font.height_px >= 20) l->setAlignment(Qt::AlignCenter);
+      w = l;
+      break;
+    }
+    case ComponentKind::kGroupBox: {
+      auto* g = new QGroupBox(parent);
+      w = g;
+      break;
+    }
+    case ComponentKind::kPanel: {
+      auto* f = new QFrame(parent);
+      f->setFrameShape(QFrame::Panel);
+      f->setFrameShadow(QFrame::Sunken);
+      w = f;
+      break;
+    }
+    case ComponentKind::kListBox: {
+      w = new QListWidget(parent);
+      break;
+    }
+    default:
+      w = new QWidget(parent);
+      break;
+  }
+  w->setObjectName(Q(c.Name()));
+  w->setFont(FontFor(c, font()));
+  if (c.color) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, QColor(c.color->r, c.color->g, c.color->b));
+    w->setPalette(p);
+    if (c.Kind() == ComponentKind::kGroupBox) {
+      w->setStyleSheet(QString("QGroupBox#%1 { background-color: %2; border: 1px solid #808080;"
+                               " border-radius: 3px; margin-top: 0px; padding-top: 14px; }"
+                               " QGroupBox#%1::title { subcontrol-origin: padding;"
+                               " subcontrol-position: top center; padding: 1px 2px; }")
+                           .arg(Q(c.Name()), ColorName(*c.color)));
+    }
+  }
+  return w;
+}
+
+void QtMainWindow::ApplyAll(Component& c) {
+  for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
+                     Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines,
+                     Property::kBounds})
+    Apply(c, p);
+}
+
+void QtMainWindow::Apply(Component& c, Property what) {
+  if (&c == &form_) {
+    if (what == Property::kCaption) setWindowTitle(Q(c.Caption()));
+    if (what == Property::kBounds && !applying_geometry_) {
+      const Bounds& b = c.GetBounds();
+      applying_geometry_ = true;
+      setGeometry(b.left, b.top, b.width, b.height);
+      applying_geometry_ = false;
+    }
+    return;
+  }
+  if (auto it = actions_.find(&c); it != actions_.end()) {
+    QAction* a = it->second;
+    switch (what) {
+      case Property::kCaption:
+        a->setText(Q(c.Caption()));
+        break;
+      case Property::kChecked:
+        a->setChecked(c.Checked());
+        break;
+      case Property::kEnabled:
+        a->setEnabled(c.Enabled());
+        break;
+      case Property::kVisible:
+        a->setVisible(c.Visible());
+        break;
+      case Property::kHint:
+        a->setStatusTip(Q(c.Hint()));
+        a->setToolTip(Q(c.Hint()));
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+  auto it = widgets_.find(&c);
+  if (it == widgets_.end()) return;
+  QWidget* w = it->second;
+  switch (what) {
+    case Property::kCaption:
+      if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(Q(c.Caption()));
+      else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(Q(c.Caption()));
+      else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(Q(c.Caption()));
+      break;
+    case Property::kEnabled:
+      if (w != status_label_) w->setEnabled(c.Enabled());
+      break;
+    case Property::kVisible:
+      if (w != status_label_) w->setVisible(c.Visible());
+      break;
+    case Property::kHint:
+      w->setToolTip(Q(c.Hint()));
+      break;
+    case Property::kFontColor: {
+      QPalette p = w->palette();
+      QColor color(c.FontColor().r, c.FontColor().g, c.FontColor().b);
+      p.setColor(QPalette::WindowText, color);
+      p.setColor(QPalette::ButtonText, color);
+      w->setPalette(p);
+      break;
+    }
+    case Property::kLines:
+      if (auto* list = qobject_cast<QListWidget*>(w)) {
+        list->clear();
+        for (const auto& line : c.Lines()) list->addItem(Q(line));
+      }
+      break;
+    case Property::kBounds:
+      if (w != status_label_) {
+        const Bounds& b = c.GetBounds();
+        w->setGeometry(b.left, b.top, b.width, b.height);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void QtMainWindow::ShowForm() {
+  const Bounds& b = form_.GetBounds();
+  applying_geometry_ = true;
+  setGeometry(b.left, b.top, b.width, b.height);
+  show();
+  applying_geometry_ = false;
+  StoreGeometry();
+}
+
+void QtMainWindow::StoreGeometry() {
+  if (applying_geometry_ || !isVisible()) return;
+  QRect g = geometry();
+  applying_geometry_ = true;
+  form_.SetBounds({g.x(), g.y(), g.width(), g.height()});
+  applying_geometry_ = false;
+}
+
+void QtMainWindow::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  StoreGeometry();
+}
+
+void QtMainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  StoreGeometry();
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+  StoreGeometry();
+  if (on_close) on_close();
+  event->accept();
+}
+
+}  // namespace kivo

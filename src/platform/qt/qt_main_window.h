@@ -1,0 +1,58 @@
+// Renders a ComponentModel as a Qt main window: menu bar, absolutely placed controls, status
+// bar. Mirrors every property change of the model and forwards clicks, menu openings, moves,
+// resizes and the close request back to it. GUI thread only.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/component.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QWidget;
+
+namespace kivo {
+
+class QtMainWindow : public QMainWindow {
+ public:
+  // |form| names the kForm component whose caption and bounds are the window's; |main_menu|
+  // the kMainMenu component whose children are the menu bar's menus.
+  QtMainWindow(ComponentModel& model, const std::string& form, const std::string& main_menu);
+  ~QtMainWindow() override;
+
+  // Called when the user (or the window manager, or a signal) closes the window; runs before
+  // the window goes away.
+  std::function<void()> on_close;
+
+  // Places the window at the form's bounds, shows it, and lets Qt settle the geometry.
+  void ShowForm();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildMenus(Component& main_menu);
+  void BuildMenu(QMenu* menu, Component& parent);
+  void BuildControls();
+  QWidget* BuildControl(Component& c, QWidget* parent);
+  void Apply(Component& c, Property what);
+  void ApplyAll(Component& c);
+  void StoreGeometry();
+
+  ComponentModel& model_;
+  Component& form_;
+  int observer_ = 0;
+  bool applying_geometry_ = false;
+  std::map<const Component*, QWidget*> widgets_;
+  std::map<const Component*, QAction*> actions_;
+  std::map<const Component*, QMenu*> menus_;
+  QLabel* status_label_ = nullptr;
+};
+
+}  // namespace kivo

@@ -1,0 +1,156 @@
+// Plain UI components (menus, items, buttons, labels, group boxes, list box, status bar) with
+// the properties the window logic reads and writes. The model is the single source of truth:
+// a renderer mirrors it and forwards user events back. Loop thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kivo {
+
+class ComponentModel;
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+enum class ComponentKind {
+  kForm,
+  kMainMenu,
+  kMenu,       // a menu that holds items (top-level menu or submenu)
+  kMenuItem,
+  kSeparator,
+  kBitBtn,
+  kSpeedButton,
+  kButton,
+  kLabel,
+  kGroupBox,
+  kPanel,
+  kListBox,
+  kStatusBar,
+};
+
+// What changed, for observers.
+enum class Property {
+  kCaption,
+  kChecked,
+  kEnabled,
+  kVisible,
+  kHint,
+  kFontColor,
+  kLines,
+  kBounds,
+};
+
+struct Bounds {
+  int left = 0, top = 0, width = 0, height = 0;
+  friend bool operator==(const Bounds&, const Bounds&) = default;
+};
+
+struct FontSpec {
+  std::string family;  // empty: the form's font
+  int height_px = 0;   // character height; 0: the form's
+  bool bold = false;
+};
+
+class Component {
+ public:
+  Component(ComponentModel& model, std::string name, ComponentKind kind, Component* parent);
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+
+  const std::string& Name() const { return name_; }
+  ComponentKind Kind() const { return kind_; }
+  Component* Parent() const { return parent_; }
+  const std::vector<Component*>& Children() const { return children_; }
+
+  // Setters return early when nothing changes, and otherwise notify every observer.
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption);
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  const std::string& Hint() const { return hint_; }
+  void SetHint(std::string hint);
+  Rgb FontColor() const { return font_color_; }
+  void SetFontColor(Rgb color);
+  const std::vector<std::string>& Lines() const { return lines_; }
+  void SetLines(std::vector<std::string> lines);
+  void AddLine(std::string line);
+  const Bounds& GetBounds() const { return bounds_; }
+  void SetBounds(Bounds bounds);
+
+  // Design-time properties: set while the window is built, read by renderers.
+  std::string short_cut;      // "Ctrl+W", "F1", "Alt+V" ...; empty for none
+  std::optional<Rgb> color;   // background of group boxes and panels
+  FontSpec font;
+
+  // User event. Handlers run through ComponentModel::Dispatch (see there).
+  std::function<void()> OnClick;
+
+ private:
+  void Changed(Property what);
+
+  ComponentModel& model_;
+  std::string name_;
+  ComponentKind kind_;
+  Component* parent_;
+  std::vector<Component*> children_;
+  std::string caption_;
+  bool checked_ = false;
+  bool enabled_ = true;
+  bool visible_ = true;
+  std::string hint_;
+  Rgb font_color_{};
+  std::vector<std::string> lines_;
+  Bounds bounds_{};
+};
+
+class ComponentModel {
+ public:
+  using Observer = std::function<void(Component&, Property)>;
+
+  ComponentModel() = default;
+  ComponentModel(const ComponentModel&) = delete;
+  ComponentModel& operator=(const ComponentModel&) = delete;
+
+  // Adds a component; names are unique (a duplicate throws std::logic_error).
+  Component& Add(std::string name, ComponentKind kind, Component* parent = nullptr);
+  Component* Find(std::string_view name) const;
+  // Like Find, but a missing name throws std::out_of_range naming it.
+  Component& Get(std::string_view name) const;
+  Component& operator[](std::string_view name) const { return Get(name); }
+  // Every component in the order it was added.
+  const std::vector<std::unique_ptr<Component>>& All() const { return components_; }
+
+  int Subscribe(Observer observer);
+  void Unsubscribe(int id);
+
+  // The one place where events reach handlers: user clicks, timer ticks, network completions.
+  // An exception that escapes |handler| is passed to OnException (the application's default
+  // error handler, which shows its text in an error box) and goes no further.
+  void Dispatch(const std::function<void()>& handler);
+  // A click from the user: runs the component's OnClick through Dispatch. A click never changes
+  // a check mark by itself; only handlers do.
+  void Click(std::string_view name);
+  std::function<void(const std::string& message)> OnException;
+
+ private:
+  friend class Component;
+  void Notify(Component& component, Property what);
+
+  std::vector<std::unique_ptr<Component>> components_;
+  std::vector<std::pair<int, Observer>> observers_;
+  int next_observer_id_ = 1;
+};
+
+}  // namespace kivo
