@@ -1,0 +1,33 @@
+# Sourced by run.sh and test.sh: makes sure the Debian packages the build needs are present.
+# As root the missing ones are installed; otherwise the apt-get line is printed and we stop.
+KIVO_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
+xvfb xauth iproute2 curl util-linux procps"
+
+kivo_missing_packages() {
+  local missing=""
+  for p in $KIVO_PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  done
+  echo "$missing"
+}
+
+kivo_ensure_packages() {
+  local missing
+  missing=$(kivo_missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  else
+    echo "Missing Debian packages. Install them with:"
+    echo "  sudo apt-get install -y$missing"
+    exit 1
+  fi
+}
+
+kivo_configure_and_build() {  # $1 build dir, rest: cmake options
+  local dir=$1; shift
+  cmake -S "$KIVO_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  ninja -C "$dir" -j"$(nproc)"
+}

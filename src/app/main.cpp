@@ -1,0 +1,140 @@
+// Kivo's entry point: application title, main window, loop. Closing the window (File > Exit,
+// the window manager, or SIGTERM / SIGINT / SIGHUP at logout) saves the settings and ends the
+// program.
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <fcntl.h>
+
+#include "platform/clock.h"
+#include "platform/program_dir.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/qt/qt_main_window.h"
+#include "platform/shell.h"
+#include "ui/main_window.h"
+
+namespace {
+
+int signal_pipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  char byte = 1;
+  [[maybe_unused]] ssize_t n = write(signal_pipe[1], &byte, 1);
+}
+
+struct Options {
+  std::string screenshot;     // write a PNG of the window here ...
+  int screenshot_delay = 8000;  // ... this many milliseconds after start
+  int quit_after = 0;         // close the window after this many milliseconds (0: never)
+};
+
+void Usage() {
+  std::printf(
+      "Usage: kivo [--screenshot FILE.png] [--screenshot-delay MS] [--quit-after MS]\n"
+      "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
+      "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside the\n"
+      "  program (or in $XDG_CONFIG_HOME/kivo/ when that folder is not writable).\n"
+      "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
+      "  --quit-after MS        close the window (saving the settings) after MS ms\n"
+      "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](int& out) {
+      if (i + 1 >= argc) return false;
+      out = std::atoi(argv[++i]);
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else if (arg == "--screenshot" && i + 1 < argc) {
+      options.screenshot = argv[++i];
+    } else if (arg == "--screenshot-delay") {
+      if (!value(options.screenshot_delay)) return false;
+    } else if (arg == "--quit-after") {
+      if (!value(options.quit_after)) return false;
+    } else {
+      // Qt's own options (-platform, -display ...) were already taken out by QApplication.
+      std::fprintf(stderr, "kivo: unknown option %s\n", arg.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Kivo");
+  QApplication::setApplicationDisplayName("Kivo");
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    Usage();
+    return 2;
+  }
+
+  kivo::QtEventLoop loop;
+  kivo::QtDialogs dialogs("Kivo");
+  kivo::SystemShell shell;
+  kivo::FormEnvironment env{loop, kivo::SystemClock::Instance(), dialogs, shell,
+                            kivo::ProgramDir(), "/usr/bin/vlc"};
+  kivo::TForm1 form(env);
+  form.Model().OnException = [&dialogs](const std::string& message) {
+    dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
+  };
+  form.FormCreate();
+
+  kivo::QtMainWindow window(form.Model(), "Form1", "MainMenu1");
+  dialogs.SetParent(&window);
+  bool closed = false;
+  window.on_close = [&] {
+    if (closed) return;
+    closed = true;
+    form.Model().Dispatch([&] { form.FormClose(); });
+    loop.Quit(0);
+  };
+  form.OnCloseRequest = [&] { window.close(); };
+
+  if (pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnSignal;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+    loop.WatchFd(signal_pipe[0], kivo::EventLoop::kRead, [&](unsigned) {
+      char buf[16];
+      while (read(signal_pipe[0], buf, sizeof buf) > 0) {
+      }
+      window.close();
+    });
+  }
+
+  QRect screen = QGuiApplication::primaryScreen()
+                     ? QGuiApplication::primaryScreen()->availableGeometry()
+                     : QRect(0, 0, 1024, 768);
+  form.Model().Dispatch([&] { form.FormShow(screen.width(), screen.height()); });
+  window.ShowForm();
+
+  if (!options.screenshot.empty()) {
+    QTimer::singleShot(options.screenshot_delay, &window, [&] {
+      QString path = QString::fromStdString(options.screenshot);
+      if (!window.grab().save(path, "PNG"))
+        std::fprintf(stderr, "kivo: could not write %s\n", options.screenshot.c_str());
+      else
+        std::fprintf(stderr, "kivo: screenshot written to %s\n", options.screenshot.c_str());
+    });
+  }
+  if (options.quit_after > 0) QTimer::singleShot(options.quit_after, &window, [&] { window.close(); });
+  return loop.Run();
+}

@@ -1,0 +1,136 @@
+// The settings file: one table of rows (section, key, type, default) with how each row reads
+// into and out of the window. SaveSettings writes the rows in the table's order.
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/ini_file.h"
+#include "ui/main_window.h"
+
+namespace kivo {
+namespace {
+
+enum class Type { kText, kInteger, kBoolean };
+
+struct SettingRow {
+  const char* section;
+  const char* key;
+  Type type;
+  const char* default_text;  // for kText
+  int default_number;        // for kInteger and kBoolean
+  bool read_at_creation;     // Debug is written, never read
+};
+
+// The network status window keeps its own rows in section "Status" of the same file.
+constexpr SettingRow kSettingRows[] = {
+    {"BacPac", "Password", Type::kText, "cameralnk", 0, true},
+    {"BacPac", "IPAddress", Type::kText, "10.5.5.9", 0, true},
+    {"BacPac", "VLC", Type::kText, nullptr, 0, true},  // default: the platform's player
+    {"Kivo", "Top", Type::kInteger, nullptr, 110, true},
+    {"Kivo", "Left", Type::kInteger, nullptr, 564, true},
+    {"Kivo", "Width", Type::kInteger, nullptr, 434, true},
+    {"Kivo", "Height", Type::kInteger, nullptr, 245, true},
+    {"Kivo", "Debug", Type::kBoolean, nullptr, 0, false},
+    {"Camera", "Hero2", Type::kBoolean, nullptr, 0, true},
+    {"Camera", "HeroWhite", Type::kBoolean, nullptr, 0, true},
+    {"Camera", "HeroBlack", Type::kBoolean, nullptr, 0, true},
+    {"Camera", "HeroSilver", Type::kBoolean, nullptr, 0, true},
+    {"Camera", "HeroSilverPlus", Type::kBoolean, nullptr, 0, true},
+    {"Camera", "HeroBlackPlus", Type::kBoolean, nullptr, 0, true},
+    {"Kivo", "AutoVAN", Type::kBoolean, nullptr, 0, true},
+    {"Kivo", "ShowWiFi", Type::kBoolean, nullptr, 0, true},
+};
+
+// Where each row's value lives in the window. Text rows use |text|, the others |number|
+// (booleans as 0/1).
+struct Binding {
+  std::string* text = nullptr;
+  std::function<int()> get;
+  std::function<void(int)> set;
+};
+
+Binding Bool(bool& flag) {
+  return {nullptr, [&flag] { return flag ? 1 : 0; }, [&flag](int v) { flag = v != 0; }};
+}
+
+Binding Checked(Component& item) {
+  return {nullptr, [&item] { return item.Checked() ? 1 : 0; },
+          [&item](int v) { item.SetChecked(v != 0); }};
+}
+
+Binding BoundsField(Component& form, int Bounds::*field) {
+  return {nullptr, [&form, field] { return form.GetBounds().*field; },
+          [&form, field](int v) {
+            Bounds b = form.GetBounds();
+            b.*field = v;
+            form.SetBounds(b);
+          }};
+}
+
+}  // namespace
+
+namespace {
+Binding BindingFor(TForm1& f, const std::string& key) {
+  Component& form = f["Form1"];
+  if (key == "Password") return {&f.camera_password};
+  if (key == "IPAddress") return {&f.camera_address};
+  if (key == "VLC") return {&f.player_path};
+  if (key == "Top") return BoundsField(form, &Bounds::top);
+  if (key == "Left") return BoundsField(form, &Bounds::left);
+  if (key == "Width") return BoundsField(form, &Bounds::width);
+  if (key == "Height") return BoundsField(form, &Bounds::height);
+  if (key == "Debug") return Bool(f.Debug);
+  if (key == "Hero2") return Bool(f.camera.Hero2);
+  if (key == "HeroWhite") return Bool(f.camera.HeroWhite);
+  if (key == "HeroBlack") return Bool(f.camera.HeroBlack);
+  if (key == "HeroSilver") return Bool(f.camera.HeroSilver);
+  if (key == "HeroSilverPlus") return Bool(f.camera.HeroSilverPlus);
+  if (key == "HeroBlackPlus") return Bool(f.camera.HeroBlackPlus);
+  if (key == "AutoVAN") return Checked(f["AutoVAN"]);
+  if (key == "ShowWiFi") return Checked(f["ShowWiFiConn"]);
+  return {};
+}
+}  // namespace
+
+void TForm1::LoadSettings() {
+  IniFile ini(SettingsPath());
+  for (const SettingRow& row : kSettingRows) {
+    if (!row.read_at_creation) continue;
+    Binding b = BindingFor(*this, row.key);
+    switch (row.type) {
+      case Type::kText:
+        *b.text = ini.ReadString(row.section, row.key,
+                                 row.default_text ? row.default_text : env_.default_player);
+        break;
+      case Type::kInteger:
+        b.set(ini.ReadInteger(row.section, row.key, row.default_number));
+        break;
+      case Type::kBoolean:
+        b.set(ini.ReadBool(row.section, row.key, row.default_number != 0) ? 1 : 0);
+        break;
+    }
+  }
+}
+
+void TForm1::SaveSettings() {
+  IniFile ini(SettingsPath());
+  for (const SettingRow& row : kSettingRows) {
+    Binding b = BindingFor(*this, row.key);
+    switch (row.type) {
+      case Type::kText:
+        ini.WriteString(row.section, row.key, *b.text);
+        break;
+      case Type::kInteger:
+        ini.WriteInteger(row.section, row.key, b.get());
+        break;
+      case Type::kBoolean:
+        ini.WriteBool(row.section, row.key, b.get() != 0);
+        break;
+    }
+  }
+  // A failure surfaces as an exception with the file's name, which the event dispatch shows in
+  // an error box: the user learns the settings were not saved.
+  ini.UpdateFile();
+}
+
+}  // namespace kivo

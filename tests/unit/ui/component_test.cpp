@@ -1,0 +1,85 @@
+#include "ui/component.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace kivo {
+namespace {
+
+TEST(ComponentModel, SettersNotifyOnlyOnChange) {
+  ComponentModel model;
+  Component& item = model.Add("Video1", ComponentKind::kMenuItem);
+  int notified = 0;
+  model.Subscribe([&](Component& c, Property p) {
+    EXPECT_EQ(&c, &item);
+    EXPECT_EQ(p, Property::kChecked);
+    ++notified;
+  });
+  item.SetChecked(true);
+  item.SetChecked(true);
+  item.SetChecked(false);
+  EXPECT_EQ(notified, 2);
+}
+
+TEST(ComponentModel, ClickRunsHandlerButNeverTogglesTheCheckMark) {
+  ComponentModel model;
+  Component& item = model.Add("Protune1", ComponentKind::kMenuItem);
+  int clicks = 0;
+  item.OnClick = [&] { ++clicks; };
+  model.Click("Protune1");
+  model.Click("Protune1");
+  EXPECT_EQ(clicks, 2);
+  EXPECT_FALSE(item.Checked());
+}
+
+TEST(ComponentModel, ClickOnDisabledComponentDoesNothing) {
+  ComponentModel model;
+  Component& item = model.Add("RecordBtn", ComponentKind::kSpeedButton);
+  int clicks = 0;
+  item.OnClick = [&] { ++clicks; };
+  item.SetEnabled(false);
+  model.Click("RecordBtn");
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST(ComponentModel, EscapingExceptionBecomesAnErrorMessage) {
+  ComponentModel model;
+  model.Add("OnBtn", ComponentKind::kBitBtn).OnClick = [] {
+    throw std::runtime_error("HTTP component is busy");
+  };
+  std::vector<std::string> shown;
+  model.OnException = [&](const std::string& text) { shown.push_back(text); };
+  model.Click("OnBtn");
+  model.Dispatch([] { throw 42; });
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "HTTP component is busy");
+  EXPECT_EQ(shown[1], "Unknown error");
+}
+
+TEST(ComponentModel, NamesAreUniqueAndLookupsOfUnknownNamesThrow) {
+  ComponentModel model;
+  Component& menu = model.Add("Mode1", ComponentKind::kMenu);
+  model.Add("Video1", ComponentKind::kMenuItem, &menu);
+  EXPECT_THROW(model.Add("Video1", ComponentKind::kMenuItem), std::logic_error);
+  EXPECT_THROW(model.Get("NoSuchThing"), std::out_of_range);
+  EXPECT_EQ(model.Find("NoSuchThing"), nullptr);
+  ASSERT_EQ(menu.Children().size(), 1u);
+  EXPECT_EQ(menu.Children()[0]->Name(), "Video1");
+}
+
+TEST(ComponentModel, ObserverMayUnsubscribeWhileNotified) {
+  ComponentModel model;
+  Component& label = model.Add("ModeL", ComponentKind::kLabel);
+  int id = 0, calls = 0;
+  id = model.Subscribe([&](Component&, Property) {
+    ++calls;
+    model.Unsubscribe(id);
+  });
+  label.SetCaption("Video");
+  label.SetCaption("Photo");
+  EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace kivo

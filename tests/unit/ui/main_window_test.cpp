@@ -1,0 +1,174 @@
+#include <sys/stat.h>
+
+#include "form_fixture.h"
+#include "ui/web_site.h"
+
+namespace kivo {
+namespace {
+
+using MainWindow = FormFixture;
+
+constexpr const char* kDiagnostic[] = {"StreamBtn",  "StreamStopBtn", "ListBox1",      "CameraStatusBtn",
+                                       "BacPacStatusBtn", "Bac",     "Cam",           "CameraStatusL",
+                                       "CommandL",   "GoProReady",    "PingBtn",       "DownloadBtn",
+                                       "GetTimeBtn"};
+
+TEST_F(MainWindow, FirstStartUsesDefaultsAndTheFirstCloseWritesEveryRow) {
+  TForm1& f = Create();
+  EXPECT_EQ(f.camera_address, "10.5.5.9");
+  EXPECT_EQ(f.camera_password, "cameralnk");
+  EXPECT_EQ(f.player_path, "/usr/bin/vlc");
+  EXPECT_FALSE(f["AutoVAN"].Checked());
+  EXPECT_FALSE(f["ShowWiFiConn"].Checked());
+  f.FormShow(1920, 1080);
+  Bounds b = f["Form1"].GetBounds();
+  EXPECT_EQ(b.width, 434);
+  EXPECT_EQ(b.height, 245);
+  EXPECT_EQ(b.left, (1920 - 434) / 2);
+  EXPECT_EQ(b.top, (1080 - 245) / 2);
+  f.FormClose();
+  EXPECT_EQ(ReadIni(),
+            "[BacPac]\nPassword=cameralnk\nIPAddress=10.5.5.9\nVLC=/usr/bin/vlc\n"
+            "[Kivo]\nTop=417\nLeft=743\nWidth=434\nHeight=245\nDebug=0\nAutoVAN=0\nShowWiFi=0\n"
+            "[Camera]\nHero2=0\nHeroWhite=0\nHeroBlack=0\nHeroSilver=0\nHeroSilverPlus=0\n"
+            "HeroBlackPlus=0\n");
+}
+
+TEST_F(MainWindow, CreationDisablesTheCameraControlsAndHidesTheDiagnostics) {
+  WriteIni("[Kivo]\nDebug=1\n");
+  TForm1& f = Create();
+  EXPECT_FALSE(f.Debug);
+  for (const char* name : {"Mode1", "Settings1", "SDCard", "RecordBtn"})
+    EXPECT_FALSE(f[name].Enabled()) << name;
+  EXPECT_EQ(f["OnBtn"].Caption(), "ON");
+  EXPECT_EQ(f["OnBtn"].FontColor(), (Rgb{0x00, 0x80, 0x00}));
+  EXPECT_EQ(f["Delta"].Caption(), "");
+  EXPECT_EQ(f["BacPacBat"].Caption(), "");
+  for (const char* name : kDiagnostic) EXPECT_FALSE(f[name].Visible()) << name;
+  EXPECT_TRUE(f["CamPanel"].Visible());
+  EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
+  EXPECT_TRUE(f.ClockTimer->Enabled());
+  f.FormClose();
+  EXPECT_NE(ReadIni().find("Debug=0"), std::string::npos);
+}
+
+TEST_F(MainWindow, StoredValuesAreReadAndUnknownKeysSurviveASave) {
+  WriteIni("; kept\n[bacpac]\nipaddress=192.168.1.7\nPASSWORD=secret\nVLC=/opt/vlc\n"
+           "Extra=kept too\n[Kivo]\nWidth=500\nHeight=x12\nAutoVAN=7\n[Status]\nTop=45\n");
+  TForm1& f = Create();
+  EXPECT_EQ(f.camera_address, "192.168.1.7");
+  EXPECT_EQ(f.camera_password, "secret");
+  EXPECT_EQ(f.player_path, "/opt/vlc");
+  EXPECT_EQ(f["Form1"].GetBounds().width, 500);
+  EXPECT_EQ(f["Form1"].GetBounds().height, 245);  // malformed integer reads as the default
+  EXPECT_TRUE(f["AutoVAN"].Checked());            // any non-zero integer reads true
+  f.FormClose();
+  std::string ini = ReadIni();
+  EXPECT_EQ(ini.rfind("; kept\n", 0), 0u);
+  EXPECT_NE(ini.find("Extra=kept too"), std::string::npos);
+  EXPECT_NE(ini.find("[Status]\nTop=45"), std::string::npos);
+  EXPECT_NE(ini.find("AutoVAN=1"), std::string::npos);
+}
+
+TEST_F(MainWindow, CameraModelFlagsAreSavedEachFromItsOwnFlagAndStick) {
+  WriteIni("[Camera]\nHeroBlack=1\n");
+  TForm1& f = Create();
+  EXPECT_TRUE(f.camera.HeroBlack);
+  f.camera.HeroBlackPlus = true;
+  TForm1& g = Restart();
+  EXPECT_TRUE(g.camera.HeroBlack);
+  EXPECT_TRUE(g.camera.HeroBlackPlus);
+  EXPECT_FALSE(g.camera.HeroSilverPlus);
+  g.FormClose();
+  std::string ini = ReadIni();
+  EXPECT_NE(ini.find("HeroBlack=1\nHeroSilver=0\nHeroSilverPlus=0\nHeroBlackPlus=1"),
+            std::string::npos);
+}
+
+TEST_F(MainWindow, AddressDialogSavesAndRestartsThePollWhetherConfirmedOrCancelled) {
+  TForm1& f = Create();
+  struct Case {
+    std::optional<std::string> answer;
+    std::string expected_address;
+  } cases[] = {{std::nullopt, "10.5.5.9"}, {"10.5.5.1 x&%", "10.5.5.1 x&%"}, {"", ""}};
+  for (const Case& c : cases) {
+    f.BacPacStatusTimer->SetEnabled(false);
+    f.LastReplyLength = 31;
+    dialogs_.input_answers.push_back(c.answer);
+    std::filesystem::remove(dir_ + "Kivo.ini");
+    f.Model().Click("IPAddress1");
+    EXPECT_EQ(f.camera_address, c.expected_address);
+    EXPECT_EQ(f.LastReplyLength, 0);
+    EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
+    EXPECT_NE(ReadIni().find("IPAddress=" + c.expected_address + "\n"), std::string::npos);
+  }
+  ASSERT_FALSE(dialogs_.shown.empty());
+  EXPECT_EQ(dialogs_.shown[0].text, "Set BacPac IP Address");
+  EXPECT_EQ(dialogs_.shown[0].prompt, "IP:");
+  EXPECT_EQ(dialogs_.shown[0].initial, "10.5.5.9");
+}
+
+TEST_F(MainWindow, PasswordDialogCancelledStillSaves) {
+  TForm1& f = Create();
+  f.BacPacStatusTimer->SetEnabled(false);
+  f.Model().Click("Password1");
+  EXPECT_EQ(f.camera_password, "cameralnk");
+  EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
+  EXPECT_NE(ReadIni().find("Password=cameralnk"), std::string::npos);
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Set BacPac Password");
+  EXPECT_EQ(dialogs_.shown[0].prompt, "Password:");
+}
+
+TEST_F(MainWindow, PathToVlcCheckMarkFollowsThePlayerFileEachTimeOptionsOpens) {
+  std::string player = dir_ + "vlc";
+  WriteIni("[BacPac]\nVLC=" + player + "\n");
+  TForm1& f = Create();
+  f.Model().Click("Options1");
+  EXPECT_FALSE(f["PathtoVLC1"].Checked());
+  std::ofstream(player) << "#!/bin/sh\n";
+  f.Model().Click("Options1");
+  EXPECT_TRUE(f["PathtoVLC1"].Checked());
+  std::filesystem::remove(player);
+  f.Model().Click("Options1");
+  EXPECT_FALSE(f["PathtoVLC1"].Checked());
+}
+
+TEST_F(MainWindow, HelpAboutAndOneButtonMode) {
+  TForm1& f = Create();
+  f.Model().Click("Help2");
+  f.Model().Click("Checkfornewerversion1");
+  ASSERT_EQ(shell_.urls.size(), 2u);
+  EXPECT_EQ(shell_.urls[0], ProductPageUrl());
+  EXPECT_EQ(shell_.urls[1], ProductPageUrl());
+  f.Model().Click("About1");
+  f.Model().Click("OneButtonMode");
+  ASSERT_EQ(dialogs_.shown.size(), 2u);
+  EXPECT_EQ(dialogs_.shown[0].text, "     Kivo version 0.35");
+  EXPECT_EQ(dialogs_.shown[1].text, "One Button Mode is not available when WiFi is enabled.");
+  EXPECT_FALSE(f["OneButtonMode"].Checked());
+}
+
+TEST_F(MainWindow, AFailedSaveIsReportedNotDropped) {
+  TForm1& f = Create();
+  f.Env().program_dir = dir_ + "missing/folder/";
+  f.Model().Click("Password1");
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_NE(errors_[0].find("Kivo.ini"), std::string::npos) << errors_[0];
+}
+
+TEST_F(MainWindow, ExitAsksTheViewToCloseAndClosingSaves) {
+  TForm1& f = Create();
+  int close_requests = 0;
+  f.OnCloseRequest = [&] {
+    ++close_requests;
+    f.FormClose();
+  };
+  f.Model().Click("Exit1");
+  EXPECT_EQ(close_requests, 1);
+  struct stat st;
+  EXPECT_EQ(stat((dir_ + "Kivo.ini").c_str(), &st), 0);
+}
+
+}  // namespace
+}  // namespace kivo
