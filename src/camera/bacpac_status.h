@@ -1,0 +1,23 @@
+// Decode of the BacPac status record (reply of /bacpac/se) into the main window: connection and
+// power state, camera model, Wi-Fi battery, readiness and recording. Loop thread only; runs
+// inside HttpCli1DocData after the caller has disabled TimeOut1, aborted HttpCli1 and stored
+// LastReplyLength.
+#pragma once
+
+#include <cstdint>
+
+namespace kivo {
+
+class ComponentModel;
+class StatusActions;
+struct CameraState;
+
+inline constexpr char kPasswordRefusedMessage[] = "Connection Refused. Check Password...";
+
+// Copies the first min(len, 16) bytes of |data| into state.BacPacStatus (the rest zero) and
+// applies the record to |model|, |state| and |actions|. Never throws: a failure part-way leaves
+// what was applied before it, as a half-read record must not take the window down.
+void DecodeBacPacStatus(const std::uint8_t* data, int len, ComponentModel& model,
+                        CameraState& state, StatusActions& actions);
+
+}  // namespace kivo

@@ -1,0 +1,34 @@
+// Decode of the camera status record (reply of /camera/se) into the main window: mode, battery,
+// counts, recording time and the check marks of every settings menu. Loop thread only; runs
+// inside HttpCli2DocData after the caller has disabled TimeOut2. The caller aborts HttpCli2
+// afterwards in every case.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace kivo {
+
+class ComponentModel;
+class StatusActions;
+struct CameraState;
+
+// Shortest reply that is a record; anything up to 30 bytes is dropped unread.
+inline constexpr int kMinCameraStatusLength = 31;
+
+// Returns false, changing nothing, when |len| is below kMinCameraStatusLength. Otherwise copies
+// the first 31 bytes into state.CameraStatus and applies them. The video captions of ModeL and
+// Mode2L come from the VideoMode/VideoFOV check marks as the previous record left them. Never
+// throws: a failure part-way keeps what was applied before it.
+bool DecodeCameraStatus(const std::uint8_t* data, int len, ComponentModel& model,
+                        CameraState& state, StatusActions& actions);
+
+// Item names of a settings menu by the index the camera reports (for tests and the window).
+struct SettingsMenuSpec {
+  const char* menu;
+  int byte;  // 0-based position in the record
+  std::span<const char* const> items;
+};
+std::span<const SettingsMenuSpec> CameraSettingsMenus();
+
+}  // namespace kivo
