@@ -1,0 +1,93 @@
+// TSuperTimer: the program's timer — periodic (counting up) or one-shot (counting down). A worker
+// thread of its own sleeps until the tick is due, then hands the tick to the event loop's thread
+// and waits for it, so OnTimer and OnStop always run on the loop thread, never two at once.
+// Use the timer (properties, destruction) only on the loop thread; the loop must outlive it.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/event_loop.h"
+#include "platform/timer_thread.h"
+
+namespace kivo {
+
+using TThreadPriority = ThreadPriorityLevel;
+
+class TSuperTimer {
+ public:
+  using TNotifyEvent = std::function<void(TSuperTimer&)>;
+
+  explicit TSuperTimer(EventLoop& loop);
+  // Stops the worker. Safe while a tick is waiting for the loop, and from inside the timer's own
+  // handler; no handler runs after this returns.
+  ~TSuperTimer();
+  TSuperTimer(const TSuperTimer&) = delete;
+  TSuperTimer& operator=(const TSuperTimer&) = delete;
+
+  // Fired on every tick.
+  TNotifyEvent OnTimer;
+  // Fired when a count-down timer stops itself (after it has disabled itself).
+  TNotifyEvent OnStop;
+
+  bool Enabled() const;
+  // Enabling starts a period from now and continues the counter from where it stood; setting
+  // the value the timer already has does nothing. A timer whose Interval is 0 stays disabled.
+  void SetEnabled(bool enabled);
+
+  std::uint16_t Interval() const;
+  // Milliseconds. 0 disables the timer. A new value applies from the next due time computed:
+  // set inside a handler it is the next period; set while a period runs, the one after.
+  void SetInterval(std::uint16_t interval_ms);
+
+  bool CountDown() const;
+  // While running, the counter continues from its present value in the new direction.
+  void SetCountDown(bool count_down);
+
+  TThreadPriority ThreadPriority() const;
+  // Applied to the worker thread at once, best effort.
+  void SetThreadPriority(TThreadPriority priority);
+
+  // Milliseconds counted since enabling (added to, or in count-down mode taken from, the value
+  // it had then), as of the latest tick.
+  std::int32_t Counter() const;
+
+ private:
+  using SteadyClock = std::chrono::steady_clock;
+  struct Liveness {
+    std::atomic<bool> alive{true};
+  };
+
+  void Run();                               // worker thread
+  void Tick(const std::shared_ptr<Liveness>& liveness, std::uint64_t epoch);  // loop thread
+  std::int64_t LiveCounter(SteadyClock::time_point now) const;  // mutex_ held
+  static std::int64_t Ms(SteadyClock::time_point t);
+
+  EventLoop& loop_;
+  std::shared_ptr<Liveness> liveness_ = std::make_shared<Liveness>();
+  std::atomic<bool> quit_{false};
+
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  // Guarded by mutex_.
+  bool enabled_ = false;
+  std::uint16_t interval_ = 1000;
+  bool count_down_ = false;
+  TThreadPriority priority_ = TThreadPriority::kHigher;
+  bool priority_changed_ = true;  // the worker applies it at start
+  std::int32_t counter_ = 0;
+  std::int64_t base_ = 0;         // counter at the last enabling or direction change
+  std::int64_t start_ms_ = 0;     // clock reading then
+  SteadyClock::time_point due_{};
+  std::uint64_t epoch_ = 0;       // bumped by every enabling and disabling
+
+  std::thread worker_;  // last: started once everything above exists
+};
+
+}  // namespace kivo
