@@ -49,6 +49,12 @@ struct Binding {
   std::function<void(int)> set;
 };
 
+Binding Text(std::string& text) {
+  Binding b;
+  b.text = &text;
+  return b;
+}
+
 Binding Bool(bool& flag) {
   return {nullptr, [&flag] { return flag ? 1 : 0; }, [&flag](int v) { flag = v != 0; }};
 }
@@ -72,9 +78,9 @@ Binding BoundsField(Component& form, int Bounds::*field) {
 namespace {
 Binding BindingFor(TForm1& f, const std::string& key) {
   Component& form = f["Form1"];
-  if (key == "Password") return {&f.camera_password};
-  if (key == "IPAddress") return {&f.camera_address};
-  if (key == "VLC") return {&f.player_path};
+  if (key == "Password") return Text(f.camera_password);
+  if (key == "IPAddress") return Text(f.camera_address);
+  if (key == "VLC") return Text(f.player_path);
   if (key == "Top") return BoundsField(form, &Bounds::top);
   if (key == "Left") return BoundsField(form, &Bounds::left);
   if (key == "Width") return BoundsField(form, &Bounds::width);

@@ -245,8 +245,11 @@ void QtMainWindow::Apply(Component& c, Property what) {
     case Property::kFontColor: {
       QPalette p = w->palette();
       QColor color(c.FontColor().r, c.FontColor().g, c.FontColor().b);
-      p.setColor(QPalette::WindowText, color);
-      p.setColor(QPalette::ButtonText, color);
+      // Only the enabled look takes the colour: a disabled control stays greyed out.
+      for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::WindowText, color);
+        p.setColor(group, QPalette::ButtonText, color);
+      }
       w->setPalette(p);
       break;
     }
