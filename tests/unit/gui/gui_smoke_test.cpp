@@ -94,8 +94,13 @@ TEST_F(GuiSmoke, MenuTreeMatchesTheTableAndClosingSavesTheSettings) {
     EXPECT_EQ(action->shortcut(), QKeySequence(Q(spec.short_cut))) << spec.name;
     EXPECT_EQ(action->isVisible(), spec.visible) << spec.name;
     Component& c = form[spec.name];
-    EXPECT_EQ(action->isEnabled(), c.Enabled()) << spec.name;
-    if (*spec.hint) EXPECT_EQ(action->statusTip(), Q(spec.hint)) << spec.name;
+    // Qt reports a hidden action as disabled, so only visible ones can be compared.
+    if (spec.visible) {
+      EXPECT_EQ(action->isEnabled(), c.Enabled()) << spec.name;
+    }
+    if (*spec.hint) {
+      EXPECT_EQ(action->statusTip(), Q(spec.hint)) << spec.name;
+    }
     ++checked_rows;
   }
   EXPECT_GT(checked_rows, 60);

@@ -81,8 +81,11 @@ TEST_F(MainWindow, CameraModelFlagsAreSavedEachFromItsOwnFlagAndStick) {
   EXPECT_FALSE(g.camera.HeroSilverPlus);
   g.FormClose();
   std::string ini = ReadIni();
-  EXPECT_NE(ini.find("HeroBlack=1\nHeroSilver=0\nHeroSilverPlus=0\nHeroBlackPlus=1"),
-            std::string::npos);
+  // The file's own key keeps its place; the others follow it in the table's order.
+  EXPECT_NE(ini.find("[Camera]\nHeroBlack=1\nHero2=0\nHeroWhite=0\nHeroSilver=0\n"
+                     "HeroSilverPlus=0\nHeroBlackPlus=1"),
+            std::string::npos)
+      << ini;
 }
 
 TEST_F(MainWindow, AddressDialogSavesAndRestartsThePollWhetherConfirmedOrCancelled) {
