@@ -1,0 +1,144 @@
+#include "media_pages.h"
+
+#include <array>
+#include <cstdio>
+
+namespace kivo::camsim {
+namespace {
+
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+constexpr std::string_view kStyle =
+    "body{font-family:sans-serif;margin:2em}td{padding:0 1.5em 0 0}"
+    "a.link{text-decoration:none}span.unit{color:#888}";
+
+uint32_t Crc32Mpeg(const uint8_t* data, size_t size) {
+  uint32_t crc = 0xffffffff;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= static_cast<uint32_t>(data[i]) << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000) ? (crc << 1) ^ 0x04c11db7 : crc << 1;
+  }
+  return crc;
+}
+
+// One 188-byte transport packet carrying a table section, padded with 0xff.
+std::string TablePacket(uint16_t pid, int counter, std::vector<uint8_t> section) {
+  const uint32_t crc = Crc32Mpeg(section.data(), section.size());
+  for (int shift = 24; shift >= 0; shift -= 8) section.push_back(static_cast<uint8_t>(crc >> shift));
+  std::string packet(188, '\xff');
+  packet[0] = 0x47;
+  packet[1] = static_cast<char>(0x40 | (pid >> 8));
+  packet[2] = static_cast<char>(pid & 0xff);
+  packet[3] = static_cast<char>(0x10 | (counter & 0x0f));
+  packet[4] = 0;  // pointer field
+  std::copy(section.begin(), section.end(), packet.begin() + 5);
+  return packet;
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> SizeCell(uint64_t bytes) {
+  if (bytes < 1024) return {std::to_string(bytes), "B"};
+  if (bytes < 1024 * 1024) return {std::to_string((bytes + 1023) / 1024), "K"};
+  char number[32];
+  std::snprintf(number, sizeof number, "%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  return {number, "M"};
+}
+
+std::string IndexPage(std::string_view path, const std::vector<IndexEntry>& entries) {
+  // Nothing above the rows may mention a file name: the program takes the first ".JPG" it sees.
+  std::string page = "<!DOCTYPE html>\n<html>\n<head>\n<title>Index of ";
+  page += Escape(path);
+  page += "</title>\n<style>";
+  page += kStyle;
+  page += "</style>\n</head>\n<body>\n<h1>Index of ";
+  page += Escape(path);
+  page += "</h1>\n<table>\n";
+  page += "\t<tr>\n\t<td>\n\t<a class=\"link\" href=\"../\">Parent Directory</a>\n\t</td>\n"
+          "\t<td>\n\t</td>\n\t<td>\n\t</td>\n\t</tr>\n";
+  for (const IndexEntry& e : entries) {
+    const auto [number, unit] = SizeCell(e.size);
+    page += "\t<tr>\n";
+    page += "\t<td>\n";
+    page += "\t<a class=\"link\" href=\"" + Escape(e.name) + "\">" + Escape(e.name) + "</a>\n";
+    page += "\t</td>\n";
+    page += "\t<td>\n";
+    page += "\t<span class=\"date\">" + FormatListingDate(e.date) + "</span>\n";
+    page += "\t</td>\n";
+    page += "\t<td>\n";
+    if (e.name.ends_with('/')) {
+      page += "\t<span class=\"size\">-</span>\n";
+    } else {
+      page += "\t<span class=\"size\">" + number + "</span><span class=\"unit\">" + unit +
+              "</span>\n";
+    }
+    page += "\t</td>\n";
+    page += "\t</tr>\n";
+  }
+  page += "</table>\n</body>\n</html>\n";
+  return page;
+}
+
+std::string FrontPage(const FrontPageInfo& info) {
+  std::string page = "<!DOCTYPE html>\n<html>\n<head>\n<title>";
+  page += Escape(info.camera_name);
+  page += "</title>\n<style>";
+  page += kStyle;
+  page += "</style>\n</head>\n<body>\n<h1>" + Escape(info.camera_name) + "</h1>\n";
+  page += "<p>" + Escape(info.model) + " (simulated by kivo-camsim)</p>\n<ul>\n";
+  page += std::string("<li>Camera: ") + (info.camera_on ? "on" : "off") + "</li>\n";
+  page += "<li>Camera clock: " + Escape(info.clock) + "</li>\n";
+  page += "<li>Photos on the card: " + std::to_string(info.photos) + "</li>\n";
+  page += "<li>Videos on the card: " + std::to_string(info.videos) + "</li>\n";
+  page += std::string("<li>Live preview: ") + (info.streaming ? "on" : "off") + "</li>\n";
+  page += "</ul>\n<p><a href=\"videos/\">Media on the SD card</a></p>\n";
+  if (info.streaming) {
+    page += "<p><a href=\"live/amba.m3u8\">Live preview stream (HLS)</a></p>\n";
+  }
+  page += "</body>\n</html>\n";
+  return page;
+}
+
+std::string LiveSegmentName(int64_t sequence) {
+  return "amba_hls-" + std::to_string(sequence % kLiveSegments + 1) + ".ts";
+}
+
+std::string LivePlaylist(int64_t sequence) {
+  std::string list = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n";
+  list += "#EXT-X-MEDIA-SEQUENCE:" + std::to_string(sequence) + "\n";
+  for (int i = 0; i < 3; ++i) {
+    list += "#EXTINF:1.0,\n" + LiveSegmentName(sequence + i) + "\n";
+  }
+  return list;
+}
+
+std::string LiveSegment(int index) {
+  // Program association (one program, PMT on PID 0x1000) and program map (an H.264 stream on
+  // PID 0x100, which carries no data), then null packets to give the segment some length.
+  const std::vector<uint8_t> pat = {0x00, 0xb0, 0x0d, 0x00, 0x01, 0xc1, 0x00, 0x00,
+                                    0x00, 0x01, 0xf0, 0x00};
+  const std::vector<uint8_t> pmt = {0x02, 0xb0, 0x12, 0x00, 0x01, 0xc1, 0x00, 0x00, 0xe1,
+                                    0x00, 0xf0, 0x00, 0x1b, 0xe1, 0x00, 0xf0, 0x00};
+  std::string segment = TablePacket(0x0000, index, pat) + TablePacket(0x1000, index, pmt);
+  std::string null_packet(188, '\xff');
+  null_packet[0] = 0x47;
+  null_packet[1] = 0x1f;
+  null_packet[2] = static_cast<char>(0xff);
+  null_packet[3] = 0x10;
+  for (int i = 0; i < 30; ++i) segment += null_packet;
+  return segment;
+}
+
+}  // namespace kivo::camsim

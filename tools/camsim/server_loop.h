@@ -1,0 +1,93 @@
+// The simulator's network side: listening sockets for the camera's command and media ports, the
+// maker's service and the control channel, one poll(2) loop over them, and the connection-level
+// faults (silent, delay, reset, refuse, garbage, no body, unplugged). What a request means is the
+// handler's business. Runs on the thread that calls Run(); nothing here is thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "faults.h"
+#include "http_message.h"
+#include "request_log.h"
+
+namespace kivo::camsim {
+
+class ServerHandler {
+ public:
+  virtual ~ServerHandler() = default;
+  // A complete request to one of the HTTP servers; called during Run().
+  virtual HttpResponse HandleHttp(Role role, const HttpRequest& request) = 0;
+  // One line of the control channel; the reply line is sent back.
+  virtual std::string HandleControl(std::string_view line) = 0;
+  // Called about ten times a second, so that time-driven behaviour moves on.
+  virtual void Tick() = 0;
+};
+
+class ServerLoop {
+ public:
+  ServerLoop(ServerHandler& handler, FaultSet& faults, RequestLog& log,
+             std::string camera_address);
+  ~ServerLoop();
+  ServerLoop(const ServerLoop&) = delete;
+  ServerLoop& operator=(const ServerLoop&) = delete;
+
+  // Opens a listening socket; port 0 picks a free one. Returns the bound port, or 0 with
+  // |error| filled.
+  uint16_t Listen(Role role, const std::string& address, uint16_t port, std::string* error);
+  // Brings listeners and connections in line with the fault set after it changed.
+  void ApplyFaults();
+  // Serves until Stop() or SIGINT/SIGTERM; returns the exit code.
+  int Run();
+  void Stop(int code);
+  // Non-empty when switching the camera address failed; the text says why.
+  const std::string& last_error() const { return last_error_; }
+
+ private:
+  enum class State { kReading, kHolding, kWaiting, kWriting, kDraining };
+  struct Listener {
+    Role role;
+    std::string address;
+    uint16_t port = 0;
+    int fd = -1;
+  };
+  struct Connection {
+    int fd = -1;
+    Role role = Role::kCommand;
+    uint16_t port = 0;
+    State state = State::kReading;
+    std::string in;
+    std::string out;
+    size_t sent = 0;
+    int64_t deadline = 0;
+  };
+
+  bool OpenListener(Listener& listener, std::string* error);
+  void CloseListener(Listener& listener);
+  void Accept(const Listener& listener);
+  void OnReadable(Connection& c);
+  void OnWritable(Connection& c);
+  void OnRequest(Connection& c);
+  void StartReply(Connection& c, std::string bytes, int delay_ms);
+  void StartDraining(Connection& c);
+  void CheckDeadline(Connection& c, int64_t now);
+  void DropCameraConnections();
+  static bool IsCamera(Role role) { return role == Role::kCommand || role == Role::kMedia; }
+
+  ServerHandler& handler_;
+  FaultSet& faults_;
+  RequestLog& log_;
+  std::string camera_address_;
+  std::vector<Listener> listeners_;
+  std::list<Connection> connections_;
+  bool unplugged_ = false;
+  bool unplugged_by_address_ = false;
+  bool stop_ = false;
+  int exit_code_ = 0;
+  std::string last_error_;
+};
+
+}  // namespace kivo::camsim
