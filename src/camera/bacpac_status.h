@@ -1,7 +1,6 @@
-// Decode of the BacPac status record (reply of /bacpac/se) into the main window: connection and
-// power state, camera model, Wi-Fi battery, readiness and recording. Loop thread only; runs
-// inside HttpCli1DocData after the caller has disabled TimeOut1, aborted HttpCli1 and stored
-// LastReplyLength.
+// Decode of the BacPac status record (reply of /bacpac/se) into the main window: power, model,
+// Wi-Fi battery, readiness, recording. Loop thread only, from HttpCli1DocData once the caller has
+// disabled TimeOut1, aborted HttpCli1 and stored LastReplyLength; it calls back StatusActions.
 #pragma once
 
 #include <cstdint>

@@ -57,7 +57,8 @@ constexpr char kStreamingOn[] = "02";
 
 // clang-format off
 constexpr const char* kDefaultModeItems[] = {"Video2", "Photo2", "Burst2", "TimeLapse2"};
-constexpr const char* kAutoPowerOffItems[] = {"Never1", "N60seconds2", "N120seconds1", "N300seconds1"};
+constexpr const char* kAutoPowerOffItems[] = {
+    "Never1", "N60seconds2", "N120seconds1", "N300seconds1"};
 constexpr const char* kFovItems[] = {"Wide1", "Medium1", "Narrow1"};
 constexpr const char* kPhotoResolutionItems[] = {
     "N11MPWide1", "N8MPMedium1", "N5MPWide1", "N5MPMedium1", "N7MPWide1", "N7MPMedium1",
@@ -73,8 +74,16 @@ constexpr const char* kIntervalItems[] = {
     "N60seconds1", "Greaterthan60seconds1"};
 // clang-format on
 
-enum SettingsIndex { kDefaultMode, kAutoPowerOff, kFov, kPhotoResolution, kVideoMode, kBeep,
-                     kLeds, kInterval };
+enum SettingsIndex {
+  kDefaultMode,
+  kAutoPowerOff,
+  kFov,
+  kPhotoResolution,
+  kVideoMode,
+  kBeep,
+  kLeds,
+  kInterval
+};
 
 constexpr SettingsMenuSpec kSettings[] = {
     {"DefaultMode", kDefaultModeByte, kDefaultModeItems},
@@ -107,12 +116,15 @@ constexpr char kTimeLapseMode[] = "Time Lapse";
 constexpr int kVideoCode = 0;
 constexpr int kMenuCode = 7;
 constexpr ModeRow kModes[] = {
-    {kVideoCode, "Video1", kVideoCaption}, {1, "Photo1", kPhotoMode},
-    {2, "Burst1", kBurstMode},          {3, "TimeLapse1", kTimeLapseMode},
-    {4, "Countdown1", "Count Down"},    {kMenuCode, nullptr, "Menu"},
+    {kVideoCode, "Video1", kVideoCaption},
+    {1, "Photo1", kPhotoMode},
+    {2, "Burst1", kBurstMode},
+    {3, "TimeLapse1", kTimeLapseMode},
+    {4, "Countdown1", "Count Down"},
+    {kMenuCode, nullptr, "Menu"},
 };
-constexpr const char* kModeItems[] = {"Video1", "Photo1", "Burst1", "TimeLapse1", "Countdown1",
-                                      "Protune1"};
+constexpr const char* kModeItems[] = {"Video1",     "Photo1",     "Burst1",
+                                      "TimeLapse1", "Countdown1", "Protune1"};
 // Modes whose caption is followed by the photo resolution.
 constexpr const char* kPhotoModes[] = {kPhotoMode, kBurstMode, kTimeLapseMode};
 
@@ -277,9 +289,8 @@ void ApplyFlags(const Record& r, ComponentModel& model, const CameraState& state
 // "Photo - 11 MP Wide " over "      3840 x 2880": the resolution split at its first "-".
 void ApplyPhotoCaption(ComponentModel& model) {
   Component& mode_l = model.Get("ModeL");
-  if (std::find_if(std::begin(kPhotoModes), std::end(kPhotoModes), [&](const char* m) {
-        return mode_l.Caption() == m;
-      }) == std::end(kPhotoModes))
+  if (std::find_if(std::begin(kPhotoModes), std::end(kPhotoModes),
+                   [&](const char* m) { return mode_l.Caption() == m; }) == std::end(kPhotoModes))
     return;
   for (const char* name : kSettings[kPhotoResolution].items) {
     const Component& item = model.Get(name);

@@ -1,7 +1,6 @@
 // Decode of the camera status record (reply of /camera/se) into the main window: mode, battery,
-// counts, recording time and the check marks of every settings menu. Loop thread only; runs
-// inside HttpCli2DocData after the caller has disabled TimeOut2. The caller aborts HttpCli2
-// afterwards in every case.
+// counts, time and every settings check mark. Loop thread only, from HttpCli2DocData once the
+// caller has disabled TimeOut2 (it aborts HttpCli2 afterwards); it calls back StatusActions.
 #pragma once
 
 #include <cstdint>

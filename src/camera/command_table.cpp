@@ -6,21 +6,19 @@
 namespace kivo {
 namespace {
 
-constexpr char kCameraNameLength[] = "09";
+constexpr char kCameraNamePrefix[] = "09";
 
 constexpr CommandRow Fixed(const char* component, const char* path, const char* parameter) {
-  return {component, path, ParamRule::kFixed, parameter, nullptr, nullptr, nullptr,
-          WindowStep::kNone};
+  return {.component = component, .path = path, .rule = ParamRule::kFixed, .on = parameter};
 }
 
 constexpr CommandRow WhenChecked(const char* component, const char* path, const char* on,
                                  const char* off) {
-  return {component, path, ParamRule::kChecked, on, off, nullptr, nullptr, WindowStep::kNone};
+  return {.component = component, .path = path, .rule = ParamRule::kChecked, .on = on, .off = off};
 }
 
 constexpr CommandRow NoParameter(const char* component, const char* path) {
-  return {component, path, ParamRule::kNone, nullptr, nullptr, nullptr, nullptr,
-          WindowStep::kNone};
+  return {.component = component, .path = path};
 }
 
 // clang-format off
@@ -91,7 +89,7 @@ constexpr CommandRow kCommands[] = {
   Fixed("NTSC1", "camera/VM", "00"),
   Fixed("PAL1",  "camera/VM", "01"),
   WhenChecked("Locate", "camera/LL", "00", "01"),
-  {"SSID1", "camera/CN", ParamRule::kFixed, kCameraNameLength, nullptr, nullptr, nullptr,
+  {"SSID1", "camera/CN", ParamRule::kFixed, kCameraNamePrefix, nullptr, nullptr, nullptr,
    WindowStep::kAskCameraName},
 
   // Options and SD Card.
@@ -140,7 +138,7 @@ std::optional<Command> CommandFor(std::string_view component, const ComponentMod
 }
 
 std::string CameraNameParameter(std::string_view name) {
-  return std::string(kCameraNameLength) + std::string(name);
+  return std::string(kCameraNamePrefix) + std::string(name);
 }
 
 }  // namespace kivo

@@ -41,12 +41,12 @@ enum class WindowStep {
 struct CommandRow {
   const char* component;
   const char* path;
-  ParamRule rule;
-  const char* on;           // parameter when the rule's condition holds (kFixed: always)
-  const char* off;          // parameter otherwise (kCaptionPair: for `off_caption`)
-  const char* caption;      // kCaption, kCaptionPair
-  const char* off_caption;  // kCaptionPair
-  WindowStep step;
+  ParamRule rule = ParamRule::kNone;
+  const char* on = nullptr;           // parameter when the rule's condition holds (kFixed: always)
+  const char* off = nullptr;          // parameter otherwise (kCaptionPair: for `off_caption`)
+  const char* caption = nullptr;      // kCaption, kCaptionPair
+  const char* off_caption = nullptr;  // kCaptionPair
+  WindowStep step = WindowStep::kNone;
 };
 
 struct Command {

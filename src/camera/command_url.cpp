@@ -46,9 +46,7 @@ std::string CommandReplyDump(const std::uint8_t* data, int len) {
   return ReplyDump(std::span<const std::uint8_t>(data, n), {8});
 }
 
-std::string BacPacDump(std::span<const std::uint8_t, 16> record) {
-  return ReplyDump(record, {8});
-}
+std::string BacPacDump(std::span<const std::uint8_t, 16> record) { return ReplyDump(record, {8}); }
 
 std::string CameraDump(std::span<const std::uint8_t, 31> record) {
   std::string dump = ReplyDump(record, {8, 16, 24});

@@ -16,8 +16,7 @@ struct FileCloser {
 };
 
 std::runtime_error WriteError(const std::string& path, int error) {
-  return std::runtime_error("Cannot write to the error log " + path + ": " +
-                            std::strerror(error));
+  return std::runtime_error("Cannot write to the error log " + path + ": " + std::strerror(error));
 }
 
 }  // namespace

@@ -95,11 +95,14 @@ std::vector<std::uint8_t> Text(const std::string& text) { return {text.begin(), 
 
 const ErrorCase kErrorCases[] = {
     {"UnknownPower", Record({{9, 2}}), {"BacPacStatus[10] is 2"}},
-    {"PrintablePowerLogsTheText", Record({{9, 'A'}}),
+    {"PrintablePowerLogsTheText",
+     Record({{9, 'A'}}),
      {"BacPacStatus[10] is 65", "BacPacStatus: "}},  // the record starts with a zero byte
-    {"TextReply", Text("HTTP/1.0 404 Not"),
+    {"TextReply",
+     Text("HTTP/1.0 404 Not"),
      {"BacPacStatus[10] is 52", "BacPacStatus: HTTP/1.0 404 Not", "BacPacStatus[13] is 32"}},
-    {"ShortTextStopsAtTheFirstZero", Text("abcdefghij"),
+    {"ShortTextStopsAtTheFirstZero",
+     Text("abcdefghij"),
      {"BacPacStatus[10] is 106", "BacPacStatus: abcdefghij", "BacPacStatus[9] is 105",
       "BacPacStatus[13] is 0"}},
     {"UnknownReadiness", Record({{8, 3}}), {"BacPacStatus[9] is 3"}},
@@ -147,21 +150,23 @@ TEST_P(BacPacReadiness, EnablesRecordAndPreview) {
     EXPECT_EQ(w.Enabled("RecordBtn"), c.ready);
     EXPECT_EQ(w.Enabled("VLCBtn"), c.ready);
   } else {
-    EXPECT_EQ(w.actions.errors, std::vector<std::string>{"BacPacStatus[9] is " + std::to_string(c.code)});
+    EXPECT_EQ(w.actions.errors,
+              std::vector<std::string>{"BacPacStatus[9] is " + std::to_string(c.code)});
     EXPECT_TRUE(w.Enabled("RecordBtn"));
     EXPECT_FALSE(w.Enabled("VLCBtn"));
   }
   EXPECT_EQ(w.Caption("CameraStatusL"), "Camera: " + std::to_string(c.code));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, BacPacReadiness,
-                         ::testing::Values(ReadinessCase{1, true, true}, ReadinessCase{34, true, true},
-                                           ReadinessCase{82, true, true}, ReadinessCase{0, true, false},
-                                           ReadinessCase{2, true, false}, ReadinessCase{32, true, false},
-                                           ReadinessCase{33, true, false}, ReadinessCase{80, true, false},
-                                           ReadinessCase{3, false, false}, ReadinessCase{81, false, false},
-                                           ReadinessCase{255, false, false}),
-                         [](const auto& info) { return "Code" + std::to_string(info.param.code); });
+INSTANTIATE_TEST_SUITE_P(
+    Codes, BacPacReadiness,
+    ::testing::Values(ReadinessCase{1, true, true}, ReadinessCase{34, true, true},
+                      ReadinessCase{82, true, true}, ReadinessCase{0, true, false},
+                      ReadinessCase{2, true, false}, ReadinessCase{32, true, false},
+                      ReadinessCase{33, true, false}, ReadinessCase{80, true, false},
+                      ReadinessCase{3, false, false}, ReadinessCase{81, false, false},
+                      ReadinessCase{255, false, false}),
+    [](const auto& info) { return "Code" + std::to_string(info.param.code); });
 
 struct ModelCase {
   int code;
@@ -243,10 +248,13 @@ INSTANTIATE_TEST_SUITE_P(Values, BacPacBattery,
                                            BatteryCase{100, "WiFi Battery:\r100%"},
                                            BatteryCase{101, "WiFi Battery:\rCharging"},
                                            BatteryCase{255, "WiFi Battery:\rCharging"}),
-                         [](const auto& info) { return "Value" + std::to_string(info.param.value); });
+                         [](const auto& info) {
+                           return "Value" + std::to_string(info.param.value);
+                         });
 
 TEST(BacPacStatus, ConnectionBitZeroEnablesOnButton) {
-  for (auto [value, enabled] : {std::pair{3, true}, {2, false}, {1, true}, {0, false}, {255, true}}) {
+  for (auto [value, enabled] :
+       {std::pair{3, true}, {2, false}, {1, true}, {0, false}, {255, true}}) {
     TestWindow w;
     Decode(w, Record({{14, value}}));
     EXPECT_EQ(w.Enabled("OnBtn"), enabled) << value;
@@ -298,9 +306,9 @@ TEST(BacPacStatus, FailureMidwayKeepsEarlierStepsAndDoesNotThrow) {
   TestWindow w;
   w.actions.throw_on_log = true;
   EXPECT_NO_THROW(Decode(w, Record({{9, 2}, {12, 3}})));
-  EXPECT_EQ(w.Caption("GoProReady"), "Camera Connected: 1");      // before the failure
-  EXPECT_EQ(w.Caption("StatusBar"), "BacPacStatus[10] is 2");      // shown before the throw
-  EXPECT_EQ(w.Caption("CamPanel"), "    Camera    ");               // after it: not applied
+  EXPECT_EQ(w.Caption("GoProReady"), "Camera Connected: 1");   // before the failure
+  EXPECT_EQ(w.Caption("StatusBar"), "BacPacStatus[10] is 2");  // shown before the throw
+  EXPECT_EQ(w.Caption("CamPanel"), "    Camera    ");          // after it: not applied
   EXPECT_FALSE(w.state.HeroSilver);
 }
 

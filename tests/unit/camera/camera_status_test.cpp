@@ -56,8 +56,8 @@ TEST(CameraStatus, RealHero3BlackRecordReadsAsTheCameraShowsIt) {
   for (const char* on : {"Video1", "N96048501", "Wide1", "N7MPMedium1", "N05seconds1", "Off1",
                          "Video2", "N4LEDs1", "Never1", "OSD", "NTSC1"})
     EXPECT_TRUE(w.Checked(on)) << on;
-  for (const char* off : {"Protune1", "SpotMeter1", "StreamingEnabled", "PAL1", "Locate",
-                          "OneButtonMode"})
+  for (const char* off :
+       {"Protune1", "SpotMeter1", "StreamingEnabled", "PAL1", "Locate", "OneButtonMode"})
     EXPECT_FALSE(w.Checked(off)) << off;
   EXPECT_EQ(w.Caption("CameraStatusL"), "Camera:**");  // bit 7 once per record
   EXPECT_EQ(w.actions.commands, (std::vector{kStreamOn, kStreamOn}));
@@ -228,12 +228,15 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"DefaultMode", 3, {"Video2", "Photo2", "Burst2", "TimeLapse2"}},
         SettingsCase{"AutoPowerOff", 6, {"Never1", "N60seconds2", "N120seconds1", "N300seconds1"}},
         SettingsCase{"VideoFOV", 7, {"Wide1", "Medium1", "Narrow1"}},
-        SettingsCase{"PhotoResolution", 8, {"N11MPWide1", "N8MPMedium1", "N5MPWide1",
-                                            "N5MPMedium1", "N7MPWide1", "N7MPMedium1",
-                                            "N12MPMedium4000x30001", "N4", "N10MPWide3680x23401"}},
-        SettingsCase{"VideoMode", 9, {"WVGA60501", "WVGA1201001", "N72030251", "N72060501",
-                                      "N96030251", "N96048501", "N108030251", "N108030T1",
-                                      "N108024T1", "N96048T1", "N72060T1", "N108025T1"}},
+        SettingsCase{"PhotoResolution",
+                     8,
+                     {"N11MPWide1", "N8MPMedium1", "N5MPWide1", "N5MPMedium1", "N7MPWide1",
+                      "N7MPMedium1", "N12MPMedium4000x30001", "N4", "N10MPWide3680x23401"}},
+        SettingsCase{
+            "VideoMode",
+            9,
+            {"WVGA60501", "WVGA1201001", "N72030251", "N72060501", "N96030251", "N96048501",
+             "N108030251", "N108030T1", "N108024T1", "N96048T1", "N72060T1", "N108025T1"}},
         SettingsCase{"Beep", 16, {"Off1", "N701", "N1001"}},
         SettingsCase{"LEDs", 17, {"OFF2", "N2LEDs1", "N4LEDs1"}}),
     [](const auto& info) { return std::string(info.param.test_name); });
@@ -244,9 +247,9 @@ const std::vector<std::string> kIntervalItems{
 
 TEST(CameraStatus, IntervalCodesMapToItems) {
   const std::pair<int, const char*> rows[] = {
-      {0, "N05seconds1"}, {1, "N1second1"},   {2, "N2seconds1"},  {3, "N5seconds1"},
-      {4, "N10seconds1"}, {5, "N5seconds1"},  {10, "N10seconds1"}, {30, "N30second1"},
-      {60, "N60seconds1"}};
+      {0, "N05seconds1"},  {1, "N1second1"},   {2, "N2seconds1"},
+      {3, "N5seconds1"},   {4, "N10seconds1"}, {5, "N5seconds1"},
+      {10, "N10seconds1"}, {30, "N30second1"}, {60, "N60seconds1"}};
   for (auto [code, item] : rows) {
     TestWindow w;
     w.model.Get("Greaterthan60seconds1").SetChecked(true);
@@ -423,8 +426,8 @@ TEST(CameraStatus, FailureMidwayKeepsEarlierFieldsAndDoesNotThrow) {
   bool decoded = false;
   EXPECT_NO_THROW(decoded = Decode(w, Record({{1, 5}, {19, 40}, {9, 3}})));
   EXPECT_TRUE(decoded);
-  EXPECT_EQ(w.Caption("CamBat"), "Battery: 40%");          // before the failing mode byte
-  EXPECT_EQ(w.Caption("RecordBtn"), "Record");             // after it: untouched
+  EXPECT_EQ(w.Caption("CamBat"), "Battery: 40%");  // before the failing mode byte
+  EXPECT_EQ(w.Caption("RecordBtn"), "Record");     // after it: untouched
   EXPECT_FALSE(w.Checked("N72060501"));
   EXPECT_TRUE(w.actions.commands.empty());
 }

@@ -54,20 +54,19 @@ TEST_P(DateHeader, RearrangesIntoClockText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DateHeader,
-    ::testing::Values(HeaderCase{"Sunday", "Date: Sun, 01 Mar 2015 12:00:00 GMT", "15.03.01 12:00:00"},
-                      HeaderCase{"December", "Date: Thu, 05 Dec 2013 14:23:45 GMT",
-                                 "13.12.05 14:23:45"},
-                      HeaderCase{"UnknownMonth", "Date: Thu, 05 Dez 2013 14:23:45 GMT",
-                                 "13.00.05 14:23:45"},
-                      HeaderCase{"MonthIsCaseSensitive", "Date: Thu, 05 DEC 2013 14:23:45 GMT",
-                                 "13.00.05 14:23:45"},
-                      HeaderCase{"NoZone", "Date: Mon, 29 Feb 2016 01:02:03", "16.02.29 01:02:03"},
-                      HeaderCase{"ShortLine", "Date: Sun", ".00. "},
-                      HeaderCase{"Empty", "", ".00. "}),
+    ::testing::Values(
+        HeaderCase{"Sunday", "Date: Sun, 01 Mar 2015 12:00:00 GMT", "15.03.01 12:00:00"},
+        HeaderCase{"December", "Date: Thu, 05 Dec 2013 14:23:45 GMT", "13.12.05 14:23:45"},
+        HeaderCase{"UnknownMonth", "Date: Thu, 05 Dez 2013 14:23:45 GMT", "13.00.05 14:23:45"},
+        HeaderCase{"MonthIsCaseSensitive", "Date: Thu, 05 DEC 2013 14:23:45 GMT",
+                   "13.00.05 14:23:45"},
+        HeaderCase{"NoZone", "Date: Mon, 29 Feb 2016 01:02:03", "16.02.29 01:02:03"},
+        HeaderCase{"ShortLine", "Date: Sun", ".00. "}, HeaderCase{"Empty", "", ".00. "}),
     [](const auto& info) { return std::string(info.param.test_name); });
 
 TEST(DateHeader, SecondsBehindGiveMinusFiveSeconds) {
-  const double camera = ClockTextToDateTime(DateHeaderToClockText("Date: Sun, 01 Mar 2015 12:00:00 GMT"));
+  const double camera =
+      ClockTextToDateTime(DateHeaderToClockText("Date: Sun, 01 Mar 2015 12:00:00 GMT"));
   const double now = ClockTextToDateTime("15.03.01 12:00:05");
   EXPECT_NEAR((camera - now) * 86400, -5, 1e-6);
 }
@@ -121,14 +120,13 @@ TEST_P(FormatClock, TwoDigitFields) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FormatClock,
-    ::testing::Values(FormatCase{"FirstMarch2013Noon", 41334.5, "13.03.01 12:00:00"},
-                      FormatCase{"LeapDay2016", 42429, "16.02.29 00:00:00"},
-                      FormatCase{"LastSecond", 42369 + 86399.0 / 86400, "15.12.31 23:59:59"},
-                      FormatCase{"HalfSecondTruncates", 42369 + 86399.5 / 86400,
-                                 "15.12.31 23:59:59"},
-                      FormatCase{"RoundsUpToTheMillisecond", 42370 - 0.0000001 / 86400,
-                                 "16.01.01 00:00:00"},
-                      FormatCase{"Year1999", 36525, "99.12.31 00:00:00"}),
+    ::testing::Values(
+        FormatCase{"FirstMarch2013Noon", 41334.5, "13.03.01 12:00:00"},
+        FormatCase{"LeapDay2016", 42429, "16.02.29 00:00:00"},
+        FormatCase{"LastSecond", 42369 + 86399.0 / 86400, "15.12.31 23:59:59"},
+        FormatCase{"HalfSecondTruncates", 42369 + 86399.5 / 86400, "15.12.31 23:59:59"},
+        FormatCase{"RoundsUpToTheMillisecond", 42370 - 0.0000001 / 86400, "16.01.01 00:00:00"},
+        FormatCase{"Year1999", 36525, "99.12.31 00:00:00"}),
     [](const auto& info) { return std::string(info.param.test_name); });
 
 TEST(FormatClock, RoundTripsThroughTheConversion) {

@@ -123,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(AllRows, CommandUrl, ::testing::ValuesIn(kCommandCases)
 TEST(CommandTable, EveryRowIsCoveredByTheUrlCases) {
   std::set<std::string> covered;
   for (const CommandCase& c : kCommandCases) covered.insert(c.component);
-  for (const CommandRow& row : CommandTable()) EXPECT_TRUE(covered.count(row.component)) << row.component;
+  for (const CommandRow& row : CommandTable())
+    EXPECT_TRUE(covered.count(row.component)) << row.component;
 }
 
 TEST(CommandTable, OnlyRecordAndCameraNameNeedTheWindow) {
@@ -229,8 +230,7 @@ TEST(StatusDumps, BacPacRecordHasOneDot) {
 }
 
 TEST(StatusDumps, CameraRecordBreaksAfterTheSixteenthByte) {
-  const auto record =
-      test::Hex("0000000000000000050500ff000000000002906300123300020086 00010004");
+  const auto record = test::Hex("0000000000000000050500ff000000000002906300123300020086 00010004");
   const std::string dump = CameraDump(std::span<const std::uint8_t, 31>(record.data(), 31));
   EXPECT_EQ(dump,
             "00 00 00 00 00 00 00 00 . 05 05 00 FF 00 00 00 00 .\r"
