@@ -1,0 +1,98 @@
+// TICMP: sends one ICMP echo to a host and waits for the reply, blocking the calling thread for
+// up to Timeout ms. Use it on one thread; its notifications (display, request, reply) run on
+// that thread inside Ping(), before it returns.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/icmp_socket.h"
+
+namespace kivo {
+
+class TICMPException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The head of the last reply: who answered, the outcome code (0 = success, 11010 = timed out,
+// ...), round trip in ms, bytes of echo data, and the reply's time-to-live where known.
+struct TIcmpEchoReply {
+  std::uint32_t Address = 0;  // IPv4, network byte order
+  std::uint32_t Status = 0;
+  std::uint32_t RTT = 0;
+  std::uint16_t DataSize = 0;
+  std::uint8_t Ttl = 0;
+};
+
+class TICMP {
+ public:
+  // The echo data: this sentence cut or padded with blanks to Size.
+  static constexpr const char* kPayloadSentence = "Kivo is checking that the camera can hear it.";
+  // Said once through OnDisplay when only the TCP stand-in is available.
+  static constexpr const char* kStandInNote =
+      "ICMP echo is not permitted for this user: the camera is checked with a TCP connection to "
+      "its web port instead";
+  static constexpr const char* kUnableToResolve = "Unable to resolve ";
+  static constexpr const char* kInvalidHostAddress = "Invalid host address";
+  static constexpr const char* kNoHandle = "Unable to get ping handle";
+
+  // Opens the echo channel; |method| other than kAutomatic insists on that one and throws
+  // TICMPException (kNoHandle) when the system does not permit it.
+  explicit TICMP(EchoMethod method = EchoMethod::kAutomatic);
+  ~TICMP();
+  TICMP(const TICMP&) = delete;
+  TICMP& operator=(const TICMP&) = delete;
+
+  const std::string& Address() const { return address_; }
+  // A different address is resolved again at the next Ping.
+  void SetAddress(const std::string& address);
+  int Size() const { return size_; }
+  void SetSize(int size);  // kept within 0..65500
+  int Timeout() const { return timeout_; }
+  void SetTimeout(int timeout_ms) { timeout_ = timeout_ms < 0 ? 0 : timeout_ms; }
+  int TTL() const { return ttl_; }
+  void SetTTL(int ttl) { ttl_ = ttl; }
+  int Flags() const { return flags_; }
+  void SetFlags(int flags) { flags_ = flags; }
+
+  // Sends one echo and returns the number of replies (0 or 1). Fires OnEchoRequest before and
+  // OnEchoReply after the echo; for an address that cannot be used it fires only OnDisplay.
+  int Ping();
+
+  int LastError() const { return last_error_; }
+  const TIcmpEchoReply& Reply() const { return reply_; }
+  const std::string& HostName() const { return host_name_; }
+  const std::string& HostIP() const { return host_ip_; }
+  EchoMethod Method() const;
+  // Port of the TCP stand-in (80: the camera's web server). For tests.
+  void SetStandInPort(std::uint16_t port);
+
+  std::function<void(TICMP&, const std::string& message)> OnDisplay;
+  std::function<void(TICMP&)> OnEchoRequest;
+  std::function<void(TICMP&, int status)> OnEchoReply;
+
+ private:
+  void Resolve();
+  void Display(const std::string& message);
+
+  std::unique_ptr<IcmpEchoSocket> socket_;
+  std::string address_;
+  std::optional<std::uint32_t> resolved_address_;  // empty: "none"
+  bool resolved_ = false;
+  std::string host_name_;
+  std::string host_ip_;
+  int size_ = 56;
+  int timeout_ = 4000;
+  int ttl_ = 64;
+  int flags_ = 0;
+  int last_error_ = 0;
+  TIcmpEchoReply reply_;
+  bool stand_in_announced_ = false;
+};
+
+}  // namespace kivo

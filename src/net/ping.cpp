@@ -1,0 +1,92 @@
+#include "net/ping.h"
+
+#include <cstdio>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "platform/socket_api.h"
+
+namespace kivo {
+
+// Shared between the ping and the helper thread of one lookup. Once |cancelled| is set (under
+// |mutex|) the helper never touches the loop again, and a result it already posted is ignored.
+struct TPing::Lookup {
+  std::mutex mutex;
+  bool cancelled = false;
+};
+
+TPing::TPing(EventLoop& loop, EchoMethod method)
+    : loop_(loop), icmp_(std::make_unique<TICMP>(method)) {
+  icmp_->OnDisplay = [this](TICMP& icmp, const std::string& message) {
+    if (OnDisplay) OnDisplay(*this, icmp, message);
+  };
+  icmp_->OnEchoRequest = [this](TICMP& icmp) {
+    if (OnEchoRequest) OnEchoRequest(*this, icmp);
+  };
+  icmp_->OnEchoReply = [this](TICMP& icmp, int status) {
+    if (OnEchoReply) OnEchoReply(*this, icmp, status);
+  };
+}
+
+TPing::~TPing() { DropPendingLookup(); }
+
+bool TPing::DropPendingLookup() {
+  if (!pending_) return false;
+  {
+    std::lock_guard<std::mutex> lock(pending_->mutex);
+    pending_->cancelled = true;
+  }
+  pending_.reset();
+  return true;
+}
+
+void TPing::DnsLookup(const std::string& host) {
+  CancelDnsLookup();
+  dns_result_.clear();
+  std::uint32_t address = 0;
+  if (ParseDottedIpv4(host, &address)) {
+    dns_result_ = FormatDottedIpv4(address);
+    if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
+    return;
+  }
+  auto lookup = std::make_shared<Lookup>();
+  EventLoop* loop = &loop_;
+  try {
+    std::thread([this, loop, lookup, host] {
+      std::vector<std::string> found;
+      const int error = socket_api::ResolveHostName(host, &found);
+      const std::string first = error == 0 && !found.empty() ? found.front() : std::string();
+      std::lock_guard<std::mutex> lock(lookup->mutex);
+      if (lookup->cancelled) return;
+      loop->Post([this, lookup, error, first] { FinishLookup(lookup, error, first); });
+    }).detach();
+  } catch (const std::system_error& failure) {
+    char message[512];
+    std::snprintf(message, sizeof message, kCannotStartLookup, host.c_str(),
+                  failure.code().value());
+    throw std::runtime_error(message);
+  }
+  pending_ = std::move(lookup);
+}
+
+void TPing::FinishLookup(const std::shared_ptr<Lookup>& lookup, int error,
+                         const std::string& first) {
+  // Runs on the loop thread, where cancelling happens too, so this check cannot race.
+  {
+    std::lock_guard<std::mutex> lock(lookup->mutex);
+    if (lookup->cancelled) return;
+  }
+  pending_.reset();
+  if (error == 0) dns_result_ = first;
+  if (OnDnsLookupDone) OnDnsLookupDone(*this, static_cast<std::uint16_t>(error));
+}
+
+void TPing::CancelDnsLookup() {
+  if (!DropPendingLookup()) return;
+  if (OnDnsLookupDone) OnDnsLookupDone(*this, kLookupCancelled);
+}
+
+}  // namespace kivo
