@@ -61,6 +61,13 @@ void TICMP::Resolve() {
   resolved_ = true;
 }
 
+std::string TICMP::EchoPayload(int size) {
+  std::string payload(static_cast<size_t>(size < 0 ? 0 : size), ' ');
+  const size_t sentence = std::strlen(kPayloadSentence);
+  std::memcpy(payload.data(), kPayloadSentence, std::min(sentence, payload.size()));
+  return payload;
+}
+
 int TICMP::Ping() {
   last_error_ = 0;
   if (!resolved_) Resolve();
@@ -74,10 +81,7 @@ int TICMP::Ping() {
     Display(kStandInNote);
   }
 
-  std::string payload(static_cast<size_t>(size_), ' ');
-  const size_t sentence = std::strlen(kPayloadSentence);
-  std::memcpy(payload.data(), kPayloadSentence, std::min(sentence, payload.size()));
-
+  const std::string payload = EchoPayload(size_);
   if (OnEchoRequest) OnEchoRequest(*this);
   const EchoOutcome outcome = socket_->Echo(*resolved_address_, payload, ttl_, flags_, timeout_);
   last_error_ = outcome.replies > 0 ? 0 : static_cast<int>(outcome.status);

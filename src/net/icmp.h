@@ -64,6 +64,9 @@ class TICMP {
   // OnEchoReply after the echo; for an address that cannot be used it fires only OnDisplay.
   int Ping();
 
+  // The echo data for |size| bytes: the sentence, cut to |size| or padded with blanks.
+  static std::string EchoPayload(int size);
+
   int LastError() const { return last_error_; }
   const TIcmpEchoReply& Reply() const { return reply_; }
   const std::string& HostName() const { return host_name_; }
