@@ -30,13 +30,14 @@ bool FileExists(const std::string& path) {
 
 TForm1::TForm1(FormEnvironment env) : env_(std::move(env)) {
   BuildComponents();
-  BacPacStatusTimer = MakeTimer(5000, false, nullptr, nullptr);
-  TimeOut1 = MakeTimer(1000, true, nullptr, nullptr);
-  TimeOut2 = MakeTimer(2000, true, nullptr, nullptr);
-  TimeOut3 = MakeTimer(2000, true, nullptr, nullptr);
-  PreviewRetry = MakeTimer(2500, true, nullptr, nullptr);
-  ClockTimer = MakeTimer(1000, false, nullptr, nullptr);
-  GetSSIDTimer = MakeTimer(500, false, nullptr, nullptr);
+  BacPacStatusTimer = MakeTimer(5000, false);
+  TimeOut1 = MakeTimer(1000, true);
+  TimeOut2 = MakeTimer(2000, true);
+  TimeOut3 = MakeTimer(2000, true);
+  PreviewRetry = MakeTimer(2500, true);
+  ClockTimer = MakeTimer(1000, false);
+  GetSSIDTimer = MakeTimer(500, false);
+  BuildNetwork();
   WireHandlers();
 }
 
@@ -45,16 +46,13 @@ TForm1::~TForm1() {
   for (auto* timer : {&BacPacStatusTimer, &TimeOut1, &TimeOut2, &TimeOut3, &PreviewRetry,
                       &ClockTimer, &GetSSIDTimer})
     timer->reset();
+  for (auto* client : {&HttpCli1, &HttpCli2, &HttpCli3}) client->reset();
 }
 
-std::unique_ptr<TSuperTimer> TForm1::MakeTimer(std::uint16_t interval, bool count_down,
-                                               std::function<void()> on_timer,
-                                               std::function<void()> on_stop) {
+std::unique_ptr<TSuperTimer> TForm1::MakeTimer(std::uint16_t interval, bool count_down) {
   auto timer = std::make_unique<TSuperTimer>(env_.loop);
   timer->SetInterval(interval);
   timer->SetCountDown(count_down);
-  if (on_timer) timer->OnTimer = [this, on_timer](TSuperTimer&) { model_.Dispatch(on_timer); };
-  if (on_stop) timer->OnStop = [this, on_stop](TSuperTimer&) { model_.Dispatch(on_stop); };
   return timer;
 }
 
@@ -74,20 +72,6 @@ void TForm1::BuildComponents() {
     c.SetFontColor(s.font_color);
     c.SetEnabled(s.enabled);
   }
-}
-
-void TForm1::WireHandlers() {
-  auto on = [this](const char* name, void (TForm1::*handler)()) {
-    model_.Get(name).OnClick = [this, handler] { (this->*handler)(); };
-  };
-  on("Exit1", &TForm1::Exit1Click);
-  on("IPAddress1", &TForm1::IPAddress1Click);
-  on("Password1", &TForm1::Password1Click);
-  on("Options1", &TForm1::Options1Click);
-  on("Help2", &TForm1::Help2Click);
-  on("Checkfornewerversion1", &TForm1::Help2Click);
-  on("About1", &TForm1::About1Click);
-  on("OneButtonMode", &TForm1::OneButtonModeClick);
 }
 
 void TForm1::FormCreate() {
@@ -167,6 +151,5 @@ void TForm1::OneButtonModeClick() {
   env_.dialogs.MessageBox(kOneButtonModeText, MsgType::kInformation, MsgButtons::kOk);
 }
 
-void TForm1::PingCamera() {}
 
 }  // namespace kivo

@@ -9,6 +9,9 @@
 #include <string>
 
 #include "camera/camera_state.h"
+#include "camera/status_actions.h"
+#include "net/http_cli.h"
+#include "net/ping.h"
 #include "net/super_timer.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -30,10 +33,10 @@ struct FormEnvironment {
 inline constexpr const char* kProgramVersion = "0.35";
 inline constexpr const char* kSettingsFileName = "Kivo.ini";
 
-class TForm1 {
+class TForm1 : public StatusActions {
  public:
   explicit TForm1(FormEnvironment env);
-  ~TForm1();
+  ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
@@ -60,6 +63,50 @@ class TForm1 {
   void About1Click();
   void OneButtonModeClick();
 
+  // Command channel.
+  void SendCommand(const std::string& path, const std::string& parameter) override;
+  void HttpCli3DocData(THttpCli& sender, const char* buffer, int len);
+  void TimeOut3Stop();
+  void ShowRequestResult(const std::string& url, const std::string& file_name,
+                         std::uint16_t error);
+  // Every component of the command table: sends its command (nothing when its state says so).
+  void CommandClick(const std::string& component);
+  void SSID1Click();
+  void Greaterthan60seconds1Click();
+
+  // BacPac status poll.
+  void BacPacStatusBtnClick();
+  void HttpCli1DocData(THttpCli& sender, const char* buffer, int len);
+  void HttpCli1RequestDone(THttpCli& sender, THttpRequest request, std::uint16_t error);
+  void HttpCli1SocketError(THttpCli& sender);
+  void TimeOut1Stop();
+
+  // Camera status.
+  void CameraStatusBtnClick();
+  void HttpCli2DocData(THttpCli& sender, const char* buffer, int len);
+  void HttpCli2RequestDone(THttpCli& sender, THttpRequest request, std::uint16_t error);
+  void TimeOut2Stop();
+
+  // Reachability.
+  void PingBtnClick();
+  void PingEchoReply(TPing& sender, TICMP& icmp, int status);
+
+  // Camera clock: read when the camera status first reports the stream on.
+  void GetTimeBtnClick();
+
+  // Wi-Fi: the system's list of available networks.
+  void ViewWiFiConnections1Click();
+  void AutoVANClick();
+
+  // Error log (status bar, then "ErrorLog.txt").
+  void LogError(const std::string& message) override;
+
+  // What the status decoders ask of the window.
+  void CameraStatusRequest() override { CameraStatusBtnClick(); }
+  void ReadCameraClock() override { GetTimeBtnClick(); }
+  void StopBacPacPoll() override { BacPacStatusTimer->SetEnabled(false); }
+  void ShowMessage(const std::string& text) override;
+
   // State shared with the camera handlers.
   std::string camera_address;
   std::string camera_password;
@@ -81,22 +128,32 @@ class TForm1 {
   std::unique_ptr<TSuperTimer> ClockTimer;
   std::unique_ptr<TSuperTimer> GetSSIDTimer;
 
+  // HTTP clients: BacPac status, camera status, commands; and the camera ping.
+  std::unique_ptr<THttpCli> HttpCli1;
+  std::unique_ptr<THttpCli> HttpCli2;
+  std::unique_ptr<THttpCli> HttpCli3;
+  std::unique_ptr<TPing> Ping;
+
   std::string SettingsPath() const { return env_.program_dir + kSettingsFileName; }
   FormEnvironment& Env() { return env_; }
 
  private:
   void BuildComponents();
   void WireHandlers();
-  std::unique_ptr<TSuperTimer> MakeTimer(std::uint16_t interval, bool count_down,
-                                         std::function<void()> on_timer,
-                                         std::function<void()> on_stop);
+  std::unique_ptr<TSuperTimer> MakeTimer(std::uint16_t interval, bool count_down);
+  void BuildNetwork();
   void LoadSettings();
+  std::string StatusText();
+  void SetStatusText(const std::string& text);
+  // The status bar line is cleared unless it reports a connection ("Connected" anywhere).
+  void ClearStatusUnlessConnected();
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
 
   FormEnvironment env_;
   ComponentModel model_;
+  std::uint8_t command_reply_[32] = {};
 };
 
 }  // namespace kivo
