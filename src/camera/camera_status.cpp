@@ -151,7 +151,7 @@ struct BatteryScale {
   int model;
   int divisor;
 };
-constexpr BatteryScale kBatteryScales[] = {{3, 72}, {2, 76}};
+constexpr BatteryScale kBatteryScales[] = {{3, 72}, {2, 76}};  // Hero 3 Silver, Hero 3 White
 constexpr int kBatteryFullPercent = 100;
 
 // Messages name a byte by its 1-based position.
