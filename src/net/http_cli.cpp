@@ -311,7 +311,8 @@ void THttpCli::BeginReplyForTesting(THttpRequest request) {
   ChangeState(THttpState::NotConnected);
   request_type_ = request;
   ResetRequest();
-  path_ = "/";
+  path_ = ParseURL(URL).path;
+  if (path_.empty()) path_ = "/";
   doc_name_ = DocNameFromPath(path_);
   host_name_ = target_host_ = "127.0.0.1";
   port_ = "80";

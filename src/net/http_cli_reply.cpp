@@ -342,6 +342,7 @@ void THttpCli::SetLocation(const std::string& value) {
 void THttpCli::RedirectStep() {
   close_route_ = CloseRoute::Normal;
   location_ = location_.substr(0, location_.find('#'));
+  path_ = path_.substr(0, path_.find('#'));  // a fragment is never sent to the server
   doc_name_ = DocNameFromPath(ParseURL(location_, path_).path);
   connected_ = false;
   location_seen_ = false;

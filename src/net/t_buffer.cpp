@@ -11,10 +11,11 @@ TBuffer::TBuffer(int size)
 
 void TBuffer::SetBufSize(int size) {
   if (size <= 0) size = kDefaultSize;
-  size = std::max(size, Size());
+  const int unsent = Size();
+  size = std::max(size, unsent);
   auto bigger = std::make_unique<char[]>(size);
-  std::memcpy(bigger.get(), data_.get() + rd_count_, Size());
-  wr_count_ = Size();
+  std::memcpy(bigger.get(), data_.get() + rd_count_, unsent);
+  wr_count_ = unsent;
   rd_count_ = 0;
   data_ = std::move(bigger);
   size_ = size;
