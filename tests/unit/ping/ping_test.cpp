@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -125,6 +127,9 @@ struct MethodCase {
   EchoMethod method;
   int size;
 };
+
+// Tests are listed by their case name.
+void PrintTo(const MethodCase& c, std::ostream* os) { *os << c.name; }
 
 const MethodCase kMethodCases[] = {
     {"DatagramSocket", EchoMethod::kIcmpDatagram, 56},

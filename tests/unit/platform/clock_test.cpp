@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <time.h>
 
 #include <chrono>
@@ -49,6 +51,9 @@ struct ZoneCase {
   int bias;
   int daylight_bias;
 };
+
+// Tests are listed by their case name.
+void PrintTo(const ZoneCase& c, std::ostream* os) { *os << c.name; }
 
 const ZoneCase kZoneCases[] = {
     {"Utc", "UTC0", 0, 0},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <stdexcept>
 
 namespace kivo {
@@ -13,6 +15,9 @@ struct EncodeCase {
   double expected;
   int day_of_week;  // 1 = Sunday
 };
+
+// Tests are listed by their case name.
+void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.name; }
 
 const EncodeCase kEncodeCases[] = {
     {"Epoch", 1899, 12, 30, 0, 0, 0, 0, 0.0, 7},
@@ -56,6 +61,9 @@ struct InvalidCase {
   const char* name;
   int y, mo, d, h, mi, s, ms;
 };
+
+// Tests are listed by their case name.
+void PrintTo(const InvalidCase& c, std::ostream* os) { *os << c.name; }
 
 const InvalidCase kInvalidCases[] = {
     {"February29InCommonYear", 2015, 2, 29, 0, 0, 0, 0},
@@ -123,6 +131,9 @@ struct FormatCase {
   double value;
   const char* expected;
 };
+
+// Tests are listed by their case name.
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 
 const double kNoonPlus5 = 42064.0 + (12 * 3600 + 5) / 86400.0;  // Sun 1 Mar 2015 12:00:05
 

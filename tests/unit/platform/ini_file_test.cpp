@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 
 #include <functional>
@@ -46,6 +48,9 @@ struct StringCase {
   const char* expected;
 };
 
+// Tests are listed by their case name.
+void PrintTo(const StringCase& c, std::ostream* os) { *os << c.name; }
+
 const StringCase kStringCases[] = {
     {"Plain", "BacPac", "Password", "secret"},
     {"SectionAnyCase", "BACPAC", "Password", "secret"},
@@ -79,6 +84,9 @@ struct IntegerCase {
   int expected;  // with default 77
   bool as_bool;  // with default false
 };
+
+// Tests are listed by their case name.
+void PrintTo(const IntegerCase& c, std::ostream* os) { *os << c.name; }
 
 const IntegerCase kIntegerCases[] = {
     {"Decimal", "Top", 110, true},
@@ -135,6 +143,9 @@ struct WriteCase {
   std::function<void(IniFile&)> writes;
   const char* after;
 };
+
+// Tests are listed by their case name.
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 const WriteCase kWriteCases[] = {
     {"ReplacesInPlace", "[A]\nx=1\ny=2\n[B]\nz=3\n",

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -22,6 +24,9 @@ struct ChoiceCase {
   const char* expected;
   bool fallback;
 };
+
+// Tests are listed by their case name.
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
 const ChoiceCase kChoiceCases[] = {
     {"WritableExecutableDir", "/opt/kivo/", true, "/x", "/home/u", "/opt/kivo/", false},
