@@ -1,0 +1,216 @@
+// In-process tests of the simulator's smaller pieces: parameter decoding, the request parser,
+// photos, the clock and the card.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "camera_clock.h"
+#include "command_table.h"
+#include "fake_time.h"
+#include "http_message.h"
+#include "jpeg_writer.h"
+#include "media_card.h"
+
+namespace kivo::camsim {
+namespace {
+
+// --- parameter decoding -----------------------------------------------------------------------
+
+struct QueryRow {
+  const char* name;
+  const char* query;
+  const char* password;
+  bool has_parameter;
+  std::string parameter;
+};
+
+class QueryTest : public ::testing::TestWithParam<QueryRow> {};
+
+TEST_P(QueryTest, Decodes) {
+  const CommandQuery q = ParseCommandQuery(GetParam().query);
+  EXPECT_EQ(q.password, GetParam().password);
+  EXPECT_EQ(q.has_parameter, GetParam().has_parameter);
+  EXPECT_EQ(q.parameter, GetParam().parameter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Queries, QueryTest,
+    ::testing::Values(
+        QueryRow{"NoParameter", "t=cameralnk", "cameralnk", false, ""},
+        QueryRow{"OneByte", "t=cameralnk&p=%01", "cameralnk", true, "\x01"},
+        QueryRow{"ZeroByte", "t=x&p=%00", "x", true, std::string(1, '\0')},
+        QueryRow{"UpperCaseHex", "t=x&p=%FF", "x", true, "\xff"},
+        QueryRow{"SixClockBytes", "t=x&p=%0d%03%01%0c%00%00", "x", true,
+                 std::string("\x0d\x03\x01\x0c\x00\x00", 6)},
+        QueryRow{"CameraNameWithBlanksAndAmpersand", "t=x&p=%09My Cam&Co", "x", true,
+                 "\tMy Cam&Co"},
+        QueryRow{"PasswordWithAmpersand", "t=a&b&p=%01", "a&b", true, "\x01"},
+        QueryRow{"BrokenEscapeKept", "t=x&p=%0", "x", true, "%0"},
+        QueryRow{"EmptyParameter", "t=x&p=", "x", true, ""},
+        QueryRow{"NoPassword", "p=%01", "", true, "\x01"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- request parser ---------------------------------------------------------------------------
+
+TEST(RequestParserTest, WholeByteByByteAndRandomSplitsAgree) {
+  const std::string request =
+      "GET /camera/CN?t=cameralnk&p=%09My Cam HTTP/1.0\r\nHost: 10.5.5.9\r\n\r\n";
+  std::mt19937 random(7);
+  for (int round = 0; round < 50; ++round) {
+    std::string received;
+    HttpRequest parsed;
+    ParseStatus status = ParseStatus::kIncomplete;
+    size_t at = 0;
+    while (at < request.size()) {
+      const size_t step = round == 0 ? request.size() : round == 1 ? 1 : 1 + random() % 9;
+      received += request.substr(at, step);
+      at += step;
+      status = ParseRequestHead(received, &parsed);
+      if (at < request.size()) {
+        ASSERT_EQ(status, ParseStatus::kIncomplete);
+      }
+    }
+    ASSERT_EQ(status, ParseStatus::kComplete);
+    EXPECT_EQ(parsed.method, "GET");
+    EXPECT_EQ(parsed.target, "/camera/CN?t=cameralnk&p=%09My Cam");
+    EXPECT_EQ(parsed.path, "/camera/CN");
+    EXPECT_EQ(parsed.version, "HTTP/1.0");
+  }
+}
+
+TEST(RequestParserTest, BareLineFeedsAndOldStyleRequests) {
+  HttpRequest parsed;
+  ASSERT_EQ(ParseRequestHead("HEAD / HTTP/1.1\n\n", &parsed), ParseStatus::kComplete);
+  EXPECT_EQ(parsed.method, "HEAD");
+  EXPECT_EQ(parsed.target, "/");
+  ASSERT_EQ(ParseRequestHead("GET /live/\r\n\r\n", &parsed), ParseStatus::kComplete);
+  EXPECT_EQ(parsed.target, "/live/");
+  EXPECT_EQ(parsed.version, "");
+  EXPECT_EQ(ParseRequestHead("GARBAGE\r\n\r\n", &parsed), ParseStatus::kMalformed);
+  EXPECT_EQ(ParseRequestHead(std::string(kMaxRequestHead, 'x'), &parsed), ParseStatus::kTooLarge);
+}
+
+// --- photos -----------------------------------------------------------------------------------
+
+uint32_t Read32(const std::string& s, size_t at) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(s[at])) << 24 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 1])) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 2])) << 8 |
+         static_cast<uint8_t>(s[at + 3]);
+}
+unsigned Read16(const std::string& s, size_t at) {
+  return static_cast<unsigned>(static_cast<uint8_t>(s[at])) << 8 | static_cast<uint8_t>(s[at + 1]);
+}
+
+TEST(JpegTest, DateAtOffset1132AndWellFormedSegments) {
+  for (const CivilTime t : {CivilTime{2013, 5, 21, 23, 30, 0}, CivilTime{2099, 12, 31, 1, 2, 3}}) {
+    const std::string jpeg = MakeJpeg({t, 1760, "HERO3 Black Edition"});
+    ASSERT_GT(jpeg.size(), 1500u);
+    EXPECT_EQ(jpeg.substr(kExifDateOffset, 19), FormatExifDate(t));
+    // Walk the segments: SOI, marker segments with lengths, scan data, EOI at the very end.
+    ASSERT_EQ(Read16(jpeg, 0), 0xffd8u);
+    size_t at = 2;
+    bool scan = false;
+    while (at + 4 <= jpeg.size() && !scan) {
+      ASSERT_EQ(static_cast<uint8_t>(jpeg[at]), 0xff) << "at " << at;
+      scan = static_cast<uint8_t>(jpeg[at + 1]) == 0xda;
+      at += 2 + Read16(jpeg, at + 2);
+    }
+    ASSERT_TRUE(scan);
+    EXPECT_EQ(Read16(jpeg, jpeg.size() - 2), 0xffd9u);
+    for (size_t i = at; i + 2 < jpeg.size(); ++i) {
+      if (static_cast<uint8_t>(jpeg[i]) == 0xff) {
+        ASSERT_EQ(jpeg[i + 1], '\0') << "unstuffed 0xff in scan data at " << i;
+        ++i;
+      }
+    }
+    // The Exif directory's DateTimeOriginal entry points at the same place.
+    const size_t tiff = 12;
+    const size_t exif_ifd = tiff + Read32(jpeg, tiff + 8 + 2 + 3 * 12 + 8);
+    bool found = false;
+    for (unsigned i = 0; i < Read16(jpeg, exif_ifd); ++i) {
+      const size_t entry = exif_ifd + 2 + 12 * i;
+      if (Read16(jpeg, entry) == 0x9003) {
+        EXPECT_EQ(tiff + Read32(jpeg, entry + 8), kExifDateOffset);
+        found = true;
+      }
+    }
+    EXPECT_TRUE(found);
+  }
+}
+
+// --- clock ------------------------------------------------------------------------------------
+
+struct ClockRow {
+  const char* name;
+  CivilTime time;
+  const char* rfc1123;
+  const char* listing;
+};
+
+class ClockFormatTest : public ::testing::TestWithParam<ClockRow> {};
+
+TEST_P(ClockFormatTest, Formats) {
+  EXPECT_EQ(FormatRfc1123(GetParam().time), GetParam().rfc1123);
+  EXPECT_EQ(FormatListingDate(GetParam().time), GetParam().listing);
+  EXPECT_EQ(FromNaiveSeconds(ToNaiveSeconds(GetParam().time)).day, GetParam().time.day);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, ClockFormatTest,
+    ::testing::Values(
+        ClockRow{"Sunday", {2015, 3, 1, 12, 0, 0}, "Sun, 01 Mar 2015 12:00:00 GMT",
+                 "01-Mar-2015 12:00"},
+        ClockRow{"LeapDay", {2016, 2, 29, 23, 59, 59}, "Mon, 29 Feb 2016 23:59:59 GMT",
+                 "29-Feb-2016 23:59"},
+        ClockRow{"Recorded", {2013, 5, 21, 23, 30, 0}, "Tue, 21 May 2013 23:30:00 GMT",
+                 "21-May-2013 23:30"},
+        ClockRow{"Epoch", {1970, 1, 1, 0, 0, 0}, "Thu, 01 Jan 1970 00:00:00 GMT",
+                 "01-Jan-1970 00:00"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ClockTest, RunsOnFromWhereItWasSet) {
+  FakeTime time;
+  CameraClock clock(time.Source());
+  clock.Set({2013, 12, 31, 23, 59, 58});
+  time.ms += 2500;
+  EXPECT_EQ(FormatIsoDate(clock.Now()), "2014-01-01 00:00:00");
+}
+
+TEST(ClockTest, ParsesAndRejects) {
+  EXPECT_TRUE(ParseCivilTime("2013-05-21 23:30:00"));
+  EXPECT_FALSE(ParseCivilTime("2013-02-30 00:00:00"));
+  EXPECT_FALSE(ParseCivilTime("2013-05-21"));
+  EXPECT_FALSE(ParseCivilTime("2013-05-21 24:00:00"));
+}
+
+// --- card -------------------------------------------------------------------------------------
+
+TEST(MediaCardTest, NamesGroupsCompanionsAndFolders) {
+  MediaCard card("HERO3 Black Edition", uint64_t{1} << 40, 4);
+  const CivilTime t{2013, 5, 21, 23, 30, 0};
+  ASSERT_TRUE(card.AddPhoto(t, 10));
+  ASSERT_TRUE(card.AddVideo(t, 10));
+  const int group = card.StartGroup();
+  ASSERT_TRUE(card.AddGroupPhoto(group, t, 10));
+  ASSERT_TRUE(card.AddGroupPhoto(group, t, 10));
+  std::vector<std::string> names;
+  for (const MediaFile& f : card.files()) names.push_back(f.folder + "/" + f.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"100GOPRO/GOPR0001.JPG", "100GOPRO/GOPR0002.MP4",
+                                             "100GOPRO/GOPR0002.THM", "100GOPRO/GOPR0002.LRV",
+                                             "101GOPRO/G0010003.JPG", "101GOPRO/G0010004.JPG"}));
+  EXPECT_EQ(card.Folders(), (std::vector<std::string>{"100GOPRO", "101GOPRO"}));
+  EXPECT_EQ(card.PhotoCount(), 3);
+  EXPECT_EQ(card.VideoCount(), 1);
+  const uint64_t free = card.free_bytes();
+  ASSERT_TRUE(card.DeleteLast());  // the whole burst group
+  EXPECT_EQ(card.PhotoCount(), 1);
+  EXPECT_EQ(card.free_bytes(), free + 20);
+  ASSERT_TRUE(card.DeleteLast());  // the video with its companions
+  EXPECT_EQ(card.files().size(), 1u);
+  card.DeleteAll();
+  EXPECT_FALSE(card.DeleteLast());
+}
+
+}  // namespace
+}  // namespace kivo::camsim
