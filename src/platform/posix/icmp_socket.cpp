@@ -1,6 +1,7 @@
 #include "platform/icmp_socket.h"
 
 #include <arpa/inet.h>
+#include <linux/icmp.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -100,6 +101,13 @@ std::unique_ptr<IcmpEchoSocket> IcmpEchoSocket::Open(EchoMethod method) {
     if (fd < 0) return nullptr;
     const int on = 1;
     setsockopt(fd, IPPROTO_IP, IP_RECVTTL, &on, sizeof on);
+    if (which == EchoMethod::kIcmpRaw) {
+      // A raw socket sees every ICMP message the host receives; keep only the kinds that can
+      // answer an echo, so the queue between two pings holds nothing else.
+      icmp_filter filter{};
+      filter.data = ~((1u << kEchoReply) | (1u << kDestUnreachable) | (1u << kTimeExceeded));
+      setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+    }
     return std::make_unique<IcmpEchoSocket>(Key{}, fd, which);
   };
   std::unique_ptr<IcmpEchoSocket> opened;
