@@ -64,7 +64,8 @@ class SpinTimer {
       while (now < due && !stop_) now = MsNow();
       const std::int64_t this_due = due;
       due = now + interval_;
-      loop_.InvokeAndWait([this, this_due] { on_tick_(this_due); }, [this] { return stop_.load(); });
+      loop_.InvokeAndWait([this, this_due] { on_tick_(this_due); },
+                          [this] { return stop_.load(); });
     }
   }
 
@@ -91,7 +92,8 @@ Result Summarise(const std::string& variant, int interval, std::vector<double> l
   r.ticks = static_cast<int>(lateness.size());
   std::sort(lateness.begin(), lateness.end());
   auto at = [&](double q) {
-    const size_t i = std::min(lateness.size() - 1, static_cast<size_t>(q * (lateness.size() - 1) + 0.5));
+    const size_t last = lateness.size() - 1;
+    const size_t i = std::min(last, static_cast<size_t>(q * static_cast<double>(last) + 0.5));
     return lateness[i];
   };
   r.p50 = at(0.50);

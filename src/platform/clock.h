@@ -47,7 +47,8 @@ class SystemClock final : public Clock {
 // A clock that only moves when told to.
 class FakeClock final : public Clock {
  public:
-  explicit FakeClock(DateTime now = 0, std::int64_t monotonic_ms = 0) : now_(now), ms_(monotonic_ms) {}
+  explicit FakeClock(DateTime now = 0, std::int64_t monotonic_ms = 0)
+      : now_(now), ms_(monotonic_ms) {}
 
   DateTime Now() const override {
     std::lock_guard<std::mutex> lock(mutex_);

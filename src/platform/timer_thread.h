@@ -6,7 +6,15 @@
 namespace kivo {
 
 // The priority levels a timer thread can ask for, lowest first.
-enum class ThreadPriorityLevel { kIdle, kLowest, kLower, kNormal, kHigher, kHighest, kTimeCritical };
+enum class ThreadPriorityLevel {
+  kIdle,
+  kLowest,
+  kLower,
+  kNormal,
+  kHigher,
+  kHighest,
+  kTimeCritical,
+};
 
 // Names the thread and asks the scheduler for wake-ups without added slack.
 void PrepareTimerThread(const char* name);

@@ -28,7 +28,9 @@ constexpr size_t kMaxPayload = 65507 - kIcmpHeader;
 
 std::uint16_t Checksum(const std::uint8_t* data, size_t len) {
   std::uint32_t sum = 0;
-  for (size_t i = 0; i + 1 < len; i += 2) sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
+  for (size_t i = 0; i + 1 < len; i += 2) {
+    sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
+  }
   if (len & 1) sum += static_cast<std::uint32_t>(data[len - 1] << 8);
   while (sum >> 16) sum = (sum & 0xffff) + (sum >> 16);
   return static_cast<std::uint16_t>(~sum);
