@@ -20,6 +20,8 @@
 #   --camsim-arg ARG       one more argument for kivo-camsim, taken whole; repeatable
 #   --address ADDR         camera address (default 10.5.5.9)
 #   --service ADDR         maker's service address, port 80 (default 10.5.5.10)
+#   --service-host NAME    make NAME resolve to the service address inside the namespace (a
+#                          private copy of /etc/hosts is mounted there); repeatable
 #   --no-camsim            set up the namespace only, start no simulator
 #   --keep                 keep the work folder (request log, reports, simulator output)
 #   -h, --help             this text
@@ -93,6 +95,7 @@ address=10.5.5.9
 service=10.5.5.10
 start_camsim=1
 keep=0
+service_hosts=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --camsim) camsim=$2; shift 2 ;;
@@ -100,6 +103,7 @@ while [ $# -gt 0 ]; do
     --camsim-arg) camsim_args+=("$2"); shift 2 ;;
     --address) address=$2; shift 2 ;;
     --service) service=$2; shift 2 ;;
+    --service-host) service_hosts+=("$2"); shift 2 ;;
     --no-camsim) start_camsim=0; shift ;;
     --keep) keep=1; shift ;;
     --) shift; break ;;
@@ -115,6 +119,12 @@ ip addr add "$address/32" dev lo
 echo "0 0" > /proc/sys/net/ipv4/ping_group_range
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-e2e.XXXXXX")
+if [ ${#service_hosts[@]} -gt 0 ]; then
+  # The mount namespace is ours: the copy covers /etc/hosts here only.
+  cp /etc/hosts "$work/hosts"
+  echo "$service ${service_hosts[*]}" >> "$work/hosts"
+  mount --bind "$work/hosts" /etc/hosts || die "cannot mount the namespace's /etc/hosts"
+fi
 camsim_pid=
 cleanup() {
   local rc=$?
