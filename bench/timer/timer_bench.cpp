@@ -183,6 +183,12 @@ int main(int argc, char** argv) {
   const int fast_ticks = long_run ? 1000 : 300;
   const int slow_ticks = long_run ? 100 : 15;
 
+  // Lateness depends on what else the machine is doing: say so beside the figures.
+  if (FILE* load = std::fopen("/proc/loadavg", "r")) {
+    char text[64] = {};
+    if (std::fgets(text, sizeof text, load)) std::printf("load average at start: %s", text);
+    std::fclose(load);
+  }
   std::printf("tick lateness in ms (handler start minus due time); cpu in %% of one core\n");
   std::printf("%-12s %9s %6s %9s %9s %9s %10s\n", "variant", "interval", "ticks", "p50", "p99",
               "max", "cpu%");
