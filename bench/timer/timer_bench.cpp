@@ -109,20 +109,22 @@ Result RunSuperTimer(int interval, int ticks) {
   timer.SetInterval(static_cast<std::uint16_t>(interval));
   std::vector<double> lateness;
   lateness.reserve(ticks);
-  SteadyClock::time_point enabled_at;
+  // The due time of the next tick, kept the way the timer keeps it: one period after the last
+  // due time, or one period after a handler that returned too late for that.
+  SteadyClock::time_point due;
+  const auto period = std::chrono::milliseconds(interval);
   timer.OnTimer = [&](TSuperTimer& t) {
-    const auto now = SteadyClock::now();
-    // Tick k is due k periods after enabling.
-    const double due = static_cast<double>(interval) * static_cast<double>(lateness.size() + 1);
-    lateness.push_back(MsSince(enabled_at, now) - due);
+    lateness.push_back(MsSince(due, SteadyClock::now()));
     if (static_cast<int>(lateness.size()) == ticks) {
       t.SetEnabled(false);
       loop.Quit();
     }
+    const auto after = SteadyClock::now();
+    due = due + period > after ? due + period : after + period;
   };
   const double cpu0 = ProcessCpuSeconds();
   const auto wall0 = SteadyClock::now();
-  enabled_at = SteadyClock::now();
+  due = SteadyClock::now() + period;
   timer.SetEnabled(true);
   loop.Run();
   const double wall = MsSince(wall0, SteadyClock::now()) / 1000.0;
