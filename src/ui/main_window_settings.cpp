@@ -10,37 +10,6 @@
 namespace kivo {
 namespace {
 
-enum class Type { kText, kInteger, kBoolean };
-
-struct SettingRow {
-  const char* section;
-  const char* key;
-  Type type;
-  const char* default_text;  // for kText
-  int default_number;        // for kInteger and kBoolean
-  bool read_at_creation;     // Debug is written, never read
-};
-
-// The network status window keeps its own rows in section "Status" of the same file.
-constexpr SettingRow kSettingRows[] = {
-    {"BacPac", "Password", Type::kText, "cameralnk", 0, true},
-    {"BacPac", "IPAddress", Type::kText, "10.5.5.9", 0, true},
-    {"BacPac", "VLC", Type::kText, nullptr, 0, true},  // default: the platform's player
-    {"Kivo", "Top", Type::kInteger, nullptr, 110, true},
-    {"Kivo", "Left", Type::kInteger, nullptr, 564, true},
-    {"Kivo", "Width", Type::kInteger, nullptr, 434, true},
-    {"Kivo", "Height", Type::kInteger, nullptr, 245, true},
-    {"Kivo", "Debug", Type::kBoolean, nullptr, 0, false},
-    {"Camera", "Hero2", Type::kBoolean, nullptr, 0, true},
-    {"Camera", "HeroWhite", Type::kBoolean, nullptr, 0, true},
-    {"Camera", "HeroBlack", Type::kBoolean, nullptr, 0, true},
-    {"Camera", "HeroSilver", Type::kBoolean, nullptr, 0, true},
-    {"Camera", "HeroSilverPlus", Type::kBoolean, nullptr, 0, true},
-    {"Camera", "HeroBlackPlus", Type::kBoolean, nullptr, 0, true},
-    {"Kivo", "AutoVAN", Type::kBoolean, nullptr, 0, true},
-    {"Kivo", "ShowWiFi", Type::kBoolean, nullptr, 0, true},
-};
-
 // Where each row's value lives in the window. Text rows use |text|, the others |number|
 // (booleans as 0/1).
 struct Binding {
@@ -73,36 +42,61 @@ Binding BoundsField(Component& form, int Bounds::*field) {
           }};
 }
 
-}  // namespace
+enum class Type { kText, kInteger, kBoolean };
 
-namespace {
-Binding BindingFor(TForm1& f, const std::string& key) {
-  Component& form = f["Form1"];
-  if (key == "Password") return Text(f.camera_password);
-  if (key == "IPAddress") return Text(f.camera_address);
-  if (key == "VLC") return Text(f.player_path);
-  if (key == "Top") return BoundsField(form, &Bounds::top);
-  if (key == "Left") return BoundsField(form, &Bounds::left);
-  if (key == "Width") return BoundsField(form, &Bounds::width);
-  if (key == "Height") return BoundsField(form, &Bounds::height);
-  if (key == "Debug") return Bool(f.Debug);
-  if (key == "Hero2") return Bool(f.camera.Hero2);
-  if (key == "HeroWhite") return Bool(f.camera.HeroWhite);
-  if (key == "HeroBlack") return Bool(f.camera.HeroBlack);
-  if (key == "HeroSilver") return Bool(f.camera.HeroSilver);
-  if (key == "HeroSilverPlus") return Bool(f.camera.HeroSilverPlus);
-  if (key == "HeroBlackPlus") return Bool(f.camera.HeroBlackPlus);
-  if (key == "AutoVAN") return Checked(f["AutoVAN"]);
-  if (key == "ShowWiFi") return Checked(f["ShowWiFiConn"]);
-  return {};
-}
+struct SettingRow {
+  const char* section;
+  const char* key;
+  Type type;
+  const char* default_text;  // for kText
+  int default_number;        // for kInteger and kBoolean
+  bool read_at_creation;     // Debug is written, never read
+  Binding (*bind)(TForm1&);  // where the value lives in the window
+};
+
+// The network status window keeps its own rows in section "Status" of the same file.
+constexpr SettingRow kSettingRows[] = {
+    {"BacPac", "Password", Type::kText, "cameralnk", 0, true,
+     [](TForm1& f) { return Text(f.camera_password); }},
+    {"BacPac", "IPAddress", Type::kText, "10.5.5.9", 0, true,
+     [](TForm1& f) { return Text(f.camera_address); }},
+    {"BacPac", "VLC", Type::kText, nullptr, 0, true,
+     [](TForm1& f) { return Text(f.player_path); }},  // default: the platform's player
+    {"Kivo", "Top", Type::kInteger, nullptr, 110, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::top); }},
+    {"Kivo", "Left", Type::kInteger, nullptr, 564, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::left); }},
+    {"Kivo", "Width", Type::kInteger, nullptr, 434, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::width); }},
+    {"Kivo", "Height", Type::kInteger, nullptr, 245, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::height); }},
+    {"Kivo", "Debug", Type::kBoolean, nullptr, 0, false,
+     [](TForm1& f) { return Bool(f.Debug); }},
+    {"Camera", "Hero2", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.Hero2); }},
+    {"Camera", "HeroWhite", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroWhite); }},
+    {"Camera", "HeroBlack", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroBlack); }},
+    {"Camera", "HeroSilver", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroSilver); }},
+    {"Camera", "HeroSilverPlus", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroSilverPlus); }},
+    {"Camera", "HeroBlackPlus", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroBlackPlus); }},
+    {"Kivo", "AutoVAN", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Checked(f["AutoVAN"]); }},
+    {"Kivo", "ShowWiFi", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Checked(f["ShowWiFiConn"]); }},
+};
+
 }  // namespace
 
 void TForm1::LoadSettings() {
   IniFile ini(SettingsPath());
   for (const SettingRow& row : kSettingRows) {
     if (!row.read_at_creation) continue;
-    Binding b = BindingFor(*this, row.key);
+    Binding b = row.bind(*this);
     switch (row.type) {
       case Type::kText:
         *b.text = ini.ReadString(row.section, row.key,
@@ -121,7 +115,7 @@ void TForm1::LoadSettings() {
 void TForm1::SaveSettings() {
   IniFile ini(SettingsPath());
   for (const SettingRow& row : kSettingRows) {
-    Binding b = BindingFor(*this, row.key);
+    Binding b = row.bind(*this);
     switch (row.type) {
       case Type::kText:
         ini.WriteString(row.section, row.key, *b.text);
