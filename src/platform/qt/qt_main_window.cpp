@@ -72,11 +72,10 @@ void QtMainWindow::BuildMenu(QMenu* menu, Component& parent) {
       BuildMenu(sub, *item);
     } else {
       action = menu->addAction(Q(item->Caption()));
-      action->setCheckable(true);
       if (!item->short_cut.empty()) action->setShortcut(QKeySequence(Q(item->short_cut)));
       Component* c = item;
       connect(action, &QAction::triggered, this, [this, c, action] {
-        // Qt flips a checkable action by itself; the model decides, so undo that first.
+        // Qt flips a checked action by itself; the model decides, so undo that first.
         action->setChecked(c->Checked());
         model_.Click(c->Name());
       });
@@ -204,10 +203,14 @@ void QtMainWindow::Apply(Component& c, Property what) {
     QAction* a = it->second;
     switch (what) {
       case Property::kCaption:
-        a->setText(Q(c.Caption()));
+        if (!a->isSeparator()) a->setText(Q(c.Caption()));
         break;
       case Property::kChecked:
-        a->setChecked(c.Checked());
+        // Only a checked item shows a check box, as on the platform the menus come from.
+        if (c.Kind() == ComponentKind::kMenuItem) {
+          a->setCheckable(c.Checked());
+          a->setChecked(c.Checked());
+        }
         break;
       case Property::kEnabled:
         a->setEnabled(c.Enabled());

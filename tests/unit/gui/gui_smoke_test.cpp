@@ -115,6 +115,10 @@ TEST_F(GuiSmoke, MenuTreeMatchesTheTableAndClosingSavesTheSettings) {
   EXPECT_FALSE(auto_van->isChecked());
   form["AutoVAN"].SetChecked(true);
   EXPECT_TRUE(auto_van->isChecked());
+  auto_van->trigger();  // Qt would uncheck it; the model keeps it checked
+  EXPECT_EQ(clicks, 2);
+  EXPECT_TRUE(auto_van->isChecked());
+  EXPECT_FALSE(FindAction(window.menuBar(), *FindMenuSpec("IPAddress1"))->isCheckable());
 
   // Model changes reach the widgets.
   auto* on_btn = window.findChild<QPushButton*>("OnBtn");
