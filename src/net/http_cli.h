@@ -206,6 +206,8 @@ class THttpCli {
   void SendPostData();
 
   // Reply side.
+  // One receive and its processing; true when another read should follow at once.
+  bool ReceiveOnce();
   void ProcessReceived();
   bool HeaderLine(std::size_t begin, std::size_t len);
   void HeaderField(const std::string& line);
