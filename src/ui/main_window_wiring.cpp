@@ -1,6 +1,8 @@
 // Which handler answers which event: menu items, buttons, timers and the HTTP clients. Every
 // handler runs through the model's Dispatch, so an exception that escapes one is shown in an
 // error box instead of ending the program.
+#include <cstdio>
+
 #include "camera/command_table.h"
 #include "ui/main_window.h"
 
@@ -48,6 +50,11 @@ void TForm1::BuildNetwork() {
   Ping->SetTimeout(500);
   Ping->SetTTL(30);
   Ping->SetFlags(0);
+  // The ping's own remarks (an address it cannot resolve, or that it stands in with a TCP
+  // connection where the system allows no ICMP) go to standard error.
+  Ping->OnDisplay = [](TPing&, TICMP&, const std::string& message) {
+    std::fprintf(stderr, "kivo: ping: %s\n", message.c_str());
+  };
   Ping->OnEchoReply = [this](TPing& p, TICMP& icmp, int status) {
     model_.Dispatch([&] { PingEchoReply(p, icmp, status); });
   };

@@ -77,7 +77,12 @@ bool PollEventLoop::InvokeAndWait(Task task, const std::function<bool()>& abando
   return true;
 }
 
-void PollEventLoop::WakeWaiters() { invoked_.notify_all(); }
+void PollEventLoop::WakeWaiters() {
+  // Taking the lock orders this wake-up after a waiter's check of its predicate, so the
+  // wake-up cannot fall between that check and the wait.
+  std::lock_guard<std::mutex> lock(mutex_);
+  invoked_.notify_all();
+}
 
 EventLoop::WatchId PollEventLoop::WatchFd(int fd, unsigned events, WatchCallback callback) {
   WatchId id = next_watch_id_++;

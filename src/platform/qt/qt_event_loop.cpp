@@ -62,7 +62,12 @@ bool QtEventLoop::InvokeAndWait(Task task, const std::function<bool()>& abandon)
   return true;
 }
 
-void QtEventLoop::WakeWaiters() { invoked_.notify_all(); }
+void QtEventLoop::WakeWaiters() {
+  // Taking the lock orders this wake-up after a waiter's check of its predicate, so the
+  // wake-up cannot fall between that check and the wait.
+  std::lock_guard<std::mutex> lock(mutex_);
+  invoked_.notify_all();
+}
 
 EventLoop::WatchId QtEventLoop::WatchFd(int fd, unsigned events, WatchCallback callback) {
   WatchId id = next_watch_id_++;
