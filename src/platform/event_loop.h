@@ -4,8 +4,10 @@
 // a time, and a posted task never runs inside the call that posted it.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 namespace kivo {
 
@@ -29,10 +31,11 @@ class EventLoop {
   // false, without running it, when the loop has been shut down or |abandon| (if given) becomes
   // true while waiting — the caller must then not rely on the task having run. Called on the
   // loop thread itself it simply runs the task.
-  virtual bool InvokeAndWait(Task task, const std::function<bool()>& abandon = nullptr) = 0;
+  // Built on Post(), the same for every loop.
+  bool InvokeAndWait(Task task, const std::function<bool()>& abandon = nullptr);
 
   // Wakes every thread blocked in InvokeAndWait so it can re-check its |abandon| predicate.
-  virtual void WakeWaiters() = 0;
+  void WakeWaiters();
 
   // Watches |fd| for the readiness bits in |events| (which may be 0: watched but silent).
   // Watches may be added, changed and removed from inside any callback.
@@ -48,6 +51,16 @@ class EventLoop {
   virtual void Quit(int code = 0) = 0;
 
   virtual bool IsLoopThread() const = 0;
+
+ protected:
+  // Called first thing by an implementation's destructor: every InvokeAndWait still waiting
+  // returns false, and later ones fail at once.
+  void ShutDownWaiters();
+
+ private:
+  std::mutex waiters_mutex_;
+  std::condition_variable waiters_;
+  bool shut_down_ = false;
 };
 
 }  // namespace kivo

@@ -3,7 +3,6 @@
 // for the loop thread only.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
@@ -22,8 +21,6 @@ class PollEventLoop : public EventLoop {
   PollEventLoop& operator=(const PollEventLoop&) = delete;
 
   void Post(Task task) override;
-  bool InvokeAndWait(Task task, const std::function<bool()>& abandon = nullptr) override;
-  void WakeWaiters() override;
   WatchId WatchFd(int fd, unsigned events, WatchCallback callback) override;
   void SetWatchEvents(WatchId id, unsigned events) override;
   void Unwatch(WatchId id) override;
@@ -52,7 +49,6 @@ class PollEventLoop : public EventLoop {
   std::thread::id owner_;
   int wake_pipe_[2] = {-1, -1};
   std::mutex mutex_;
-  std::condition_variable invoked_;
   std::deque<Task> posted_;
   bool shut_down_ = false;
   std::map<WatchId, Watch> watches_;

@@ -17,12 +17,12 @@ PollEventLoop::PollEventLoop() : owner_(std::this_thread::get_id()) {
 }
 
 PollEventLoop::~PollEventLoop() {
+  ShutDownWaiters();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     shut_down_ = true;
     posted_.clear();
   }
-  invoked_.notify_all();
   close(wake_pipe_[0]);
   close(wake_pipe_[1]);
 }
@@ -40,48 +40,6 @@ void PollEventLoop::Post(Task task) {
     posted_.push_back(std::move(task));
   }
   Wake();
-}
-
-bool PollEventLoop::InvokeAndWait(Task task, const std::function<bool()>& abandon) {
-  if (IsLoopThread()) {
-    task();
-    return true;
-  }
-  auto done = std::make_shared<bool>(false);
-  auto cancelled = std::make_shared<bool>(false);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (shut_down_) return false;
-    posted_.push_back([this, task = std::move(task), done, cancelled] {
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (*cancelled) return;
-      }
-      task();
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        *done = true;
-      }
-      invoked_.notify_all();
-    });
-  }
-  Wake();
-  std::unique_lock<std::mutex> lock(mutex_);
-  while (!*done) {
-    if (shut_down_ || (abandon && abandon())) {
-      *cancelled = true;
-      return false;
-    }
-    invoked_.wait_for(lock, std::chrono::milliseconds(100));
-  }
-  return true;
-}
-
-void PollEventLoop::WakeWaiters() {
-  // Taking the lock orders this wake-up after a waiter's check of its predicate, so the
-  // wake-up cannot fall between that check and the wait.
-  std::lock_guard<std::mutex> lock(mutex_);
-  invoked_.notify_all();
 }
 
 EventLoop::WatchId PollEventLoop::WatchFd(int fd, unsigned events, WatchCallback callback) {

@@ -4,18 +4,17 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <QThread>
-#include <chrono>
 
 namespace kivo {
 
 QtEventLoop::QtEventLoop() : receiver_(std::make_unique<QObject>()) {}
 
 QtEventLoop::~QtEventLoop() {
+  ShutDownWaiters();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     shut_down_ = true;
   }
-  invoked_.notify_all();
   watches_.clear();
 }
 
@@ -26,47 +25,6 @@ void QtEventLoop::Post(Task task) {
   }
   // Queued invocations on one receiver run in the order they were posted.
   QMetaObject::invokeMethod(receiver_.get(), std::move(task), Qt::QueuedConnection);
-}
-
-bool QtEventLoop::InvokeAndWait(Task task, const std::function<bool()>& abandon) {
-  if (IsLoopThread()) {
-    task();
-    return true;
-  }
-  auto done = std::make_shared<bool>(false);
-  auto cancelled = std::make_shared<bool>(false);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (shut_down_) return false;
-  }
-  Post([this, task = std::move(task), done, cancelled] {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (*cancelled) return;
-    }
-    task();
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      *done = true;
-    }
-    invoked_.notify_all();
-  });
-  std::unique_lock<std::mutex> lock(mutex_);
-  while (!*done) {
-    if (shut_down_ || (abandon && abandon())) {
-      *cancelled = true;
-      return false;
-    }
-    invoked_.wait_for(lock, std::chrono::milliseconds(100));
-  }
-  return true;
-}
-
-void QtEventLoop::WakeWaiters() {
-  // Taking the lock orders this wake-up after a waiter's check of its predicate, so the
-  // wake-up cannot fall between that check and the wait.
-  std::lock_guard<std::mutex> lock(mutex_);
-  invoked_.notify_all();
 }
 
 EventLoop::WatchId QtEventLoop::WatchFd(int fd, unsigned events, WatchCallback callback) {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QObject>
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,8 +20,6 @@ class QtEventLoop : public EventLoop {
   ~QtEventLoop() override;
 
   void Post(Task task) override;
-  bool InvokeAndWait(Task task, const std::function<bool()>& abandon = nullptr) override;
-  void WakeWaiters() override;
   WatchId WatchFd(int fd, unsigned events, WatchCallback callback) override;
   void SetWatchEvents(WatchId id, unsigned events) override;
   void Unwatch(WatchId id) override;
@@ -43,7 +40,6 @@ class QtEventLoop : public EventLoop {
   std::map<WatchId, Watch> watches_;
   WatchId next_watch_id_ = 1;
   std::mutex mutex_;
-  std::condition_variable invoked_;
   bool shut_down_ = false;
 };
 
