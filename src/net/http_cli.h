@@ -248,7 +248,7 @@ class THttpCli {
   bool post_sending_ = false;
   bool failed_ = false;  // status and reason already describe a failure
   bool in_receive_ = false;
-  bool resume_posted_ = false;
+  bool receive_deferred_ = false;
   int header_lines_ = 0;
   int body_chunks_ = 0;
   std::string dns_result_;

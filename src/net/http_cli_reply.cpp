@@ -43,18 +43,23 @@ long long ParseNumber(const std::string& text) {
 
 void THttpCli::SocketDataAvailable() {
   if (in_receive_) {
-    // A handler ran the loop from inside a body or header event: the buffer is still in use,
-    // so this round is left to the loop once the outer one has finished.
-    if (!resume_posted_) {
-      resume_posted_ = true;
-      loop_.Post([this, alive = std::weak_ptr<char>(alive_)] {
-        if (alive.expired()) return;
-        resume_posted_ = false;
-        socket_.ResumeReceive();
-      });
-    }
+    // A handler runs the loop from inside a body or header event: the buffer is still in use,
+    // so nothing is read now. The socket then stops reporting data; it is asked to resume once
+    // the outer round has finished (which also keeps the nested loop from spinning).
+    receive_deferred_ = true;
     return;
   }
+  struct ResumeIfDeferred {
+    THttpCli& cli;
+    std::weak_ptr<char> alive;
+    ~ResumeIfDeferred() {
+      if (alive.expired() || !cli.receive_deferred_) return;
+      cli.receive_deferred_ = false;
+      cli.loop_.Post([&c = cli, alive = alive] {
+        if (!alive.expired()) c.socket_.ResumeReceive();
+      });
+    }
+  } resume{*this, alive_};
   // While the body streams in, a read that filled the buffer is followed at once by the next
   // one: asking the system how much is waiting between two 8 KiB reads would double the system
   // calls per chunk. The chunks and events are the same either way; the bound keeps one

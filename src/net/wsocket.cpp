@@ -137,7 +137,7 @@ void TWSocket::HandleBgException(const std::exception& e) {
 void TWSocket::ResetConnection() {
   ++serial_;
   session_closed_reported_ = false;
-  receive_called_ = last_recv_short_ = peer_closed_ = false;
+  last_recv_short_ = peer_closed_ = false;
   peer_error_ = 0;
   send_queue_.clear();
   all_sent_ = true;
@@ -164,11 +164,13 @@ void TWSocket::Connect() {
   }
   int port = 0;
   if (int err = api::ResolveService(Port, "tcp", &port); err != 0) {
+    last_error_ = err;
     return RaiseException(text::kConnectPrefix + FormatText(text::kResolvePort, Port, err));
   }
   int local_port = 0;
   if (!LocalPort.empty()) {
     if (int err = api::ResolveService(LocalPort, "tcp", &local_port); err != 0) {
+      last_error_ = err;
       return RaiseException(text::kConnectPrefix + FormatText(text::kResolvePort, LocalPort, err));
     }
   }
@@ -177,6 +179,7 @@ void TWSocket::Connect() {
   if (!api::IsDottedAddress(address)) {
     std::vector<std::string> found;
     if (int err = resolver_(address, &found); err != 0) {
+      last_error_ = err;
       return RaiseException(text::kConnectPrefix + FormatText(text::kResolveHost, addr_, err));
     }
     address = found.front();

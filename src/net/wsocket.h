@@ -161,7 +161,8 @@ class TWSocket {
   void OnReady(unsigned ready);
   void FinishConnect(int error);
   void HandleReadable(unsigned ready);
-  void ReceiveLoop();
+  // Returns whether the handler read during its last pass.
+  bool ReceiveLoop();
   void ReadLines();
   bool DeliverLines(bool flush_partial);
   void CloseFromPeer(int error);
@@ -195,7 +196,9 @@ class TWSocket {
   long long read_count_ = 0;
   bool session_closed_reported_ = false;
   // What the receive calls of the current readiness round found out.
-  bool receive_called_ = false;
+  // Counts Receive calls; a handler that runs the loop itself may re-enter the readiness
+  // handling, so "did this handler read?" is a comparison of counts, not a flag.
+  std::uint64_t receive_calls_ = 0;
   bool last_recv_short_ = false;
   bool peer_closed_ = false;
   int peer_error_ = 0;

@@ -71,16 +71,17 @@ void TWSocket::HandleReadable(unsigned ready) {
   Guard guard = MakeGuard();
   peer_closed_ = false;
   peer_error_ = 0;
+  bool handler_read = true;
   if (LineMode) {
     ReadLines();
   } else {
-    ReceiveLoop();
+    handler_read = ReceiveLoop();
   }
   if (!Same(guard) || handle_ == -1) return;
   if (peer_closed_ || peer_error_ != 0) return CloseFromPeer(peer_error_);
-  if (!receive_called_) {
+  if (!handler_read) {
     // The handler left the data where it is. Like Winsock, say nothing more until it reads
-    // again (Receive re-arms); a pending error still ends the connection.
+    // again (Receive re-arms, as does ResumeReceive); a pending error still ends the connection.
     int error = 0;
     if ((ready & EventLoop::kError) && api::PendingError(handle_, &error) == 0 && error != 0) {
       return CloseFromPeer(error);
@@ -91,25 +92,26 @@ void TWSocket::HandleReadable(unsigned ready) {
   }
 }
 
-void TWSocket::ReceiveLoop() {
+bool TWSocket::ReceiveLoop() {
   Guard guard = MakeGuard();
   for (;;) {
     last_error_ = 0;
-    receive_called_ = false;
+    const std::uint64_t calls_before = receive_calls_;
     if (OnDataAvailable) {
       OnDataAvailable(*this, 0);
     } else {
       char discard[1024];
-      if (Receive(discard, sizeof discard) < 0 && last_error_ == kWsaEWouldBlock) return;
+      if (Receive(discard, sizeof discard) < 0 && last_error_ == kWsaEWouldBlock) return true;
     }
-    if (!Same(guard) || handle_ == -1) return;
-    if (!receive_called_ || peer_closed_ || peer_error_ != 0) return;
-    if ((ComponentOptions & wsoNoReceiveLoop) || last_error_ != 0) return;
+    if (!Same(guard) || handle_ == -1) return true;
+    if (receive_calls_ == calls_before) return false;
+    if (peer_closed_ || peer_error_ != 0) return true;
+    if ((ComponentOptions & wsoNoReceiveLoop) || last_error_ != 0) return true;
     // A read that got less than it asked for emptied the system's buffer: the FIONREAD query
     // would say 0, so it is skipped (new data wake the loop again anyway).
-    if (last_recv_short_) return;
+    if (last_recv_short_) return true;
     long waiting = 0;
-    if (api::BytesAvailable(handle_, &waiting) != 0 || waiting <= 0) return;
+    if (api::BytesAvailable(handle_, &waiting) != 0 || waiting <= 0) return true;
   }
 }
 
@@ -125,7 +127,7 @@ int TWSocket::Receive(void* buffer, int len) {
     last_error_ = handle_ == -1 ? kWsaENotConn : kWsaEWouldBlock;
     return -1;
   }
-  receive_called_ = true;
+  ++receive_calls_;
   if (!want_read_ && state_ == wsConnected) {
     want_read_ = true;
     UpdateWatch();
@@ -151,7 +153,6 @@ void TWSocket::ResumeReceive() {
 
 void TWSocket::ReadLines() {
   char chunk[4096];
-  receive_called_ = true;
   for (;;) {
     long n = 0;
     int error = api::Receive(handle_, chunk, sizeof chunk, &n);

@@ -217,6 +217,7 @@ TEST_F(HttpFailureTest, ImmediateConnectFailureSaysCantConnect) {
   EXPECT_EQ(socket_errors, 1);
   EXPECT_EQ(rec_.done_error, 10022);
   EXPECT_EQ(cli_.ReasonPhrase(), "can't connect: Invalid argument (Error #10022)");
+  EXPECT_EQ(rec_.events.back(), "RequestDone:1:10022");
 }
 
 TEST_F(HttpFailureTest, ResetMidBodyEndsWith10054AfterTheDataReceived) {
@@ -295,6 +296,30 @@ TEST_F(HttpFailureTest, ExceptionInSessionConnectedEndsWith10053) {
   ASSERT_TRUE(WaitDone());
   EXPECT_EQ(rec_.done_error, 10053);
   EXPECT_EQ(cli_.ReasonPhrase(), "no temporary file");
+}
+
+TEST_F(HttpFailureTest, HandlerRunningTheLoopInsideDocDataLosesNothing) {
+  ScriptServer server;
+  server.Serve({Script()
+                    .ReadRequest()
+                    .Send("HTTP/1.0 200 OK\r\n\r\nfirst-")
+                    .Pause(40)
+                    .Send("second-")
+                    .Pause(40)
+                    .Send("third")
+                    .Close()});
+  int nested = 0;
+  cli_.OnDocData = [&](THttpCli&, const char* data, int len) {
+    std::string chunk(data, len);  // the chunk must still be intact after the nested loop
+    if (nested++ == 0) loop_.RunFor(150);
+    EXPECT_EQ(std::string(data, len), chunk);
+    rec_.body += chunk;
+  };
+  cli_.URL = server.Url("/");
+  cli_.GetASync();
+  ASSERT_TRUE(WaitDone());
+  EXPECT_EQ(rec_.body, "first-second-third");
+  EXPECT_EQ(rec_.done_error, 0);
 }
 
 TEST_F(HttpFailureTest, DestroyedInsideDocDataIsSafe) {
