@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/poll_event_loop.h"
 #include "platform/shell.h"
+#include "ui/headless_renderer.h"
 #include "ui/main_window.h"
 
 namespace kivo {
@@ -75,8 +76,10 @@ class RemoteSession : public ::testing::Test {
     form_ = std::make_unique<TForm1>(
         FormEnvironment{loop_, SystemClock::Instance(), dialogs_, shell_, dir_, "/usr/bin/vlc"});
     form_->Model().OnException = [this](const std::string& e) { errors_.push_back(e); };
+    view_ = std::make_unique<HeadlessRenderer>(form_->Model());
   }
   void TearDown() override {
+    view_.reset();
     form_.reset();
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }
@@ -91,7 +94,7 @@ class RemoteSession : public ::testing::Test {
   // as it would on a real camera; a careful user waits for the reply.
   void Click(const char* name) {
     WaitFor([this] { return form_->HttpCli3->State() == THttpState::Ready; }, 3, "command channel free");
-    form_->Model().Click(name);
+    EXPECT_TRUE(view_->UserClick(name)) << name << " cannot be clicked";
   }
   std::string Status() { return (*form_)["StatusBar"].Caption(); }
   Component& operator[](const char* name) { return (*form_)[name]; }
@@ -101,6 +104,7 @@ class RemoteSession : public ::testing::Test {
   ScriptedDialogs dialogs_;
   ScriptedShell shell_;
   std::unique_ptr<TForm1> form_;
+  std::unique_ptr<HeadlessRenderer> view_;
   std::vector<std::string> errors_;
 };
 
@@ -156,7 +160,7 @@ TEST_F(RemoteSession, FromStartToRecoveryAfterTheCameraWasUnplugged) {
   EXPECT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(LoggedTargets().size(), polls);
   Control("fault none");
-  f.Model().Click("Password1");  // cancelled: the poll starts again all the same
+  Click("Password1");  // cancelled: the poll starts again all the same
   EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
   EXPECT_TRUE(WaitFor([&] { return LoggedTargets().size() > polls; }, 5, "polling again"));
 
@@ -173,6 +177,11 @@ TEST_F(RemoteSession, FromStartToRecoveryAfterTheCameraWasUnplugged) {
   Control("plug");
   EXPECT_TRUE(WaitFor([&] { return Status() == "Connected Camera is on"; }, 15, "recovered"));
   EXPECT_TRUE(f.CameraReachable);
+  // What the user read in the status bar, in order, includes each stage of the session.
+  std::vector<std::string> seen = view_->StatusHistory();
+  for (const char* line : {"Connected Camera is off", "Connected Camera is on", "BacPac timeout",
+                           "Not connected to camera"})
+    EXPECT_NE(std::find(seen.begin(), seen.end(), line), seen.end()) << line;
   EXPECT_TRUE(errors_.empty()) << errors_.front();
 }
 

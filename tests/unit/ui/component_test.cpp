@@ -1,4 +1,5 @@
 #include "ui/component.h"
+#include "ui/headless_renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,57 @@ TEST(ComponentModel, ObserverMayUnsubscribeWhileNotified) {
   label.SetCaption("Video");
   label.SetCaption("Photo");
   EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace kivo
+
+namespace kivo {
+namespace {
+
+TEST(HeadlessRenderer, ClicksOnlyWhatAUserCouldReach) {
+  ComponentModel model;
+  Component& form = model.Add("Form1", ComponentKind::kForm);
+  Component& bar = model.Add("MainMenu1", ComponentKind::kMainMenu, &form);
+  Component& mode = model.Add("Mode1", ComponentKind::kMenu, &bar);
+  Component& video = model.Add("Video1", ComponentKind::kMenuItem, &mode);
+  Component& hidden = model.Add("N4", ComponentKind::kMenuItem, &mode);
+  hidden.SetVisible(false);
+  int clicks = 0;
+  video.OnClick = [&] { ++clicks; };
+  hidden.OnClick = [&] { ++clicks; };
+  HeadlessRenderer view(model);
+
+  mode.SetEnabled(false);
+  EXPECT_FALSE(view.CanClick("Video1"));
+  EXPECT_FALSE(view.UserClick("Video1"));
+  mode.SetEnabled(true);
+  EXPECT_TRUE(view.UserClick("Video1"));
+  EXPECT_FALSE(view.UserClick("N4"));
+  EXPECT_FALSE(view.UserClick("NoSuchItem"));
+  EXPECT_EQ(clicks, 1);
+
+  int openings = 0;
+  mode.OnClick = [&] { ++openings; };
+  EXPECT_TRUE(view.OpenMenu("Mode1"));
+  EXPECT_FALSE(view.OpenMenu("Video1"));  // an item is not a menu
+  EXPECT_EQ(openings, 1);
+}
+
+TEST(HeadlessRenderer, KeepsATranscriptAndTheStatusHistory) {
+  ComponentModel model;
+  Component& status = model.Add("StatusBar", ComponentKind::kStatusBar);
+  Component& item = model.Add("Protune1", ComponentKind::kMenuItem);
+  HeadlessRenderer view(model);
+  status.SetCaption("Connecting...");
+  item.SetChecked(true);
+  status.SetCaption("Connected Camera is on");
+  status.SetCaption("Connected Camera is on");  // unchanged: not a change
+  ASSERT_EQ(view.Transcript().size(), 3u);
+  EXPECT_EQ(view.Transcript()[1].component, "Protune1");
+  EXPECT_EQ(view.Transcript()[1].value, "1");
+  EXPECT_EQ(view.StatusHistory(),
+            (std::vector<std::string>{"Connecting...", "Connected Camera is on"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include "form_fixture.h"
+#include "ui/headless_renderer.h"
 #include "ui/web_site.h"
 
 namespace kivo {
@@ -37,6 +38,10 @@ TEST_F(MainWindow, FirstStartUsesDefaultsAndTheFirstCloseWritesEveryRow) {
 TEST_F(MainWindow, CreationDisablesTheCameraControlsAndHidesTheDiagnostics) {
   WriteIni("[Kivo]\nDebug=1\n");
   TForm1& f = Create();
+  HeadlessRenderer view(f.Model());
+  EXPECT_FALSE(view.CanClick("Video1"));  // inside the disabled Mode menu
+  EXPECT_FALSE(view.CanClick("PingBtn"));
+  EXPECT_TRUE(view.CanClick("About1"));
   EXPECT_FALSE(f.Debug);
   for (const char* name : {"Mode1", "Settings1", "SDCard", "RecordBtn"})
     EXPECT_FALSE(f[name].Enabled()) << name;
@@ -127,13 +132,14 @@ TEST_F(MainWindow, PathToVlcCheckMarkFollowsThePlayerFileEachTimeOptionsOpens) {
   std::string player = dir_ + "vlc";
   WriteIni("[BacPac]\nVLC=" + player + "\n");
   TForm1& f = Create();
-  f.Model().Click("Options1");
+  HeadlessRenderer view(f.Model());
+  ASSERT_TRUE(view.OpenMenu("Options1"));
   EXPECT_FALSE(f["PathtoVLC1"].Checked());
   std::ofstream(player) << "#!/bin/sh\n";
-  f.Model().Click("Options1");
+  view.OpenMenu("Options1");
   EXPECT_TRUE(f["PathtoVLC1"].Checked());
   std::filesystem::remove(player);
-  f.Model().Click("Options1");
+  view.OpenMenu("Options1");
   EXPECT_FALSE(f["PathtoVLC1"].Checked());
 }
 
