@@ -12,6 +12,7 @@
 #include "camera/status_actions.h"
 #include "net/http_cli.h"
 #include "net/ping.h"
+#include "net/request_pool.h"
 #include "net/super_timer.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -94,6 +95,14 @@ class TForm1 : public StatusActions {
   // Camera clock: read when the camera status first reports the stream on.
   void GetTimeBtnClick();
 
+  // Background requests through the pool (Net). A completion is a handler of this window; it
+  // runs through the model's Dispatch, so an exception in it reaches the error box. Both return
+  // true when the request was not started (also when no pool is attached).
+  using PoolCompletion = void (TForm1::*)(const std::string& url, const std::string& file_name,
+                                          std::uint16_t error);
+  bool PoolGet(const std::string& url, PoolCompletion done);
+  bool PoolHead(const std::string& url, PoolCompletion done);
+
   // Wi-Fi: the system's list of available networks.
   void ViewWiFiConnections1Click();
   void AutoVANClick();
@@ -133,6 +142,8 @@ class TForm1 : public StatusActions {
   std::unique_ptr<THttpCli> HttpCli2;
   std::unique_ptr<THttpCli> HttpCli3;
   std::unique_ptr<TPing> Ping;
+  // The request pool, owned by the network status window; attached after both windows exist.
+  RequestPool* Net = nullptr;
 
   std::string SettingsPath() const { return env_.program_dir + kSettingsFileName; }
   FormEnvironment& Env() { return env_; }

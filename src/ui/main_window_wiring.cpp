@@ -60,6 +60,20 @@ void TForm1::BuildNetwork() {
   };
 }
 
+bool TForm1::PoolGet(const std::string& url, PoolCompletion done) {
+  if (!Net) return true;
+  return Net->GetURL(url, [this, done](const std::string& u, const std::string& f, std::uint16_t e) {
+    model_.Dispatch([&] { (this->*done)(u, f, e); });
+  });
+}
+
+bool TForm1::PoolHead(const std::string& url, PoolCompletion done) {
+  if (!Net) return true;
+  return Net->GetHead(url, [this, done](const std::string& u, const std::string& f, std::uint16_t e) {
+    model_.Dispatch([&] { (this->*done)(u, f, e); });
+  });
+}
+
 void TForm1::WireHandlers() {
   auto on = [this](const char* name, void (TForm1::*handler)()) {
     model_.Get(name).OnClick = [this, handler] { (this->*handler)(); };
