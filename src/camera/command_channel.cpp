@@ -1,8 +1,7 @@
 // The command channel of the main window: one GET per user action on HttpCli3, guarded by
 // TimeOut3; the first body chunk is the reply, dumped into CommandL. Fire and forget: the
 // camera's new state arrives with the next status poll.
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <fstream>
 
 #include "camera/command_table.h"
@@ -17,8 +16,8 @@ constexpr const char* kCommandTimeout = "Command Timeout";
 constexpr const char* kConnected = "Connected";
 
 bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && stat(path.c_str(), &st) == 0;
+  std::error_code error;
+  return !path.empty() && std::filesystem::exists(path, error);
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ class Shell {
   // Starts |program| with |arguments| split on blanks (no quoting), detached. Returns false
   // when the program could not be started.
   virtual bool StartProgram(const std::string& program, const std::string& arguments) = 0;
+  // Shows the system's list of available wireless networks. Returns false when no tool for it
+  // could be started.
+  virtual bool OpenNetworkList() = 0;
 };
 
 // Runs nothing; remembers what it was asked to do.
@@ -29,16 +32,23 @@ class ScriptedShell : public Shell {
     programs.push_back(program + " " + arguments);
     return result;
   }
+  bool OpenNetworkList() override {
+    programs.push_back("(network list)");
+    return result;
+  }
   std::vector<std::string> urls;
   std::vector<std::string> programs;
   bool result = true;
 };
 
-// The real one: xdg-open for pages, fork/exec for programs (no shell involved).
+// The real one. On Linux: xdg-open for pages, fork/exec for programs (no shell involved), the
+// desktop's network settings for the list. On Windows: ShellExecute, and the system's
+// "View Available Networks" panel.
 class SystemShell : public Shell {
  public:
   bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& arguments) override;
+  bool OpenNetworkList() override;
 };
 
 }  // namespace kivo

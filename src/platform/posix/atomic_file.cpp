@@ -106,4 +106,6 @@ void WriteFileAtomically(const std::string& path, std::string_view contents) {
   }
 }
 
+bool NewTextFilesUseCrlf() { return false; }
+
 }  // namespace kivo

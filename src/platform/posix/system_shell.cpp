@@ -57,6 +57,28 @@ bool SpawnDetached(const std::vector<std::string>& args) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
+// The first installed of the desktop's network settings, the NetworkManager connection editor,
+// or nmtui in a terminal.
+struct NetworkListTool {
+  const char* program;
+  const char* arguments;
+};
+
+constexpr NetworkListTool kNetworkListTools[] = {
+    {"gnome-control-center", "wifi"},
+    {"nm-connection-editor", ""},
+    {"x-terminal-emulator", "-e nmtui"},
+};
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(dirs, dir, ':'))
+    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 bool SystemShell::OpenUrl(const std::string& url) { return SpawnDetached({"xdg-open", url}); }
@@ -67,6 +89,17 @@ bool SystemShell::StartProgram(const std::string& program, const std::string& ar
   std::string word;
   while (in >> word) args.push_back(word);
   return SpawnDetached(args);
+}
+
+}  // namespace kivo
+
+namespace kivo {
+
+bool SystemShell::OpenNetworkList() {
+  for (const NetworkListTool& tool : kNetworkListTools) {
+    if (OnPath(tool.program)) return StartProgram(tool.program, tool.arguments);
+  }
+  return false;
 }
 
 }  // namespace kivo

@@ -1,4 +1,4 @@
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "form_fixture.h"
 #include "ui/headless_renderer.h"
@@ -175,8 +175,7 @@ TEST_F(MainWindow, ExitAsksTheViewToCloseAndClosingSaves) {
   };
   f.Model().Click("Exit1");
   EXPECT_EQ(close_requests, 1);
-  struct stat st;
-  EXPECT_EQ(stat((dir_ + "Kivo.ini").c_str(), &st), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "Kivo.ini"));
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+# Test registration shared by every test folder.
+#
+# On Linux each GoogleTest case becomes a ctest test (gtest_discover_tests). In the Windows tree
+# the test programs run under Wine, whose start-up costs a second or more, so each program is one
+# ctest test instead, started through the cross-compiling emulator (tests/win32/wine_run.sh).
+
+# Test folders built for Windows; the others need POSIX-only things (fork, namespaces, the
+# simulated camera, Qt) and are left out.
+set(KIVO_WIN32_TEST_DIRS unit/platform unit/timer unit/net unit/camera unit/ui)
+
+macro(kivo_find_gtest)
+  if(WIN32)
+    # Debian ships GoogleTest as sources only for the cross compiler: build them here.
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(KIVO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+    add_subdirectory(${KIVO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gtest)  # newer GoogleTest sources define the aliases themselves
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endmacro()
+
+# kivo_gtest(TARGET [gtest_discover_tests options...])
+function(kivo_gtest target)
+  if(WIN32)
+    cmake_parse_arguments(arg "" "" "PROPERTIES" ${ARGN})
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES LABELS win32 TIMEOUT 300 RUN_SERIAL ON)
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${target} ${ARGN})
+  endif()
+endfunction()

@@ -1,0 +1,566 @@
+#include "platform/win32/ui/win32_main_window.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/win32/message_filter.h"
+#include "platform/win32/wide_text.h"
+
+namespace kivo {
+namespace {
+
+using win32::Wide;
+
+constexpr wchar_t kWindowClass[] = L"KivoMainWindow";
+constexpr wchar_t kBoxClass[] = L"KivoBox";
+constexpr wchar_t kDefaultFont[] = L"Tahoma";
+constexpr int kDefaultFontPx = 11;
+constexpr UINT kFirstCommand = 1000;
+
+COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
+
+bool IsMenuKind(ComponentKind kind) {
+  return kind == ComponentKind::kMainMenu || kind == ComponentKind::kMenu ||
+         kind == ComponentKind::kMenuItem || kind == ComponentKind::kSeparator;
+}
+
+// "Ctrl+W", "Alt+P", "F5", "Ctrl+Shift+Del" as an accelerator; false for a key it does not know.
+bool ParseShortCut(const std::string& text, ACCEL* accel) {
+  accel->fVirt = FVIRTKEY;
+  std::string rest = text;
+  for (;;) {
+    const size_t plus = rest.find('+');
+    if (plus == std::string::npos || plus + 1 == rest.size()) break;
+    const std::string modifier = rest.substr(0, plus);
+    if (modifier == "Ctrl") accel->fVirt |= FCONTROL;
+    else if (modifier == "Alt") accel->fVirt |= FALT;
+    else if (modifier == "Shift") accel->fVirt |= FSHIFT;
+    else return false;
+    rest = rest.substr(plus + 1);
+  }
+  if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0]))) {
+    accel->key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(rest[0])));
+    return true;
+  }
+  if (rest.size() >= 2 && rest[0] == 'F') {
+    const int n = std::atoi(rest.c_str() + 1);
+    if (n < 1 || n > 24) return false;
+    accel->key = static_cast<WORD>(VK_F1 + n - 1);
+    return true;
+  }
+  static const std::pair<const char*, WORD> kNamed[] = {
+      {"Del", VK_DELETE}, {"Ins", VK_INSERT}, {"Esc", VK_ESCAPE}, {"Enter", VK_RETURN},
+      {"Space", VK_SPACE}, {"Home", VK_HOME}, {"End", VK_END}, {"Tab", VK_TAB}};
+  for (const auto& [name, key] : kNamed) {
+    if (rest == name) {
+      accel->key = key;
+      return true;
+    }
+  }
+  return false;
+}
+
+void RegisterClasses(WNDPROC window_proc, WNDPROC box_proc) {
+  static const bool once = [&] {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSW main_class{};
+    main_class.lpfnWndProc = window_proc;
+    main_class.hInstance = GetModuleHandleW(nullptr);
+    main_class.lpszClassName = kWindowClass;
+    main_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    main_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    RegisterClassW(&main_class);
+    WNDCLASSW box_class{};
+    box_class.lpfnWndProc = box_proc;
+    box_class.hInstance = GetModuleHandleW(nullptr);
+    box_class.lpszClassName = kBoxClass;
+    box_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&box_class);
+    return true;
+  }();
+  (void)once;
+}
+
+}  // namespace
+
+Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
+                                 const std::string& main_menu)
+    : model_(model), form_(model.Get(form)) {
+  RegisterClasses(&WindowProc, &BoxProc);
+  BuildMenus(model.Get(main_menu));
+  const Bounds& b = form_.GetBounds();
+  window_ = CreateWindowExW(0, kWindowClass, Wide(form_.Caption()).c_str(),
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, b.width,
+                            b.height, nullptr, menu_bar_, GetModuleHandleW(nullptr), this);
+  BuildControls();
+  BuildAccelerators();
+  win32::SetMessageFilter([this](MSG& message) {
+    return accelerators_ != nullptr && window_ != nullptr &&
+           TranslateAcceleratorW(window_, accelerators_, &message) != 0;
+  });
+  observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
+}
+
+Win32MainWindow::~Win32MainWindow() {
+  model_.Unsubscribe(observer_);
+  win32::SetMessageFilter({});
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+  for (auto& [key, font] : fonts_) DeleteObject(font);
+  for (auto& [key, brush] : brushes_) DeleteObject(brush);
+}
+
+void Win32MainWindow::BuildMenus(Component& main_menu) {
+  main_menu_ = &main_menu;
+  menu_bar_ = CreateMenu();
+  for (Component* top : main_menu.Children()) {
+    HMENU popup = CreatePopupMenu();
+    popups_[popup] = top;
+    popup_of_[top] = popup;
+    BuildMenu(popup, *top);
+  }
+  FillMenuBar();
+}
+
+void Win32MainWindow::BuildMenu(HMENU menu, Component& parent) {
+  for (Component* item : parent.Children()) {
+    if (item->Kind() == ComponentKind::kMenu) {
+      HMENU sub = CreatePopupMenu();
+      popups_[sub] = item;
+      popup_of_[item] = sub;
+      BuildMenu(sub, *item);
+    } else if (item->Kind() == ComponentKind::kMenuItem) {
+      const UINT id = kFirstCommand + static_cast<UINT>(by_command_.size());
+      by_command_[id] = item;
+      command_of_[item] = id;
+    }
+  }
+  FillMenu(menu);
+}
+
+// Win32 menus have no hidden items, so a menu is refilled from the model each time it opens.
+void Win32MainWindow::FillMenu(HMENU menu) {
+  Component* parent = popups_[menu];
+  while (GetMenuItemCount(menu) > 0) RemoveMenu(menu, 0, MF_BYPOSITION);
+  for (Component* item : parent->Children()) {
+    if (!item->Visible()) continue;
+    const UINT grayed = item->Enabled() ? 0 : MF_GRAYED;
+    if (item->Kind() == ComponentKind::kSeparator) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else if (item->Kind() == ComponentKind::kMenu) {
+      AppendMenuW(menu, MF_POPUP | grayed, reinterpret_cast<UINT_PTR>(popup_of_[item]),
+                  Wide(item->Caption()).c_str());
+    } else {
+      std::string text = item->Caption();
+      if (!item->short_cut.empty()) text += "\t" + item->short_cut;
+      AppendMenuW(menu, MF_STRING | grayed | (item->Checked() ? MF_CHECKED : 0),
+                  command_of_[item], Wide(text).c_str());
+    }
+  }
+}
+
+void Win32MainWindow::FillMenuBar() {
+  while (GetMenuItemCount(menu_bar_) > 0) RemoveMenu(menu_bar_, 0, MF_BYPOSITION);
+  for (Component* top : main_menu_->Children()) {
+    if (!top->Visible()) continue;
+    AppendMenuW(menu_bar_, MF_POPUP | (top->Enabled() ? 0 : MF_GRAYED),
+                reinterpret_cast<UINT_PTR>(popup_of_[top]), Wide(top->Caption()).c_str());
+  }
+  if (window_ != nullptr) DrawMenuBar(window_);
+}
+
+void Win32MainWindow::BuildAccelerators() {
+  std::vector<ACCEL> table;
+  for (const auto& [item, id] : command_of_) {
+    ACCEL accel{};
+    if (item->short_cut.empty() || !ParseShortCut(item->short_cut, &accel)) continue;
+    accel.cmd = static_cast<WORD>(id);
+    table.push_back(accel);
+  }
+  if (!table.empty())
+    accelerators_ = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+}
+
+void Win32MainWindow::BuildControls() {
+  for (const auto& owned : model_.All()) {
+    Component& c = *owned;
+    if (c.Kind() == ComponentKind::kForm || IsMenuKind(c.Kind())) continue;
+    if (c.Kind() == ComponentKind::kStatusBar) {
+      status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+                                    0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr),
+                                    nullptr);
+      SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), TRUE);
+      controls_[&c] = status_bar_;
+      by_window_[status_bar_] = &c;
+      ApplyAll(c);
+      continue;
+    }
+    HWND parent = window_;
+    if (c.Parent() != nullptr) {
+      auto it = controls_.find(c.Parent());
+      if (it != controls_.end()) parent = it->second;
+    }
+    HWND control = BuildControl(c, parent);
+    controls_[&c] = control;
+    by_window_[control] = &c;
+    ApplyAll(c);
+  }
+}
+
+HWND Win32MainWindow::BuildControl(Component& c, HWND parent) {
+  const wchar_t* window_class = kBoxClass;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  switch (c.Kind()) {
+    case ComponentKind::kBitBtn:
+    case ComponentKind::kSpeedButton:
+    case ComponentKind::kButton:
+      // Drawn here: a standard push button cannot show the model's font colour.
+      window_class = L"BUTTON";
+      style |= BS_OWNERDRAW | WS_TABSTOP;
+      break;
+    case ComponentKind::kLabel:
+      window_class = L"STATIC";
+      style |= SS_NOPREFIX | (c.font.height_px >= 20 ? SS_CENTER | SS_CENTERIMAGE : SS_LEFT);
+      break;
+    case ComponentKind::kListBox:
+      window_class = L"LISTBOX";
+      style |= WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+      break;
+    default:  // group boxes and panels paint themselves (colour, frame, title)
+      style |= WS_CLIPCHILDREN;
+      break;
+  }
+  const Bounds& b = c.GetBounds();
+  HWND control = CreateWindowExW(0, window_class, Wide(c.Caption()).c_str(), style, b.left,
+                                 b.top, b.width, b.height, parent, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
+  return control;
+}
+
+HFONT Win32MainWindow::FontFor(const Component& c) {
+  const std::string family = c.font.family.empty() ? std::string() : c.font.family;
+  const int px = c.font.height_px > 0 ? c.font.height_px : kDefaultFontPx;
+  const std::string key = family + "/" + std::to_string(px) + (c.font.bold ? "b" : "");
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  const std::wstring face = family.empty() ? std::wstring(kDefaultFont) : Wide(family);
+  HFONT font = CreateFontW(-px, 0, 0, 0, c.font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+  fonts_[key] = font;
+  return font;
+}
+
+HBRUSH Win32MainWindow::BrushFor(Rgb color) {
+  const std::uint32_t key = Ref(color);
+  auto it = brushes_.find(key);
+  if (it != brushes_.end()) return it->second;
+  HBRUSH brush = CreateSolidBrush(Ref(color));
+  brushes_[key] = brush;
+  return brush;
+}
+
+void Win32MainWindow::ApplyAll(Component& c) {
+  for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
+                     Property::kVisible, Property::kFontColor, Property::kLines})
+    Apply(c, p);
+}
+
+void Win32MainWindow::Apply(Component& c, Property what) {
+  if (&c == &form_) {
+    if (what == Property::kCaption) SetWindowTextW(window_, Wide(c.Caption()).c_str());
+    if (what == Property::kBounds && !applying_geometry_) {
+      const Bounds& b = c.GetBounds();
+      applying_geometry_ = true;
+      SetWindowPos(window_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER);
+      applying_geometry_ = false;
+    }
+    return;
+  }
+  if (IsMenuKind(c.Kind())) {
+    // Open menus are refilled as they open; only the menu bar shows changes at once.
+    if (c.Parent() == main_menu_ &&
+        (what == Property::kCaption || what == Property::kEnabled || what == Property::kVisible))
+      FillMenuBar();
+    return;
+  }
+  auto it = controls_.find(&c);
+  if (it == controls_.end()) return;
+  HWND control = it->second;
+  if (control == status_bar_) {
+    if (what == Property::kCaption)
+      SendMessageW(status_bar_, SB_SETTEXTW, 0,
+                   reinterpret_cast<LPARAM>(Wide(c.Caption()).c_str()));
+    return;
+  }
+  switch (what) {
+    case Property::kCaption:
+      SetWindowTextW(control, Wide(c.Caption()).c_str());
+      InvalidateRect(control, nullptr, TRUE);
+      break;
+    case Property::kEnabled:
+      EnableWindow(control, c.Enabled());
+      break;
+    case Property::kVisible:
+      ShowWindow(control, c.Visible() ? SW_SHOWNA : SW_HIDE);
+      break;
+    case Property::kFontColor:
+      InvalidateRect(control, nullptr, TRUE);
+      break;
+    case Property::kLines:
+      if (c.Kind() == ComponentKind::kListBox) {
+        SendMessageW(control, LB_RESETCONTENT, 0, 0);
+        for (const auto& line : c.Lines())
+          SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str()));
+      }
+      break;
+    case Property::kBounds: {
+      const Bounds& b = c.GetBounds();
+      MoveWindow(control, b.left, b.top, b.width, b.height, TRUE);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool Win32MainWindow::UserCanChoose(const Component& item) const {
+  for (const Component* c = &item; c != nullptr && c != main_menu_; c = c->Parent()) {
+    if (!c->Visible() || !c->Enabled()) return false;
+  }
+  return true;
+}
+
+bool Win32MainWindow::ChooseMenuItem(const std::string& name) {
+  Component* item = model_.Find(name);
+  if (item == nullptr || !command_of_.count(item) || !UserCanChoose(*item)) return false;
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(command_of_[item], 0), 0);
+  return true;
+}
+
+void Win32MainWindow::ShowForm() {
+  const Bounds& b = form_.GetBounds();
+  applying_geometry_ = true;
+  SetWindowPos(window_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER);
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+  applying_geometry_ = false;
+  StoreGeometry();
+}
+
+void Win32MainWindow::Close() {
+  if (window_ != nullptr) SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void Win32MainWindow::StoreGeometry() {
+  if (applying_geometry_ || window_ == nullptr || !IsWindowVisible(window_) || IsIconic(window_))
+    return;
+  RECT r;
+  GetWindowRect(window_, &r);
+  applying_geometry_ = true;
+  form_.SetBounds({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  applying_geometry_ = false;
+}
+
+void Win32MainWindow::LayOutStatusBar() {
+  if (status_bar_ != nullptr) SendMessageW(status_bar_, WM_SIZE, 0, 0);
+}
+
+void Win32MainWindow::DrawButton(const DRAWITEMSTRUCT& item) {
+  auto it = by_window_.find(item.hwndItem);
+  if (it == by_window_.end()) return;
+  const Component& c = *it->second;
+  RECT r = item.rcItem;
+  const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+  DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT)
+                                                         : Ref(c.FontColor()));
+  HGDIOBJ old = SelectObject(item.hDC, FontFor(c));
+  if (pushed) OffsetRect(&r, 1, 1);
+  const std::wstring text = Wide(c.Caption());
+  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(item.hDC, old);
+  if (item.itemState & ODS_FOCUS) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -4, -4);
+    DrawFocusRect(item.hDC, &focus);
+  }
+}
+
+bool Win32MainWindow::SaveScreenshot(const std::string& path) {
+  if (window_ == nullptr) return false;
+  RECT r;
+  GetWindowRect(window_, &r);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  HDC screen = GetWindowDC(window_);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;  // bottom-up rows, as BMP files keep them
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const int row = ((width * 3 + 3) / 4) * 4;
+  std::vector<unsigned char> pixels(static_cast<size_t>(row) * height);
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window_, screen);
+
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  FILE* out = _wfopen(Wide(path).c_str(), L"wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+            std::fwrite(&info, sizeof info, 1, out) == 1 &&
+            std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
+  ok = std::fclose(out) == 0 && ok;
+  return ok;
+}
+
+std::string Win32MainWindow::StatusBarText() const {
+  if (status_bar_ == nullptr) return {};
+  const LRESULT length = LOWORD(SendMessageW(status_bar_, SB_GETTEXTLENGTHW, 0, 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(status_bar_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return win32::Utf8(text);
+}
+
+LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, w, l);
+  return self->Handle(window, message, w, l);
+}
+
+// Group boxes and panels: their own background, frame and title; their children's
+// notifications go on to the main window.
+LRESULT CALLBACK Win32MainWindow::BoxProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, w, l);
+  switch (message) {
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      return SendMessageW(self->window_, message, w, l);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      const Component& c = *self->by_window_[window];
+      RECT r;
+      GetClientRect(window, &r);
+      FillRect(dc, &r, c.color ? self->BrushFor(*c.color) : GetSysColorBrush(COLOR_BTNFACE));
+      if (c.Kind() == ComponentKind::kGroupBox) {
+        DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+        const std::wstring title = Wide(c.Caption());
+        if (!title.empty()) {
+          HGDIOBJ old = SelectObject(dc, self->FontFor(c));
+          SetBkMode(dc, TRANSPARENT);
+          SetTextColor(dc, Ref(c.FontColor()));
+          RECT text = r;
+          text.top += 2;
+          DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &text,
+                    DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+          SelectObject(dc, old);
+        }
+      } else {
+        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(window, message, w, l);
+  }
+}
+
+LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_INITMENUPOPUP: {
+      auto it = popups_.find(reinterpret_cast<HMENU>(w));
+      if (it == popups_.end()) break;
+      // A menu's opening is an event of its own (the Options menu refreshes a check mark).
+      Component* menu = it->second;
+      if (menu->OnClick) model_.Dispatch(menu->OnClick);
+      FillMenu(it->first);
+      return 0;
+    }
+    case WM_COMMAND: {
+      if (l == 0) {  // a menu pick (HIWORD 0) or an accelerator (HIWORD 1)
+        auto it = by_command_.find(LOWORD(w));
+        if (it != by_command_.end() && UserCanChoose(*it->second))
+          model_.Click(it->second->Name());
+        return 0;
+      }
+      if (HIWORD(w) == BN_CLICKED) {
+        auto it = by_window_.find(reinterpret_cast<HWND>(l));
+        if (it != by_window_.end()) model_.Click(it->second->Name());
+      }
+      return 0;
+    }
+    case WM_DRAWITEM:
+      DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+      return TRUE;
+    case WM_CTLCOLORSTATIC: {
+      auto it = by_window_.find(reinterpret_cast<HWND>(l));
+      if (it == by_window_.end()) break;
+      const Component& c = *it->second;
+      HDC dc = reinterpret_cast<HDC>(w);
+      SetTextColor(dc, Ref(c.FontColor()));
+      SetBkMode(dc, TRANSPARENT);
+      const Component* parent = c.Parent();
+      if (parent != nullptr && parent->color)
+        return reinterpret_cast<LRESULT>(BrushFor(*parent->color));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_MOVE:
+      StoreGeometry();
+      return 0;
+    case WM_SIZE:
+      LayOutStatusBar();
+      StoreGeometry();
+      return 0;
+    case WM_ENDSESSION:  // logoff or shutdown: save as File > Exit does
+      if (w && on_close) on_close();
+      return 0;
+    case WM_CLOSE:
+      StoreGeometry();
+      if (on_close) on_close();
+      DestroyWindow(window);
+      return 0;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      status_bar_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, w, l);
+}
+
+}  // namespace kivo
