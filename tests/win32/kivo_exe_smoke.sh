@@ -14,8 +14,8 @@ if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
   exec "$here/../e2e/netns_run.sh" --camsim "$2" -- bash "${BASH_SOURCE[0]}" "$@"
 fi
 
-exe=$1
-export KIVO_WINEPREFIX=$3
+exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+export KIVO_WINEPREFIX=$(cd "$3" && pwd)
 out=${4:-$(dirname "$exe")}
 mkdir -p "$out"
 work=$(mktemp -d)

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -86,10 +87,16 @@ struct PollEventLoop::Native {
   }
 
   // Calls the watch back if its socket is ready for what it watches, and asks to look again
-  // afterwards while it stays ready.
+  // afterwards while it stays ready. Inside RunOnce a watch is called at most once per round,
+  // as poll() calls each descriptor once: another look waits for the next round.
   static void Check(PollEventLoop& loop, WatchId id) {
+    Native& native = *loop.native_;
     auto it = loop.watches_.find(id);
     if (it == loop.watches_.end() || it->second.events == 0) return;
+    if (native.in_round && !native.checked.insert(id).second) {
+      native.Defer(id);
+      return;
+    }
     const int fd = it->second.fd;
     unsigned ready = ReadyNow(fd, it->second.events);
     ready &= it->second.events | kError;
@@ -98,9 +105,26 @@ struct PollEventLoop::Native {
     (*callback)(ready);
     it = loop.watches_.find(id);
     if (it == loop.watches_.end() || it->second.fd != fd || it->second.events == 0) return;
-    if (ReadyNow(fd, it->second.events) & (it->second.events | kError))
-      PostMessageW(loop.native_->window, kWmCheck, static_cast<WPARAM>(id), 0);
+    if (ReadyNow(fd, it->second.events) & (it->second.events | kError)) native.LookAgain(id);
   }
+
+  void LookAgain(WatchId id) {
+    if (in_round) {
+      Defer(id);
+    } else {
+      PostMessageW(window, kWmCheck, static_cast<WPARAM>(id), 0);
+    }
+  }
+  void Defer(WatchId id) {
+    for (WatchId d : deferred) {
+      if (d == id) return;
+    }
+    deferred.push_back(id);
+  }
+
+  bool in_round = false;             // inside RunOnce
+  std::set<WatchId> checked;         // watches called back in this round
+  std::vector<WatchId> deferred;     // to look at in the next round
 };
 
 PollEventLoop::PollEventLoop()
@@ -150,7 +174,7 @@ EventLoop::WatchId PollEventLoop::WatchFd(int fd, unsigned events, WatchCallback
   // Every kind of notification: each one only prompts a look at the socket.
   WSAAsyncSelect(static_cast<SOCKET>(static_cast<std::intptr_t>(fd)), native_->window, kWmSocket,
                  FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE);
-  if (events != 0) PostMessageW(native_->window, kWmCheck, static_cast<WPARAM>(id), 0);
+  if (events != 0) native_->LookAgain(id);
   return id;
 }
 
@@ -160,7 +184,7 @@ void PollEventLoop::SetWatchEvents(WatchId id, unsigned events) {
   const unsigned added = events & ~it->second.events;
   it->second.events = events;
   // A notification for the newly watched readiness may have come and gone already.
-  if (added != 0) PostMessageW(native_->window, kWmCheck, static_cast<WPARAM>(id), 0);
+  if (added != 0) native_->LookAgain(id);
 }
 
 // closesocket ends the notifications; a message already queued finds no watch and is dropped.
@@ -192,8 +216,10 @@ void PollEventLoop::RunOnce(int timeout_ms) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeout_ms < 0 ? INFINITE : DWORD(timeout_ms),
                                 QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
-  // Everything queued now, but not what the handlers queue meanwhile (a re-check loop of a
-  // socket that stays ready must not hold this call forever).
+  // One round: what is queued now, each watch called at most once; the looks the callbacks
+  // ask for are queued for the next round.
+  native_->in_round = true;
+  native_->checked.clear();
   MSG message;
   for (int budget = 1000; budget > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
        --budget) {
@@ -206,6 +232,10 @@ void PollEventLoop::RunOnce(int timeout_ms) {
     DispatchMessageW(&message);
   }
   DrainPosted();
+  native_->in_round = false;
+  for (WatchId id : native_->deferred)
+    PostMessageW(native_->window, kWmCheck, static_cast<WPARAM>(id), 0);
+  native_->deferred.clear();
 }
 
 void PollEventLoop::ProcessPendingMessages() { RunOnce(0); }

@@ -21,6 +21,16 @@ constexpr UINT kFirstCommand = 1000;
 
 COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
 
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+// The form's bounds hold the position of the window and the size inside its frame (menu bar,
+// controls and status bar), as the Linux window keeps them; this is what the frame adds.
+SIZE FrameSize() {
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
 bool IsMenuKind(ComponentKind kind) {
   return kind == ComponentKind::kMainMenu || kind == ComponentKind::kMenu ||
          kind == ComponentKind::kMenuItem || kind == ComponentKind::kSeparator;
@@ -93,9 +103,10 @@ Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
   RegisterClasses(&WindowProc, &BoxProc);
   BuildMenus(model.Get(main_menu));
   const Bounds& b = form_.GetBounds();
-  window_ = CreateWindowExW(0, kWindowClass, Wide(form_.Caption()).c_str(),
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, b.width,
-                            b.height, nullptr, menu_bar_, GetModuleHandleW(nullptr), this);
+  const SIZE frame = FrameSize();
+  window_ = CreateWindowExW(0, kWindowClass, Wide(form_.Caption()).c_str(), kWindowStyle, b.left,
+                            b.top, b.width + frame.cx, b.height + frame.cy, nullptr, menu_bar_,
+                            GetModuleHandleW(nullptr), this);
   BuildControls();
   BuildAccelerators();
   win32::SetMessageFilter([this](MSG& message) {
@@ -277,8 +288,10 @@ void Win32MainWindow::Apply(Component& c, Property what) {
     if (what == Property::kCaption) SetWindowTextW(window_, Wide(c.Caption()).c_str());
     if (what == Property::kBounds && !applying_geometry_) {
       const Bounds& b = c.GetBounds();
+      const SIZE frame = FrameSize();
       applying_geometry_ = true;
-      SetWindowPos(window_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER);
+      SetWindowPos(window_, nullptr, b.left, b.top, b.width + frame.cx, b.height + frame.cy,
+                   SWP_NOZORDER);
       applying_geometry_ = false;
     }
     return;
@@ -346,8 +359,10 @@ bool Win32MainWindow::ChooseMenuItem(const std::string& name) {
 
 void Win32MainWindow::ShowForm() {
   const Bounds& b = form_.GetBounds();
+  const SIZE frame = FrameSize();
   applying_geometry_ = true;
-  SetWindowPos(window_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER);
+  SetWindowPos(window_, nullptr, b.left, b.top, b.width + frame.cx, b.height + frame.cy,
+               SWP_NOZORDER);
   ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);
   applying_geometry_ = false;
@@ -363,8 +378,9 @@ void Win32MainWindow::StoreGeometry() {
     return;
   RECT r;
   GetWindowRect(window_, &r);
+  const SIZE frame = FrameSize();
   applying_geometry_ = true;
-  form_.SetBounds({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  form_.SetBounds({r.left, r.top, r.right - r.left - frame.cx, r.bottom - r.top - frame.cy});
   applying_geometry_ = false;
 }
 
