@@ -3,6 +3,7 @@
 // resizes and the close request back to it. GUI thread only.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <map>
@@ -30,6 +31,8 @@ class QtMainWindow : public QMainWindow {
 
   // Places the window at the form's bounds, shows it, and lets Qt settle the geometry.
   void ShowForm();
+  // Esc anywhere in the window (its lists included) runs |handler|.
+  void OnEscape(std::function<void()> handler);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -44,6 +47,7 @@ class QtMainWindow : public QMainWindow {
   void Apply(Component& c, Property what);
   void ApplyAll(Component& c);
   void StoreGeometry();
+  void ShowStatus(Component& status);
 
   ComponentModel& model_;
   Component& form_;
@@ -53,6 +57,8 @@ class QtMainWindow : public QMainWindow {
   std::map<const Component*, QAction*> actions_;
   std::map<const Component*, QMenu*> menus_;
   QLabel* status_label_ = nullptr;
+  QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
+  bool status_pending_ = false;
 };
 
 }  // namespace kivo
