@@ -6,7 +6,7 @@
 
 # Test folders built for Windows; the others need POSIX-only things (fork, namespaces, the
 # simulated camera, Qt) and are left out.
-set(KIVO_WIN32_TEST_DIRS unit/platform unit/timer unit/net unit/camera unit/ui)
+set(KIVO_WIN32_TEST_DIRS unit/platform unit/timer unit/net unit/camera unit/ui unit/pool)
 
 macro(kivo_find_gtest)
   if(WIN32)
@@ -25,15 +25,15 @@ macro(kivo_find_gtest)
   endif()
 endmacro()
 
-# kivo_gtest(TARGET [gtest_discover_tests options...] [WINE_LEAVES_OUT PATTERN...])
-# WINE_LEAVES_OUT names GoogleTest patterns the Windows tree does not run, each for a reason
-# given beside it (something Wine does differently from Windows).
+# kivo_gtest(TARGET [gtest_discover_tests options...] [WIN32_LEAVES_OUT PATTERN...])
+# WIN32_LEAVES_OUT names GoogleTest patterns the Windows tree does not run, each for a reason
+# given beside it (something Windows cannot do, or Wine does differently from Windows).
 function(kivo_gtest target)
-  cmake_parse_arguments(arg "" "" "WINE_LEAVES_OUT" ${ARGN})
+  cmake_parse_arguments(arg "" "" "WIN32_LEAVES_OUT" ${ARGN})
   if(WIN32)
     set(filter "")
-    if(arg_WINE_LEAVES_OUT)
-      list(JOIN arg_WINE_LEAVES_OUT ":" patterns)
+    if(arg_WIN32_LEAVES_OUT)
+      list(JOIN arg_WIN32_LEAVES_OUT ":" patterns)
       set(filter "--gtest_filter=-${patterns}")
     endif()
     add_test(NAME ${target} COMMAND ${target} ${filter})

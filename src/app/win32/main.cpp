@@ -20,6 +20,7 @@
 #include "platform/win32/ui/win32_main_window.h"
 #include "platform/win32/wide_text.h"
 #include "ui/main_window.h"
+#include "ui/net_window.h"
 
 namespace {
 
@@ -29,20 +30,23 @@ struct Options {
   std::string screenshot;       // write a BMP of the window here ...
   int screenshot_delay = 8000;  // ... this many milliseconds after start
   int quit_after = 0;           // close the window after this many milliseconds (0: never)
+  bool network_status = false;  // show the Network Status window too
   std::vector<std::pair<std::string, int>> choices;  // menu item, milliseconds after start
 };
 
 void Usage() {
   std::fprintf(stderr,
                "Usage: kivo.exe [--screenshot FILE.bmp] [--screenshot-delay MS] [--quit-after MS]\n"
-               "                [--choose MENUITEM@MS ...]\n"
+               "                [--choose MENUITEM@MS ...] [--network-status]\n"
                "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
                "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside\n"
                "  kivo.exe.\n"
                "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
                "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) after MS ms, as\n"
-               "                         a user would; nothing happens when it is disabled\n");
+               "                         a user would; nothing happens when it is disabled\n"
+               "  --network-status       also show the Network Status window (background requests)\n"
+               "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
 }
 
 std::vector<std::string> Arguments() {
@@ -67,6 +71,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       options.screenshot_delay = std::atoi(args[++i].c_str());
     } else if (arg == "--quit-after" && has_value) {
       options.quit_after = std::atoi(args[++i].c_str());
+    } else if (arg == "--network-status") {
+      options.network_status = true;
     } else if (arg == "--choose" && has_value) {
       const std::string value = args[++i];
       const size_t at = value.find('@');
@@ -120,6 +126,12 @@ int main() {
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
   };
   form.FormCreate();
+  // The request pool and its window live from here to the end of the run.
+  kivo::Tnet net(form);
+  kivo::Win32MainWindow net_window(net.Model(), "net", "NetMenu");
+  net_window.hide_on_close = true;
+  net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
+  net.OnCloseRequest = [&] { net_window.Close(); };
 
   kivo::Win32MainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetOwner(window.Handle());
@@ -137,6 +149,7 @@ int main() {
   form.Model().Dispatch(
       [&] { form.FormShow(work.right - work.left, work.bottom - work.top); });
   window.ShowForm();
+  if (options.network_status) net_window.ShowForm();
 
   if (!options.screenshot.empty()) {
     After(options.screenshot_delay, [&] {

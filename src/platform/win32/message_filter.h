@@ -8,8 +8,10 @@
 
 namespace kivo::win32 {
 
-// |filter| sees every message the loop takes from the queue; returning true means it handled
-// the message and it is not dispatched. An empty function removes the filter.
-void SetMessageFilter(std::function<bool(MSG&)> filter);
+// |filter| sees every message the loop takes from the queue (each window adds its own);
+// returning true means it handled the message and it is not dispatched. Returns an id for
+// RemoveMessageFilter.
+int AddMessageFilter(std::function<bool(MSG&)> filter);
+void RemoveMessageFilter(int id);
 
 }  // namespace kivo::win32

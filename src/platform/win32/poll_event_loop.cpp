@@ -29,9 +29,17 @@ constexpr UINT kWmSocket = WM_APP + 2;  // wParam: the socket WSAAsyncSelect rep
 constexpr UINT kWmCheck = WM_APP + 3;   // wParam: a watch to look at again
 constexpr wchar_t kClassName[] = L"KivoLoopWindow";
 
-std::function<bool(MSG&)>& Filter() {
-  static std::function<bool(MSG&)> filter;
-  return filter;
+std::vector<std::pair<int, std::function<bool(MSG&)>>>& Filters() {
+  static std::vector<std::pair<int, std::function<bool(MSG&)>>> filters;
+  return filters;
+}
+
+// True when a window's filter took the message.
+bool Filtered(MSG& message) {
+  for (auto& [id, filter] : Filters()) {
+    if (filter(message)) return true;
+  }
+  return false;
 }
 
 // What |fd| is ready for now, among |events| (plus kError).
@@ -57,7 +65,23 @@ unsigned ReadyNow(int fd, unsigned events) {
 }  // namespace
 
 namespace win32 {
-void SetMessageFilter(std::function<bool(MSG&)> filter) { Filter() = std::move(filter); }
+
+int AddMessageFilter(std::function<bool(MSG&)> filter) {
+  static int next_id = 1;
+  Filters().emplace_back(next_id, std::move(filter));
+  return next_id++;
+}
+
+void RemoveMessageFilter(int id) {
+  auto& filters = Filters();
+  for (auto it = filters.begin(); it != filters.end(); ++it) {
+    if (it->first == id) {
+      filters.erase(it);
+      return;
+    }
+  }
+}
+
 }  // namespace win32
 
 struct PollEventLoop::Native {
@@ -227,7 +251,7 @@ void PollEventLoop::RunOnce(int timeout_ms) {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    if (Filter() && Filter()(message)) continue;
+    if (Filtered(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -246,7 +270,7 @@ int PollEventLoop::Run() {
   while (!quit_) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) break;  // WM_QUIT
-    if (Filter() && Filter()(message)) continue;
+    if (Filtered(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

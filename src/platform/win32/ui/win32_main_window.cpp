@@ -109,16 +109,13 @@ Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
                             GetModuleHandleW(nullptr), this);
   BuildControls();
   BuildAccelerators();
-  win32::SetMessageFilter([this](MSG& message) {
-    return accelerators_ != nullptr && window_ != nullptr &&
-           TranslateAcceleratorW(window_, accelerators_, &message) != 0;
-  });
+  filter_ = win32::AddMessageFilter([this](MSG& message) { return FilterMessage(message); });
   observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
 }
 
 Win32MainWindow::~Win32MainWindow() {
   model_.Unsubscribe(observer_);
-  win32::SetMessageFilter({});
+  win32::RemoveMessageFilter(filter_);
   if (window_ != nullptr) DestroyWindow(window_);
   if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
   for (auto& [key, font] : fonts_) DeleteObject(font);
@@ -341,6 +338,17 @@ void Win32MainWindow::Apply(Component& c, Property what) {
     default:
       break;
   }
+}
+
+// Keys typed anywhere in this window: its menu shortcuts, and Escape.
+bool Win32MainWindow::FilterMessage(MSG& message) {
+  if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd)))
+    return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && on_escape_) {
+    on_escape_();
+    return true;
+  }
+  return accelerators_ != nullptr && TranslateAcceleratorW(window_, accelerators_, &message) != 0;
 }
 
 bool Win32MainWindow::UserCanChoose(const Component& item) const {
@@ -567,7 +575,11 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       StoreGeometry();
       if (on_close) on_close();
-      DestroyWindow(window);
+      if (hide_on_close) {
+        ShowWindow(window, SW_HIDE);
+      } else {
+        DestroyWindow(window);
+      }
       return 0;
     case WM_NCDESTROY:
       window_ = nullptr;

@@ -26,8 +26,12 @@ class Win32MainWindow {
 
   HWND Handle() const { return window_; }
 
-  // Called when the user (or the system, at logoff) closes the window, before it goes away.
+  // Called when the user (or the system, at logoff) closes the window, before it goes away
+  // (or, with hide_on_close, is hidden).
   std::function<void()> on_close;
+  bool hide_on_close = false;
+  // The Escape key in this window runs |handler|.
+  void OnEscape(std::function<void()> handler) { on_escape_ = std::move(handler); }
 
   void ShowForm();
   // Closes the window as its close box does.
@@ -58,12 +62,15 @@ class Win32MainWindow {
   HFONT FontFor(const Component& c);
   HBRUSH BrushFor(Rgb color);
   bool UserCanChoose(const Component& item) const;
+  bool FilterMessage(MSG& message);
   void LayOutStatusBar();
 
   ComponentModel& model_;
   Component& form_;
   Component* main_menu_ = nullptr;
   int observer_ = 0;
+  int filter_ = 0;
+  std::function<void()> on_escape_;
   bool applying_geometry_ = false;
   HWND window_ = nullptr;
   HWND status_bar_ = nullptr;
