@@ -77,9 +77,12 @@ int ResolveService(const std::string& name, const std::string& proto, int* port)
 int OpenTcpSocket(int* handle) {
   *handle = kNoSocket;
   if (int rc = win32::EnsureWinsock(); rc != 0) return rc;
-  // WSA_FLAG_NO_HANDLE_INHERIT is the close-on-exec of Windows 7 SP1 and later.
+  // WSA_FLAG_NO_HANDLE_INHERIT is the close-on-exec of Windows 7 SP1 and later; Windows 7
+  // without the service pack refuses the flag, and then the socket is made without it.
   SOCKET s = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
                         WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL)
+    s = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
   if (s == INVALID_SOCKET) return WSAGetLastError();
   u_long non_blocking = 1;
   if (ioctlsocket(s, FIONBIO, &non_blocking) != 0) {
