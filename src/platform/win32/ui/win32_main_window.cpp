@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/message_filter.h"
+#include "platform/win32/ui/short_cut.h"
 #include "platform/win32/wide_text.h"
 
 namespace kivo {
@@ -34,42 +35,6 @@ SIZE FrameSize() {
 bool IsMenuKind(ComponentKind kind) {
   return kind == ComponentKind::kMainMenu || kind == ComponentKind::kMenu ||
          kind == ComponentKind::kMenuItem || kind == ComponentKind::kSeparator;
-}
-
-// "Ctrl+W", "Alt+P", "F5", "Ctrl+Shift+Del" as an accelerator; false for a key it does not know.
-bool ParseShortCut(const std::string& text, ACCEL* accel) {
-  accel->fVirt = FVIRTKEY;
-  std::string rest = text;
-  for (;;) {
-    const size_t plus = rest.find('+');
-    if (plus == std::string::npos || plus + 1 == rest.size()) break;
-    const std::string modifier = rest.substr(0, plus);
-    if (modifier == "Ctrl") accel->fVirt |= FCONTROL;
-    else if (modifier == "Alt") accel->fVirt |= FALT;
-    else if (modifier == "Shift") accel->fVirt |= FSHIFT;
-    else return false;
-    rest = rest.substr(plus + 1);
-  }
-  if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0]))) {
-    accel->key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(rest[0])));
-    return true;
-  }
-  if (rest.size() >= 2 && rest[0] == 'F') {
-    const int n = std::atoi(rest.c_str() + 1);
-    if (n < 1 || n > 24) return false;
-    accel->key = static_cast<WORD>(VK_F1 + n - 1);
-    return true;
-  }
-  static const std::pair<const char*, WORD> kNamed[] = {
-      {"Del", VK_DELETE}, {"Ins", VK_INSERT}, {"Esc", VK_ESCAPE}, {"Enter", VK_RETURN},
-      {"Space", VK_SPACE}, {"Home", VK_HOME}, {"End", VK_END}, {"Tab", VK_TAB}};
-  for (const auto& [name, key] : kNamed) {
-    if (rest == name) {
-      accel->key = key;
-      return true;
-    }
-  }
-  return false;
 }
 
 void RegisterClasses(WNDPROC window_proc, WNDPROC box_proc) {
@@ -185,7 +150,7 @@ void Win32MainWindow::BuildAccelerators() {
   std::vector<ACCEL> table;
   for (const auto& [item, id] : command_of_) {
     ACCEL accel{};
-    if (item->short_cut.empty() || !ParseShortCut(item->short_cut, &accel)) continue;
+    if (item->short_cut.empty() || !win32::ParseShortCut(item->short_cut, &accel)) continue;
     accel.cmd = static_cast<WORD>(id);
     table.push_back(accel);
   }
