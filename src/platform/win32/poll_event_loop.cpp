@@ -247,8 +247,9 @@ void PollEventLoop::RunOnce(int timeout_ms) {
   MSG message;
   for (int budget = 1000; budget > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
        --budget) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
+    if (message.message == WM_QUIT) {  // the session is ending
+      quit_code_ = static_cast<int>(message.wParam);
+      quit_ = true;
       break;
     }
     if (Filtered(message)) continue;
@@ -265,15 +266,11 @@ void PollEventLoop::RunOnce(int timeout_ms) {
 void PollEventLoop::ProcessPendingMessages() { RunOnce(0); }
 
 int PollEventLoop::Run() {
+  // Rounds as in RunOnce rather than a bare GetMessage loop: a socket that stays ready is looked
+  // at again in the next round, after painting and timers have had their turn, instead of
+  // re-posting ahead of them for as long as it stays ready.
   quit_ = false;
-  MSG message;
-  while (!quit_) {
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;  // WM_QUIT
-    if (Filtered(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  while (!quit_) RunOnce(-1);
   return quit_code_;
 }
 
