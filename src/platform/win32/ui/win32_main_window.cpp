@@ -290,9 +290,25 @@ void Win32MainWindow::Apply(Component& c, Property what) {
       break;
     case Property::kLines:
       if (c.Kind() == ComponentKind::kListBox) {
-        SendMessageW(control, LB_RESETCONTENT, 0, 0);
-        for (const auto& line : c.Lines())
-          SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str()));
+        // A log grows by one line at a time: add the new lines instead of refilling the list.
+        const auto& lines = c.Lines();
+        auto text_at = [control](LRESULT index) {
+          std::wstring text(static_cast<size_t>(SendMessageW(control, LB_GETTEXTLEN, index, 0)) + 1,
+                            L'\0');
+          text.resize(static_cast<size_t>(
+              SendMessageW(control, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+          return text;
+        };
+        LRESULT have = SendMessageW(control, LB_GETCOUNT, 0, 0);
+        const bool grows = have > 0 && static_cast<size_t>(have) <= lines.size() &&
+                           text_at(0) == Wide(lines[0]) && text_at(have - 1) == Wide(lines[have - 1]);
+        if (!grows) {
+          SendMessageW(control, LB_RESETCONTENT, 0, 0);
+          have = 0;
+        }
+        for (size_t i = static_cast<size_t>(have); i < lines.size(); ++i)
+          SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(lines[i]).c_str()));
+        if (grows) SendMessageW(control, LB_SETTOPINDEX, lines.empty() ? 0 : lines.size() - 1, 0);
       }
       break;
     case Property::kBounds: {
