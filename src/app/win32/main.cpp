@@ -45,7 +45,7 @@ void Usage() {
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
                "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) after MS ms, as\n"
                "                         a user would; nothing happens when it is disabled\n"
-               "  --network-status       also show the Network Status window (background requests)\n"
+               "  --network-status       also show the Network Status window\n"
                "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
 }
 

@@ -29,7 +29,8 @@ class FormFixture : public ::testing::Test {
     for (int attempt = 0; attempt < 100 && dir_.empty(); ++attempt) {
       const auto candidate = base / ("kivo-form-" + std::to_string(random() % 1000000000));
       std::error_code error;
-      if (std::filesystem::create_directory(candidate, error)) dir_ = candidate.generic_string() + "/";
+      if (std::filesystem::create_directory(candidate, error))
+        dir_ = candidate.generic_string() + "/";
     }
     ASSERT_FALSE(dir_.empty());
   }

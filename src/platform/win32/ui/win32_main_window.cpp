@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/win32/message_filter.h"
@@ -16,8 +15,6 @@ using win32::Wide;
 
 constexpr wchar_t kWindowClass[] = L"KivoMainWindow";
 constexpr wchar_t kBoxClass[] = L"KivoBox";
-constexpr wchar_t kDefaultFont[] = L"Tahoma";
-constexpr int kDefaultFontPx = 11;
 constexpr UINT kFirstCommand = 1000;
 
 COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
@@ -159,11 +156,15 @@ void Win32MainWindow::BuildAccelerators() {
 }
 
 void Win32MainWindow::BuildControls() {
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
   for (const auto& owned : model_.All()) {
     Component& c = *owned;
     if (c.Kind() == ComponentKind::kForm || IsMenuKind(c.Kind())) continue;
     if (c.Kind() == ComponentKind::kStatusBar) {
-      status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+      status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                                    WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
                                     0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr),
                                     nullptr);
       SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), TRUE);
@@ -197,7 +198,8 @@ HWND Win32MainWindow::BuildControl(Component& c, HWND parent) {
       break;
     case ComponentKind::kLabel:
       window_class = L"STATIC";
-      style |= SS_NOPREFIX | (c.font.height_px >= 20 ? SS_CENTER | SS_CENTERIMAGE : SS_LEFT);
+      style |= SS_NOPREFIX | SS_NOTIFY;
+      style |= c.font.height_px >= 20 ? SS_CENTER | SS_CENTERIMAGE : SS_LEFT;
       break;
     case ComponentKind::kListBox:
       window_class = L"LISTBOX";
@@ -216,32 +218,9 @@ HWND Win32MainWindow::BuildControl(Component& c, HWND parent) {
   return control;
 }
 
-HFONT Win32MainWindow::FontFor(const Component& c) {
-  const std::string family = c.font.family.empty() ? std::string() : c.font.family;
-  const int px = c.font.height_px > 0 ? c.font.height_px : kDefaultFontPx;
-  const std::string key = family + "/" + std::to_string(px) + (c.font.bold ? "b" : "");
-  auto it = fonts_.find(key);
-  if (it != fonts_.end()) return it->second;
-  const std::wstring face = family.empty() ? std::wstring(kDefaultFont) : Wide(family);
-  HFONT font = CreateFontW(-px, 0, 0, 0, c.font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-  fonts_[key] = font;
-  return font;
-}
-
-HBRUSH Win32MainWindow::BrushFor(Rgb color) {
-  const std::uint32_t key = Ref(color);
-  auto it = brushes_.find(key);
-  if (it != brushes_.end()) return it->second;
-  HBRUSH brush = CreateSolidBrush(Ref(color));
-  brushes_[key] = brush;
-  return brush;
-}
-
 void Win32MainWindow::ApplyAll(Component& c) {
   for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
-                     Property::kVisible, Property::kFontColor, Property::kLines})
+                     Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines})
     Apply(c, p);
 }
 
@@ -288,6 +267,9 @@ void Win32MainWindow::Apply(Component& c, Property what) {
     case Property::kFontColor:
       InvalidateRect(control, nullptr, TRUE);
       break;
+    case Property::kHint:
+      SetHint(c, control);
+      break;
     case Property::kLines:
       if (c.Kind() == ComponentKind::kListBox) {
         // A log grows by one line at a time: add the new lines instead of refilling the list.
@@ -301,7 +283,8 @@ void Win32MainWindow::Apply(Component& c, Property what) {
         };
         LRESULT have = SendMessageW(control, LB_GETCOUNT, 0, 0);
         const bool grows = have > 0 && static_cast<size_t>(have) <= lines.size() &&
-                           text_at(0) == Wide(lines[0]) && text_at(have - 1) == Wide(lines[have - 1]);
+                           text_at(0) == Wide(lines[0]) &&
+                           text_at(have - 1) == Wide(lines[have - 1]);
         if (!grows) {
           SendMessageW(control, LB_RESETCONTENT, 0, 0);
           have = 0;
@@ -330,6 +313,21 @@ bool Win32MainWindow::FilterMessage(MSG& message) {
     return true;
   }
   return accelerators_ != nullptr && TranslateAcceleratorW(window_, accelerators_, &message) != 0;
+}
+
+// A control's hint is its tooltip.
+void Win32MainWindow::SetHint(Component& c, HWND control) {
+  if (tooltips_ == nullptr || control == status_bar_) return;
+  std::wstring text = Wide(c.Hint());
+  TOOLINFOW tool{};
+  // The older size: the comctl32 a program without a manifest gets refuses the newer one.
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(tooltips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (!text.empty()) SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool Win32MainWindow::UserCanChoose(const Component& item) const {
@@ -377,78 +375,6 @@ void Win32MainWindow::LayOutStatusBar() {
   if (status_bar_ != nullptr) SendMessageW(status_bar_, WM_SIZE, 0, 0);
 }
 
-void Win32MainWindow::DrawButton(const DRAWITEMSTRUCT& item) {
-  auto it = by_window_.find(item.hwndItem);
-  if (it == by_window_.end()) return;
-  const Component& c = *it->second;
-  RECT r = item.rcItem;
-  const bool pushed = (item.itemState & ODS_SELECTED) != 0;
-  DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT)
-                                                         : Ref(c.FontColor()));
-  HGDIOBJ old = SelectObject(item.hDC, FontFor(c));
-  if (pushed) OffsetRect(&r, 1, 1);
-  const std::wstring text = Wide(c.Caption());
-  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(item.hDC, old);
-  if (item.itemState & ODS_FOCUS) {
-    RECT focus = item.rcItem;
-    InflateRect(&focus, -4, -4);
-    DrawFocusRect(item.hDC, &focus);
-  }
-}
-
-bool Win32MainWindow::SaveScreenshot(const std::string& path) {
-  if (window_ == nullptr) return false;
-  RECT r;
-  GetWindowRect(window_, &r);
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  HDC screen = GetWindowDC(window_);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;  // bottom-up rows, as BMP files keep them
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  const int row = ((width * 3 + 3) / 4) * 4;
-  std::vector<unsigned char> pixels(static_cast<size_t>(row) * height);
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window_, screen);
-
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  FILE* out = _wfopen(Wide(path).c_str(), L"wb");
-  if (out == nullptr) return false;
-  bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-            std::fwrite(&info, sizeof info, 1, out) == 1 &&
-            std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
-  ok = std::fclose(out) == 0 && ok;
-  return ok;
-}
-
-std::string Win32MainWindow::StatusBarText() const {
-  if (status_bar_ == nullptr) return {};
-  const LRESULT length = LOWORD(SendMessageW(status_bar_, SB_GETTEXTLENGTHW, 0, 0));
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(status_bar_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(length));
-  return win32::Utf8(text);
-}
-
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
@@ -457,51 +383,6 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM w
   auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, w, l);
   return self->Handle(window, message, w, l);
-}
-
-// Group boxes and panels: their own background, frame and title; their children's
-// notifications go on to the main window.
-LRESULT CALLBACK Win32MainWindow::BoxProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, w, l);
-  switch (message) {
-    case WM_COMMAND:
-    case WM_DRAWITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-      return SendMessageW(self->window_, message, w, l);
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      const Component& c = *self->by_window_[window];
-      RECT r;
-      GetClientRect(window, &r);
-      FillRect(dc, &r, c.color ? self->BrushFor(*c.color) : GetSysColorBrush(COLOR_BTNFACE));
-      if (c.Kind() == ComponentKind::kGroupBox) {
-        DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
-        const std::wstring title = Wide(c.Caption());
-        if (!title.empty()) {
-          HGDIOBJ old = SelectObject(dc, self->FontFor(c));
-          SetBkMode(dc, TRANSPARENT);
-          SetTextColor(dc, Ref(c.FontColor()));
-          RECT text = r;
-          text.top += 2;
-          DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &text,
-                    DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-          SelectObject(dc, old);
-        }
-      } else {
-        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-      }
-      EndPaint(window, &paint);
-      return 0;
-    }
-    default:
-      return DefWindowProcW(window, message, w, l);
-  }
 }
 
 LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -64,6 +64,7 @@ class Win32MainWindow {
   bool UserCanChoose(const Component& item) const;
   bool FilterMessage(MSG& message);
   void LayOutStatusBar();
+  void SetHint(Component& c, HWND control);
 
   ComponentModel& model_;
   Component& form_;
@@ -74,6 +75,7 @@ class Win32MainWindow {
   bool applying_geometry_ = false;
   HWND window_ = nullptr;
   HWND status_bar_ = nullptr;
+  HWND tooltips_ = nullptr;
   HMENU menu_bar_ = nullptr;
   HACCEL accelerators_ = nullptr;
   std::map<const Component*, HWND> controls_;
