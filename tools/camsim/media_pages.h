@@ -37,8 +37,9 @@ std::string FrontPage(const FrontPageInfo& info);
 // The playlist at |sequence| names the three segments sequence, +1, +2 (modulo the ring).
 std::string LivePlaylist(int64_t sequence);
 std::string LiveSegmentName(int64_t sequence);
-// One segment: program tables and empty packets; a player accepts it, there is no picture.
-std::string LiveSegment(int index);
+// The stream second that the ring's segment |name| stands for near stream second |sequence|;
+// -1 when |name| is not one of the ring's.
+int64_t LiveSegmentSequence(std::string_view name, int64_t sequence);
 
 // "190K"-style size as the index shows it: number and unit.
 std::pair<std::string, std::string> SizeCell(uint64_t bytes);
