@@ -1,7 +1,8 @@
 // The pages of the camera's media server (port 8080): the front page, directory indexes laid out
 // like the camera's embedded web server (one table row per entry, spread over tab-indented lines,
 // the date three lines below the name at column 21), and the live preview's HLS playlist and
-// MPEG-TS segments. Pure functions of their inputs, loop thread.
+// the names of its segments (the segments themselves: live_stream.h). Pure functions of their
+// inputs, loop thread.
 #pragma once
 
 #include <cstdint>
