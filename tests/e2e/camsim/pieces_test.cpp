@@ -179,6 +179,18 @@ TEST(ClockTest, RunsOnFromWhereItWasSet) {
   EXPECT_EQ(FormatIsoDate(clock.Now()), "2014-01-01 00:00:00");
 }
 
+TEST(ClockTest, AnOffsetFromTheHostKeepsTheHostsMilliseconds) {
+  FakeTime time;
+  CameraClock clock(time.Source());
+  const int64_t before = HostLocalNaiveMs();
+  clock.SetFromHost(-90'500);
+  const int64_t after = HostLocalNaiveMs();
+  time.ms += 1000;
+  // The clock runs from the moment it was set: now it reads host-at-set - 89.5 s.
+  EXPECT_GE(clock.NowNaiveSeconds(), (before - 89'500) / 1000);
+  EXPECT_LE(clock.NowNaiveSeconds(), (after - 89'500) / 1000);
+}
+
 TEST(ClockTest, ParsesAndRejects) {
   EXPECT_TRUE(ParseCivilTime("2013-05-21 23:30:00"));
   EXPECT_FALSE(ParseCivilTime("2013-02-30 00:00:00"));
