@@ -89,6 +89,7 @@ void TForm1::WireHandlers() {
   on("Greaterthan60seconds1", &TForm1::Greaterthan60seconds1Click);
   on("ViewWiFiConnections1", &TForm1::ViewWiFiConnections1Click);
   on("AutoVAN", &TForm1::AutoVANClick);
+  on("ReportBugs", &TForm1::ReportBugsClick);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);
