@@ -132,6 +132,18 @@ TEST_F(ClockPreviewSession, DifferenceShownSetToLocalTimeAndPreviewStartsThePlay
   ASSERT_TRUE(WaitFor([&] { return f.camera.ClockKnown; }, 3, "camera clock read again"));
   EXPECT_LT(std::abs(f.ClockOffset), 2.5 / 86400) << f.ClockOffset * 86400 << " s";
 
+  // Custom: the typed date goes to the camera as it is; the display waits for the next read.
+  dialogs_.input_answers.push_back("15.12.31 12:00:00");
+  Click("Custom1");
+  ASSERT_TRUE(WaitFor([] { return Logged("/camera/TM?").size() == 2; }, 3, "custom TM sent"));
+  EXPECT_EQ(Logged("/camera/TM?").back(), "/camera/TM?t=cameralnk&p=%0f%0c%1f%0c%00%00");
+  EXPECT_LT(std::abs(f.ClockOffset), 2.5 / 86400);
+  f.camera.ClockKnown = false;
+  f.GetTimeBtnClick();
+  ASSERT_TRUE(WaitFor([&] { return f.camera.ClockKnown; }, 3, "camera clock read once more"));
+  ASSERT_TRUE(WaitFor([&] { return f["Delta"].Caption() == "Incorrect Date"; }, 3, "far off"));
+  EXPECT_EQ(f["CamDate"].Caption(), "Dec 31 2015");
+
   // Preview: the stream is on, so the live directory is tested and the player started.
   Click("VLCBtn");
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(argv_file); }, 5, "player started"));
