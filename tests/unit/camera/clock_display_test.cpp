@@ -4,7 +4,6 @@
 
 #include "camera/clock_text.h"
 #include "camera/reply_file.h"
-#include "media/preview_text.h"
 
 namespace kivo {
 namespace {
@@ -59,14 +58,6 @@ TEST(ReplyLines, EveryLineEndAndALastLineWithoutOne) {
   EXPECT_EQ(SplitReplyLines("a\r\n\r\n"), (V{"a", ""}));
   EXPECT_EQ(SplitReplyLines(""), V{});
   EXPECT_EQ(SplitReplyLines("\n"), V{""});
-}
-
-TEST(Preview, PlayerArgumentsAndTheThreeLineRule) {
-  EXPECT_EQ(PlayerArguments("10.5.5.9"),
-            "http://10.5.5.9:8080/live/amba.m3u8 --qt-minimal-view --no-qt-name-in-title "
-            "--scale=2");
-  EXPECT_FALSE(StreamAnswered(3));  // two lines and "TestStream"
-  EXPECT_TRUE(StreamAnswered(4));
 }
 
 }  // namespace

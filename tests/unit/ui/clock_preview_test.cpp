@@ -187,6 +187,10 @@ TEST_F(ClockPreview, PreviewWaitsForTheStreamThenTestsTheLiveDirectory) {
     EXPECT_EQ(f.PreviewRetry->Interval(), 2500);
     EXPECT_TRUE(pool_.requests.empty());
   }
+  // The count-down itself asks again when it ends.
+  ASSERT_TRUE(loop_.RunUntil([&] { return !f.HttpCli3->URL.empty(); }, 5000));
+  EXPECT_EQ(Sent(), "http://127.0.0.1:1/camera/PV?t=cameralnk&p=%02");
+  EXPECT_TRUE(f.PreviewRetry->Enabled());
   // The status poll has checked the stream: one more ask, then the live directory.
   f["StreamingEnabled"].SetChecked(true);
   f.Model().Dispatch([&] { f.PreviewRetryStop(); });
