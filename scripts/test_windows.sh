@@ -8,7 +8,10 @@ KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$KIVO_ROOT/scripts/deps.sh"
 started=$(date +%s)
 
-KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine64 xvfb xauth iproute2 util-linux" kivo_ensure_packages
+# "wine" brings the wine and wineserver commands, "fonts-wine" the fonts Windows programs expect
+# (both only recommended by wine64).
+KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth iproute2 util-linux" \
+  kivo_ensure_packages
 
 kivo_configure_and_build "$KIVO_ROOT/build-win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$KIVO_ROOT/cmake/mingw-w64.cmake" -DKIVO_BENCH=OFF \

@@ -17,9 +17,17 @@ script=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/$(basename "${BASH_SOURCE[0
 [ $# -ge 1 ] || { echo "usage: wine_run.sh PROGRAM.exe [ARGS...]" >&2; exit 2; }
 
 if [ "${KIVO_E2E_NETNS:-}" != 1 ] && [ "${KIVO_WINE_NETNS:-}" != 1 ]; then
-  export KIVO_WINE_NETNS=1
+  export KIVO_WINE_NETNS=1 KIVO_WINE_HOST_NETNS
+  KIVO_WINE_HOST_NETNS=$(readlink /proc/self/ns/net)
   exec unshare --user --map-root-user --net --mount --fork --kill-child \
     -- bash "$script" "$@"
+fi
+# A variable inherited by mistake must not let Wine loose on the real network.
+here_netns=$(readlink /proc/self/ns/net)
+host_netns=${KIVO_WINE_HOST_NETNS:-${KIVO_E2E_HOST_NETNS:-}}
+if [ -z "$host_netns" ] || [ "$here_netns" = "$host_netns" ]; then
+  echo "wine_run.sh: not inside a private network namespace; refusing to start Wine" >&2
+  exit 125
 fi
 
 ip link set lo up 2> /dev/null || true
@@ -33,13 +41,14 @@ mkdir -p "$server_dir"
 mount -t tmpfs -o mode=700 kivo-wine "$server_dir"
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot --init > /dev/null 2>&1 || true
-  wineserver -w
+  "$wineserver" -w
 fi
 
 status=0
 "$wine" "$program" "$@" || status=$?
-wineserver -k 2> /dev/null || true
+"$wineserver" -k 2> /dev/null || true
 exit "$status"
