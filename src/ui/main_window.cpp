@@ -106,6 +106,7 @@ void TForm1::FormShow(int screen_width, int screen_height) {
   b.top = (screen_height - b.height) / 2;
   form.SetBounds(b);
   PingCamera();
+  if (!ServiceReplied) CheckVersion();
 }
 
 void TForm1::FormClose() { SaveSettings(); }

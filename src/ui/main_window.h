@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "camera/camera_state.h"
@@ -34,6 +35,8 @@ struct FormEnvironment {
 inline constexpr const char* kProgramVersion = "0.35";
 inline constexpr const char* kSettingsFileName = "Kivo.ini";
 
+class IniFile;
+
 class TForm1 : public StatusActions {
  public:
   explicit TForm1(FormEnvironment env);
@@ -51,6 +54,8 @@ class TForm1 : public StatusActions {
   void FormShow(int screen_width, int screen_height);
   void FormClose();
   void SaveSettings();
+  // Other windows' rows of the settings file, written in the same save.
+  std::function<void(IniFile&)> OnSaveSettings;
 
   // Exit asks whoever shows the window to close it; closing runs FormClose.
   std::function<void()> OnCloseRequest;
@@ -119,8 +124,14 @@ class TForm1 : public StatusActions {
   void DownloadPhotoDone(const std::string& url, const std::string& file_name,
                          std::uint16_t error);
 
-  // Error log (status bar, then "ErrorLog.txt").
+  // Error log (status bar, "ErrorLog.txt", then a report to the maker's service).
   void LogError(const std::string& message) override;
+  void ReportDone(const std::string& url, const std::string& file_name, std::uint16_t error);
+  void ReportBugsClick();
+
+  // Version check at the first showing.
+  void CheckVersion();
+  void VersionReply(const std::string& url, const std::string& file_name, std::uint16_t error);
 
   // What the status decoders ask of the window.
   void CameraStatusRequest() override { CameraStatusBtnClick(); }
@@ -164,6 +175,9 @@ class TForm1 : public StatusActions {
 
   std::string SettingsPath() const { return env_.program_dir + kSettingsFileName; }
   FormEnvironment& Env() { return env_; }
+  // The status bar's one line (the latest outcome).
+  std::string StatusText();
+  void SetStatusText(const std::string& text);
 
  private:
   void BuildComponents();
@@ -171,8 +185,6 @@ class TForm1 : public StatusActions {
   std::unique_ptr<TSuperTimer> MakeTimer(std::uint16_t interval, bool count_down);
   void BuildNetwork();
   void LoadSettings();
-  std::string StatusText();
-  void SetStatusText(const std::string& text);
   // The status bar line is cleared unless it reports a connection ("Connected" anywhere).
   void ClearStatusUnlessConnected();
   void AfterAddressOrPasswordDialog(bool ping);
@@ -184,6 +196,7 @@ class TForm1 : public StatusActions {
   FormEnvironment env_;
   ComponentModel model_;
   std::uint8_t command_reply_[32] = {};
+  std::set<std::string> reported_messages_;  // problem reports sent this run
 };
 
 }  // namespace kivo

@@ -92,6 +92,7 @@ void TForm1::WireHandlers() {
   on("ShowWiFiConn", &TForm1::ShowWiFiConnClick);
   on("View1", &TForm1::View1Click);
   on("DownloadBtn", &TForm1::DownloadBtnClick);
+  on("ReportBugs", &TForm1::ReportBugsClick);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -24,7 +25,14 @@ QString ColorName(Rgb c) { return QColor(c.r, c.g, c.b).name(); }
 // both of which Qt understands as they are.
 QFont FontFor(const Component& c, const QFont& base) {
   QFont font = base;
-  if (!c.font.family.empty()) font.setFamily(Q(c.font.family));
+  if (!c.font.family.empty()) {
+    font.setFamily(Q(c.font.family));
+    // Where the named fixed-pitch family is missing, the system's own fixed-pitch one stands in.
+    if (c.font.family.find("Courier") != std::string::npos) {
+      font.setStyleHint(QFont::TypeWriter);
+      font.setFixedPitch(true);
+    }
+  }
   if (c.font.height_px > 0) font.setPixelSize(c.font.height_px);
   font.setBold(c.font.bold);
   return font;
@@ -258,8 +266,18 @@ void QtMainWindow::Apply(Component& c, Property what) {
     }
     case Property::kLines:
       if (auto* list = qobject_cast<QListWidget*>(w)) {
-        list->clear();
-        for (const auto& line : c.Lines()) list->addItem(Q(line));
+        // A log grows by one line at a time: add the new lines instead of rebuilding the list.
+        const auto& lines = c.Lines();
+        int have = list->count();
+        bool grows = have > 0 && static_cast<std::size_t>(have) <= lines.size() &&
+                     list->item(0)->text() == Q(lines[0]) &&
+                     list->item(have - 1)->text() == Q(lines[have - 1]);
+        if (!grows) {
+          list->clear();
+          have = 0;
+        }
+        for (std::size_t i = have; i < lines.size(); ++i) list->addItem(Q(lines[i]));
+        if (grows) list->scrollToBottom();
       }
       break;
     case Property::kBounds:
@@ -271,6 +289,12 @@ void QtMainWindow::Apply(Component& c, Property what) {
     default:
       break;
   }
+}
+
+void QtMainWindow::OnEscape(std::function<void()> handler) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, [handler] { handler(); });
 }
 
 void QtMainWindow::ShowForm() {

@@ -30,6 +30,8 @@ class QtMainWindow : public QMainWindow {
 
   // Places the window at the form's bounds, shows it, and lets Qt settle the geometry.
   void ShowForm();
+  // Esc anywhere in the window (its lists included) runs |handler|.
+  void OnEscape(std::function<void()> handler);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
