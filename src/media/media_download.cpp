@@ -90,7 +90,10 @@ void TForm1::DownloadListingDone(const std::string&, const std::string& file_nam
       }
     }
   }
-  if (!Debug) std::filesystem::remove(file_name);
+  if (!Debug) {
+    std::error_code ignored;  // a listing that cannot be removed costs nothing but disk space
+    std::filesystem::remove(file_name, ignored);
+  }
 }
 
 void TForm1::DownloadPhotoDone(const std::string&, const std::string& file_name,
