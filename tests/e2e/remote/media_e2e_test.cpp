@@ -150,7 +150,8 @@ class MediaSession : public ::testing::Test {
                           "photo mode"));
     }
     Click("RecordBtn");
-    ASSERT_TRUE(WaitFor([&] { return Photos() == std::to_string(before + 1); }, 8, "photo counted"));
+    ASSERT_TRUE(
+        WaitFor([&] { return Photos() == std::to_string(before + 1); }, 8, "photo counted"));
   }
   // Diagnostics mode, as a developer's build would have it: the Download button shows.
   void DebugMode() {
@@ -176,8 +177,9 @@ class MediaSession : public ::testing::Test {
 
 TEST_F(MediaSession, WiFiCaptionDownloadAndTheSdCardMenu) {
   TForm1& f = Start("[Kivo]\nShowWiFi=1\n");
-  ASSERT_TRUE(WaitFor([&] { return f["Form1"].Caption() == "Kivo - connected to GP12345678 - 88%"; },
-                      5, "Wi-Fi caption"));
+  ASSERT_TRUE(WaitFor(
+      [&] { return f["Form1"].Caption() == "Kivo - connected to GP12345678 - 88%"; }, 5,
+      "Wi-Fi caption"));
   EXPECT_EQ(f.network_name, "GP12345678");
 
   ShootPhoto();
@@ -212,8 +214,9 @@ TEST_F(MediaSession, WiFiCaptionDownloadAndTheSdCardMenu) {
 
   // The next query, 16 s on, follows the network.
   SetWiFi("yes:54:Other Net\n");
-  EXPECT_TRUE(WaitFor([&] { return f["Form1"].Caption() == "Kivo - connected to Other Net - 54%"; },
-                      25, "caption follows"));
+  EXPECT_TRUE(WaitFor(
+      [&] { return f["Form1"].Caption() == "Kivo - connected to Other Net - 54%"; }, 25,
+      "caption follows"));
   Click("ShowWiFiConn");
   EXPECT_EQ(f["Form1"].Caption(), "Kivo");
   EXPECT_FALSE(f.GetSSIDTimer->Enabled());

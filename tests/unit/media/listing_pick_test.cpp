@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 std::string Head(std::size_t size, std::string_view date) {
   std::string head(size, 'x');
-  if (size >= kEmbeddedDateOffset + date.size()) head.replace(kEmbeddedDateOffset, date.size(), date);
+  if (size >= kEmbeddedDateOffset + date.size())
+    head.replace(kEmbeddedDateOffset, date.size(), date);
   return head;
 }
 
@@ -94,8 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "2013-00-05-1423"},
         NameCase{"EmbeddedPathFallsBackToListing", Head(2000, "../../x:02:03 04:05"), kDateLine,
                  "2013-12-05-1423"},
-        NameCase{"EmbeddedNulFallsBackToListing", Head(2000, std::string("2014:02:03\0 04:05:06", 20)),
-                 kDateLine, "2013-12-05-1423"},
+        NameCase{"EmbeddedNulFallsBackToListing",
+                 Head(2000, std::string("2014:02:03\0 04:05:06", 20)), kDateLine,
+                 "2013-12-05-1423"},
         NameCase{"EmbeddedBlankFallsBackToListing", Head(2000, std::string(19, ' ')), kDateLine,
                  "2013-12-05-1423"},
         NameCase{"BothHostileKeepsTemporary", Head(2000, "../../x\x01\x1b"),

@@ -39,11 +39,13 @@ constexpr const char* kNmcliNotRunning = "Error: NetworkManager is not running.\
 
 struct ReaderCase {
   const char* test_name;
-  const char* text;
+  std::string text;
   bool has_state;
-  const char* name;
-  const char* caption;
+  std::string name;
+  std::string caption;
 };
+
+const std::string k98(98, '7');
 
 class SsidOutput : public ::testing::TestWithParam<ReaderCase> {};
 
@@ -72,9 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A signal line without a name before it adds to whatever the caption was.
         ReaderCase{"SignalAlone", "    State : x\n    Signal : 7%\n", true, "",
                    "Kivo - connected to Before - 10% - 7%"},
-        ReaderCase{"NameCutAt99", "    SSID : 01234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567" "XYZ\n", false,
-                   "01234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567",
-                   "Kivo - connected to 01234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567"}),
+        ReaderCase{"NameCutAt99", "    SSID : " + k98 + "XYZ\n", false, k98,
+                   kConnectedCaption + k98}),
     [](const auto& info) { return std::string(info.param.test_name); });
 
 }  // namespace

@@ -66,7 +66,8 @@ TEST_P(WifiScript, WritesNameValueLines) {
   }
   const std::string output = dir_ + "getSSID.txt";
   std::ofstream(dir_ + "GetSSID.sh") << WifiQueryScript(output);
-  const std::string command = "PATH=" + Quote(dir_ + "bin") + " /bin/sh " + Quote(dir_ + "GetSSID.sh");
+  const std::string command =
+      "PATH=" + Quote(dir_ + "bin") + " /bin/sh " + Quote(dir_ + "GetSSID.sh");
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadAll(output), c.expected);
   EXPECT_FALSE(std::filesystem::exists(output + ".part"));
