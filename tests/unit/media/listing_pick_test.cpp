@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "media/text_lines.h"
 
 namespace kivo {
@@ -106,6 +108,34 @@ INSTANTIATE_TEST_SUITE_P(
                  "\t<span class=\"date\">05-Dec-20/3 14:23</span>", nullptr},
         NameCase{"ShortDateLineKeepsTemporary", Head(100, ""), "\t<span", nullptr}),
     [](const auto& info) { return std::string(info.param.test_name); });
+
+}  // namespace
+}  // namespace kivo
+
+namespace kivo {
+namespace {
+
+// Whatever the camera's network sends, a name that comes out has passed its check.
+TEST(CameraBytes, RandomListingsAndPhotosGiveOnlyCheckedNames) {
+  std::mt19937 random(20261208);
+  const std::string alphabet = "GOPR0123456789.JPG/\\:-. \t\r\n\x01\x7f<>\"";
+  auto text = [&](std::size_t size) {
+    std::string s;
+    for (std::size_t i = 0; i < size; ++i) s += alphabet[random() % alphabet.size()];
+    if (random() % 2) s[random() % size] = '\0';
+    return s;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::string listing = text(1 + random() % 400);
+    if (std::optional<ListingPick> pick = PickNewestPhoto(SplitLines(listing))) {
+      EXPECT_TRUE(IsPhotoFileName(pick->photo_name)) << pick->photo_name;
+    }
+    const std::string head = text(1 + random() % 2000);
+    if (std::optional<std::string> name = PhotoDateName(head, text(1 + random() % 60))) {
+      EXPECT_TRUE(IsSafeDateName(*name)) << *name;
+    }
+  }
+}
 
 }  // namespace
 }  // namespace kivo
