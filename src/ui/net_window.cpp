@@ -94,8 +94,8 @@ void Tnet::BuildWindow() {
     list.font.family = "Courier New";
     list.font.height_px = 12;
   }
-  model_["status"].SetBounds({0, 0, 292, 214});
-  model_["httpList"].SetBounds({0, 216, 292, 150});
+  model_["status"].SetBounds({0, 0, 300, 216});
+  model_["httpList"].SetBounds({0, 218, 300, 146});
   model_["status"].SetHint("Requests");
   model_["httpList"].SetHint("Clients");
 }

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -240,7 +241,9 @@ void QtMainWindow::Apply(Component& c, Property what) {
   QWidget* w = it->second;
   switch (what) {
     case Property::kCaption:
-      if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(Q(c.Caption()));
+      if (w == status_label_) {
+        ShowStatus(c);
+      } else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(Q(c.Caption()));
       else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(Q(c.Caption()));
       else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(Q(c.Caption()));
       break;
@@ -289,6 +292,26 @@ void QtMainWindow::Apply(Component& c, Property what) {
     default:
       break;
   }
+}
+
+void QtMainWindow::ShowStatus(Component& status) {
+  // A download sets a new rate line for every chunk, thousands a second; laying the text out
+  // each time would cost more than the download. The first line shows at once, later ones at
+  // most every kStatusRepaintMs, always ending on the latest.
+  constexpr int kStatusRepaintMs = 33;
+  if (status_timer_.isValid() && status_timer_.elapsed() < kStatusRepaintMs) {
+    if (!status_pending_) {
+      status_pending_ = true;
+      QTimer::singleShot(kStatusRepaintMs - status_timer_.elapsed(), this, [this, &status] {
+        status_pending_ = false;
+        status_timer_.restart();
+        status_label_->setText(Q(status.Caption()));
+      });
+    }
+    return;
+  }
+  status_timer_.restart();
+  status_label_->setText(Q(status.Caption()));
 }
 
 void QtMainWindow::OnEscape(std::function<void()> handler) {

@@ -3,6 +3,7 @@
 // resizes and the close request back to it. GUI thread only.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <map>
@@ -46,6 +47,7 @@ class QtMainWindow : public QMainWindow {
   void Apply(Component& c, Property what);
   void ApplyAll(Component& c);
   void StoreGeometry();
+  void ShowStatus(Component& status);
 
   ComponentModel& model_;
   Component& form_;
@@ -55,6 +57,8 @@ class QtMainWindow : public QMainWindow {
   std::map<const Component*, QAction*> actions_;
   std::map<const Component*, QMenu*> menus_;
   QLabel* status_label_ = nullptr;
+  QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
+  bool status_pending_ = false;
 };
 
 }  // namespace kivo
