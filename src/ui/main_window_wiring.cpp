@@ -97,6 +97,12 @@ void TForm1::WireHandlers() {
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);
   on("GetTimeBtn", &TForm1::GetTimeBtnClick);
+  on("LocalTime1", &TForm1::LocalTime1Click);
+  on("UTC1", &TForm1::UTC1Click);
+  on("Custom1", &TForm1::SetDate1Click);
+  on("VLCBtn", &TForm1::VLCBtnClick);
+  on("PathtoVLC1", &TForm1::PathtoVLC1Click);
+  on("StreamBtn", &TForm1::StreamBtnClick);
   for (const CommandRow& row : CommandTable()) {
     std::string name = row.component;
     if (row.step == WindowStep::kAskCameraName) {
@@ -114,6 +120,8 @@ void TForm1::WireHandlers() {
   TimeOut2->OnStop = tick(&TForm1::TimeOut2Stop);
   TimeOut3->OnStop = tick(&TForm1::TimeOut3Stop);
   GetSSIDTimer->OnTimer = tick(&TForm1::GetSSIDTimerTimer);
+  ClockTimer->OnTimer = tick(&TForm1::ClockTimerTimer);
+  PreviewRetry->OnStop = tick(&TForm1::PreviewRetryStop);
 }
 
 }  // namespace kivo
