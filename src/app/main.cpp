@@ -84,7 +84,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Kivo");
-  QApplication::setApplicationDisplayName("Kivo");
+  // No display name: X11 would append it to every window title, and the Wi-Fi monitor's
+  // caption "Kivo - connected to ..." must read as it is.
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     Usage();

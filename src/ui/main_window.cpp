@@ -77,7 +77,7 @@ void TForm1::BuildComponents() {
 void TForm1::FormCreate() {
   Debug = false;
   LoadSettings();
-  // The Wi-Fi monitor's first query belongs to the Wi-Fi feature; with it off nothing runs.
+  if (model_["ShowWiFiConn"].Checked()) GetSSID();
   model_["Mode1"].SetEnabled(false);
   model_["Settings1"].SetEnabled(false);
   model_["SDCard"].SetEnabled(false);

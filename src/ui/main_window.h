@@ -124,6 +124,18 @@ class TForm1 : public StatusActions {
   // Wi-Fi: the system's list of available networks.
   void ViewWiFiConnections1Click();
   void AutoVANClick();
+  // Wi-Fi monitor: the current network's name and signal in the caption, every 16 s or so.
+  void GetSSID();
+  void GetSSIDTimerTimer();
+  void ShowWiFiConnClick();
+
+  // SD card: the camera's web server in the browser, and the newest photo downloaded.
+  void View1Click();
+  void DownloadBtnClick();
+  void DownloadListingDone(const std::string& url, const std::string& file_name,
+                           std::uint16_t error);
+  void DownloadPhotoDone(const std::string& url, const std::string& file_name,
+                         std::uint16_t error);
 
   // Error log (status bar, "ErrorLog.txt", then a report to the maker's service).
   void LogError(const std::string& message) override;
@@ -151,6 +163,11 @@ class TForm1 : public StatusActions {
   bool reports_enabled = true;
   double ClockOffset = 0;
   CameraState camera;
+  // The Wi-Fi network's name as last read; emptied at every query and reading tick.
+  std::string network_name;
+  // The photo the latest download chose and the listing line with its date.
+  std::string download_photo_name;
+  std::string download_date_line;
 
   // Timers, named as the window's design names them.
   std::unique_ptr<TSuperTimer> BacPacStatusTimer;
@@ -186,6 +203,8 @@ class TForm1 : public StatusActions {
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
+  // A failed listing or photo request: to the error log or the status bar, by its error.
+  void ReportDownloadError(std::uint16_t error);
   // Sends a 17-character clock text as camera/TM; false (nothing sent) for another length.
   bool SendClockText(const std::string& text);
 

@@ -89,6 +89,9 @@ void TForm1::WireHandlers() {
   on("Greaterthan60seconds1", &TForm1::Greaterthan60seconds1Click);
   on("ViewWiFiConnections1", &TForm1::ViewWiFiConnections1Click);
   on("AutoVAN", &TForm1::AutoVANClick);
+  on("ShowWiFiConn", &TForm1::ShowWiFiConnClick);
+  on("View1", &TForm1::View1Click);
+  on("DownloadBtn", &TForm1::DownloadBtnClick);
   on("ReportBugs", &TForm1::ReportBugsClick);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
@@ -116,6 +119,7 @@ void TForm1::WireHandlers() {
   TimeOut1->OnStop = tick(&TForm1::TimeOut1Stop);
   TimeOut2->OnStop = tick(&TForm1::TimeOut2Stop);
   TimeOut3->OnStop = tick(&TForm1::TimeOut3Stop);
+  GetSSIDTimer->OnTimer = tick(&TForm1::GetSSIDTimerTimer);
   ClockTimer->OnTimer = tick(&TForm1::ClockTimerTimer);
   PreviewRetry->OnStop = tick(&TForm1::PreviewRetryStop);
 }

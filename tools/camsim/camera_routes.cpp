@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "command_table.h"
+#include "jpeg_writer.h"
 #include "live_stream.h"
 #include "media_pages.h"
 #include "status_records.h"
@@ -14,6 +15,18 @@ constexpr std::string_view kServerName = "kivo-camsim";
 constexpr std::string_view kRefused = "403 Forbidden: wrong password\n";
 constexpr std::string_view kTextRecord =
     "<html><body>The camera is busy, try again later.</body></html>\n";
+
+// What a hostile camera puts where the program looks for names and dates: a way out of the
+// folder, control bytes and a NUL.
+constexpr std::string_view kHostileDate("../../x\x01\x1b[2J\x00\x7f/..\\..:", 19);
+// A first row whose ".JPG" ends a path rather than a camera file name.
+constexpr std::string_view kHostileName = "../../../x/.JPG";
+
+std::string HostilePhoto(std::string content) {
+  if (content.size() >= kExifDateOffset + kHostileDate.size())
+    content.replace(kExifDateOffset, kHostileDate.size(), kHostileDate);
+  return content;
+}
 
 std::string ContentTypeOf(const std::string& name) {
   if (name.ends_with(".JPG") || name.ends_with(".THM")) return "image/jpeg";
@@ -87,7 +100,7 @@ HttpResponse CameraRoutes::MediaReply(int status, std::string content_type, std:
 }
 
 HttpResponse CameraRoutes::FolderIndex(const std::string& folder, const std::string& query,
-                                       bool head) {
+                                       bool head, bool hostile) {
   std::vector<const MediaFile*> files = state_.card().FilesIn(folder);
   if (query.find("order=D") != std::string::npos) {
     // Newest first: by capture date, and among equal dates the file written last.
@@ -101,11 +114,16 @@ HttpResponse CameraRoutes::FolderIndex(const std::string& folder, const std::str
               [](const MediaFile* a, const MediaFile* b) { return a->name < b->name; });
   }
   std::vector<IndexEntry> entries;
-  for (const MediaFile* f : files) entries.push_back({f->name, f->taken, f->content.size()});
+  if (hostile) entries.push_back({std::string(kHostileName), {}, 1, std::string(kHostileDate)});
+  for (const MediaFile* f : files) {
+    entries.push_back({f->name, f->taken, f->content.size(),
+                       hostile ? std::string(kHostileDate) : std::string()});
+  }
   return MediaReply(200, "text/html", IndexPage("/videos/" + folder + "/", entries), head);
 }
 
-HttpResponse CameraRoutes::MediaPort(const HttpRequest& request) {
+HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fault) {
+  const bool hostile = fault.mode == FaultMode::kHostileMedia;
   state_.Advance();
   const bool head = request.method == "HEAD";
   if (request.method != "GET" && !head) {
@@ -146,9 +164,11 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request) {
         return response;
       }
       const std::string name = rest.substr(slash + 1);
-      if (name.empty()) return FolderIndex(folder, request.query, head);
+      if (name.empty()) return FolderIndex(folder, request.query, head, hostile);
       if (const MediaFile* f = state_.card().Find(folder, name)) {
-        return MediaReply(200, ContentTypeOf(name), f->content, head);
+        const bool photo = name.ends_with(".JPG");
+        return MediaReply(200, ContentTypeOf(name),
+                          hostile && photo ? HostilePhoto(f->content) : f->content, head);
       }
     }
   }

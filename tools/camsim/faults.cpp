@@ -11,7 +11,7 @@ struct FaultRow {
   std::string_view help;
 };
 
-constexpr std::array<FaultRow, 10> kFaults = {{
+constexpr std::array<FaultRow, 11> kFaults = {{
     {FaultMode::kNone, "none", "behave normally (and plug the camera back in)"},
     {FaultMode::kSilent, "silent", "accept and read requests, never answer"},
     {FaultMode::kDelay, "delay", "answer after MS milliseconds (default 3000)"},
@@ -22,6 +22,8 @@ constexpr std::array<FaultRow, 10> kFaults = {{
     {FaultMode::kTextRecord, "text", "status records replaced by a text page"},
     {FaultMode::kNoBody, "nobody", "replies carry headers only, Content-Length: 0"},
     {FaultMode::kWrongPassword, "wrongpass", "refuse every password (body \"403 ...\")"},
+    {FaultMode::kHostileMedia, "hostile",
+     "listings and photos whose names and dates hold \"../../x\" and control bytes"},
 }};
 
 bool IsNumber(const std::string& word) {

@@ -26,6 +26,7 @@ enum class FaultMode {
   kTextRecord,     // status records replaced by a text page
   kNoBody,         // replies carry headers only (Content-Length: 0)
   kWrongPassword,  // every password is refused
+  kHostileMedia,   // listing and photos built to lead a client out of its folder
 };
 
 struct Fault {

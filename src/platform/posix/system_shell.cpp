@@ -91,6 +91,8 @@ bool SystemShell::StartProgram(const std::string& program, const std::string& ar
   return SpawnDetached(args);
 }
 
+bool SystemShell::StartScript(const std::string& path) { return SpawnDetached({"/bin/sh", path}); }
+
 }  // namespace kivo
 
 namespace kivo {

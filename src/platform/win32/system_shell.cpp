@@ -26,6 +26,28 @@ bool SystemShell::StartProgram(const std::string& program, const std::string& ar
   return Execute(program, arguments);
 }
 
+bool SystemShell::StartScript(const std::string& path) {
+  // cmd.exe /c runs the batch file; CREATE_NO_WINDOW keeps its console from showing.
+  std::wstring interpreter(MAX_PATH, L'\0');
+  const DWORD n = GetEnvironmentVariableW(L"ComSpec", interpreter.data(), MAX_PATH);
+  interpreter = n > 0 && n < MAX_PATH ? interpreter.substr(0, n) : std::wstring(L"cmd.exe");
+  std::wstring script = win32::Wide(path);
+  for (wchar_t& c : script) {
+    if (c == L'/') c = L'\\';
+  }
+  std::wstring command = L"\"" + interpreter + L"\" /c \"\"" + script + L"\"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
 // The "View Available Networks" panel of the task bar.
 bool SystemShell::OpenNetworkList() { return Execute("rundll32.exe", "van.dll,RunVAN"); }
 
