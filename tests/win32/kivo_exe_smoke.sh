@@ -32,10 +32,11 @@ fail() {
 }
 
 # Times from kivo.exe's start: the first status poll follows the first echo reply within about
-# five seconds; the screenshot is taken after the command, then the window closes as File > Exit.
+# five seconds (with room for a slow Wine start); the screenshot is taken after the command,
+# then the window closes as File > Exit.
 xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$work/kivo.exe" \
-  --choose Video1@9000 --screenshot "$out/kivo-wine.bmp" --screenshot-delay 11000 \
-  --choose Exit1@12000 --quit-after 30000 2> "$out/kivo-wine.log" ||
+  --choose Video1@14000 --screenshot "$out/kivo-wine.bmp" --screenshot-delay 18000 \
+  --choose Exit1@19000 --quit-after 40000 2> "$out/kivo-wine.log" ||
   fail "kivo.exe ended with status $?"
 
 grep -q "status bar: Connected Camera is on" "$out/kivo-wine.log" ||
