@@ -16,6 +16,8 @@ class Shell {
   // Starts |program| with |arguments| split on blanks (no quoting), detached. Returns false
   // when the program could not be started.
   virtual bool StartProgram(const std::string& program, const std::string& arguments) = 0;
+  // The program OpenUrl starts, as a user would know it (for "could not start ..." lines).
+  virtual std::string UrlOpener() const { return "the web browser"; }
 };
 
 // Runs nothing; remembers what it was asked to do.
@@ -39,6 +41,7 @@ class SystemShell : public Shell {
  public:
   bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& arguments) override;
+  std::string UrlOpener() const override { return "xdg-open"; }
 };
 
 }  // namespace kivo
