@@ -159,7 +159,8 @@ void TWSocket::ResumeReceive() {
 
 void TWSocket::ReadLines() {
   char chunk[4096];
-  for (;;) {
+  // At most 1 MiB per readiness report, as in the receive loop; the rest is reported again.
+  for (int chunks = 0; chunks < 256; ++chunks) {
     long n = 0;
     int error = api::Receive(handle_, chunk, sizeof chunk, &n);
     if (n < 0) {
