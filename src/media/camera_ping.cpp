@@ -6,8 +6,22 @@
 
 namespace kivo {
 
+namespace {
+
+// The camera address goes into URLs, so it may carry a port ("10.5.5.9:8080"); an echo goes
+// to the host alone.
+std::string EchoHost(const std::string& address) {
+  const std::size_t colon = address.rfind(':');
+  if (colon == std::string::npos || colon + 1 == address.size() ||
+      address.find_first_not_of("0123456789", colon + 1) != std::string::npos)
+    return address;
+  return address.substr(0, colon);
+}
+
+}  // namespace
+
 void TForm1::PingCamera() {
-  Ping->SetAddress(camera_address);
+  Ping->SetAddress(EchoHost(camera_address));
   Ping->Ping();
 }
 

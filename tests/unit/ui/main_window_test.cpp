@@ -260,6 +260,18 @@ TEST_F(MainWindow, WithAFallbackFolderTheCopyBesideTheProgramIsReadUntilTheFirst
   EXPECT_EQ(text.str(), "[BacPac]\nPassword=shipped\n");
 }
 
+TEST_F(MainWindow, TheEchoGoesToTheHostOfAnAddressWithAPort) {
+  TForm1& f = Create();
+  const std::pair<const char*, const char*> cases[] = {
+      {"127.0.0.1:8080", "127.0.0.1"}, {"camera.test:80", "camera.test"}, {"10.5.5.9", "10.5.5.9"},
+      {"10.5.5.9:", "10.5.5.9:"}, {"a:b", "a:b"}};
+  for (const auto& [address, host] : cases) {
+    f.camera_address = address;
+    f.PingBtnClick();
+    EXPECT_EQ(f.Ping->Address(), host) << address;
+  }
+}
+
 TEST_F(MainWindow, ExitAsksTheViewToCloseAndClosingSaves) {
   TForm1& f = Create();
   int close_requests = 0;
