@@ -20,6 +20,7 @@
 #include "platform/qt/qt_main_window.h"
 #include "platform/shell.h"
 #include "ui/main_window.h"
+#include "ui/net_window.h"
 
 namespace {
 
@@ -38,16 +39,19 @@ struct Options {
   std::string screenshot;     // write a PNG of the window here ...
   int screenshot_delay = 8000;  // ... this many milliseconds after start
   int quit_after = 0;         // close the window after this many milliseconds (0: never)
+  bool network_status = false;  // show the Network Status window too
 };
 
 void Usage(std::FILE* out) {
   std::fprintf(out,
       "Usage: kivo [--screenshot FILE.png] [--screenshot-delay MS] [--quit-after MS]\n"
+      "            [--network-status]\n"
       "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
       "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside the\n"
       "  program (or in $XDG_CONFIG_HOME/kivo/ when that folder is not writable).\n"
       "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
       "  --quit-after MS        close the window (saving the settings) after MS ms\n"
+      "  --network-status       also show the Network Status window (background requests)\n"
       "  --help, --version      print this text, or the version, and exit\n"
       "  Qt's own options (-platform NAME, -display NAME, -style NAME ...) are passed on.\n"
       "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
@@ -89,6 +93,8 @@ ParseResult ParseOptions(int argc, char** argv, Options& options) {
       options.screenshot = argv[++i];
     } else if (arg == "--screenshot-delay") {
       if (!value(options.screenshot_delay)) return ParseResult::kBadUsage;
+    } else if (arg == "--network-status") {
+      options.network_status = true;
     } else if (arg == "--quit-after") {
       if (!value(options.quit_after)) return ParseResult::kBadUsage;
     } else {
@@ -146,6 +152,11 @@ int main(int argc, char** argv) {
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
   };
   form.FormCreate();
+  // The request pool and its window live from here to the end of the run.
+  kivo::Tnet net(form);
+  kivo::QtMainWindow net_window(net.Model(), "net", "NetMenu");
+  net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
+  net.OnCloseRequest = [&] { net_window.close(); };
 
   kivo::QtMainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetParent(&window);
@@ -177,6 +188,7 @@ int main(int argc, char** argv) {
                      : QRect(0, 0, 1024, 768);
   form.Model().Dispatch([&] { form.FormShow(screen.x(), screen.y(), screen.width(), screen.height()); });
   window.ShowForm();
+  if (options.network_status) net_window.ShowForm();
 
   if (!options.screenshot.empty()) {
     QTimer::singleShot(options.screenshot_delay, &window, [&] {

@@ -121,6 +121,7 @@ void TForm1::FormShow(int screen_left, int screen_top, int screen_width, int scr
   b.top = screen_top + (screen_height - b.height) / 2;
   form.SetBounds(b);
   PingCamera();
+  if (!ServiceReplied) CheckVersion();
 }
 
 void TForm1::FormClose() { SaveSettings(); }

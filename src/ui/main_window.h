@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "camera/camera_state.h"
@@ -40,6 +41,8 @@ inline constexpr const char* kSettingsFileName = "Kivo.ini";
 // the program's name follows.
 inline constexpr const char* kCannotStartText = "Could not start ";
 
+class IniFile;
+
 class TForm1 : public StatusActions {
  public:
   explicit TForm1(FormEnvironment env);
@@ -60,6 +63,8 @@ class TForm1 : public StatusActions {
   void FormShow(int screen_left, int screen_top, int screen_width, int screen_height);
   void FormClose();
   void SaveSettings();
+  // Other windows' rows of the settings file, written in the same save.
+  std::function<void(IniFile&)> OnSaveSettings;
 
   // Exit asks whoever shows the window to close it; closing runs FormClose.
   std::function<void()> OnCloseRequest;
@@ -102,8 +107,21 @@ class TForm1 : public StatusActions {
   void PingEchoReply(TPing& sender, TICMP& icmp, int status);
   void PingDisplay(const std::string& message);
 
-  // Camera clock: read when the camera status first reports the stream on.
+  // Camera clock: read when the camera status first reports the stream on; shown every second;
+  // set to local time, UTC or a typed date (camera/camera_clock.cpp).
   void GetTimeBtnClick();
+  void GetTimeDone(const std::string& url, const std::string& file_name, std::uint16_t error);
+  void ClockTimerTimer();
+  void LocalTime1Click();
+  void UTC1Click();
+  void SetDate1Click();
+
+  // Live preview through the external player (media/preview.cpp).
+  void VLCBtnClick();
+  void PreviewRetryStop();
+  void StreamTestDone(const std::string& url, const std::string& file_name, std::uint16_t error);
+  void PathtoVLC1Click();
+  void StreamBtnClick();
 
   // Background requests through the pool (Net). A completion is a handler of this window; it
   // runs through the model's Dispatch, so an exception in it reaches the error box. Both return
@@ -117,8 +135,14 @@ class TForm1 : public StatusActions {
   void ViewWiFiConnections1Click();
   void AutoVANClick();
 
-  // Error log (status bar, then "ErrorLog.txt").
+  // Error log (status bar, "ErrorLog.txt", then a report to the maker's service).
   void LogError(const std::string& message) override;
+  void ReportDone(const std::string& url, const std::string& file_name, std::uint16_t error);
+  void ReportBugsClick();
+
+  // Version check at the first showing.
+  void CheckVersion();
+  void VersionReply(const std::string& url, const std::string& file_name, std::uint16_t error);
 
   // What the status decoders ask of the window.
   void CameraStatusRequest() override { CameraStatusBtnClick(); }
@@ -157,6 +181,9 @@ class TForm1 : public StatusActions {
 
   std::string SettingsPath() const { return env_.program_dir + kSettingsFileName; }
   FormEnvironment& Env() { return env_; }
+  // The status bar's one line (the latest outcome).
+  std::string StatusText();
+  void SetStatusText(const std::string& text);
 
  private:
   void BuildComponents();
@@ -164,8 +191,6 @@ class TForm1 : public StatusActions {
   std::unique_ptr<TSuperTimer> MakeTimer(std::uint16_t interval, bool count_down);
   void BuildNetwork();
   void LoadSettings();
-  std::string StatusText();
-  void SetStatusText(const std::string& text);
   // The status bar line is cleared unless it reports a connection ("Connected" anywhere).
   void ClearStatusUnlessConnected();
   // Opens |url| in the browser; when the opener cannot be started the status bar says so.
@@ -173,10 +198,13 @@ class TForm1 : public StatusActions {
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
+  // Sends a 17-character clock text as camera/TM; false (nothing sent) for another length.
+  bool SendClockText(const std::string& text);
 
   FormEnvironment env_;
   ComponentModel model_;
   std::uint8_t command_reply_[32] = {};
+  std::set<std::string> reported_messages_;  // problem reports sent this run
 };
 
 }  // namespace kivo

@@ -135,6 +135,7 @@ void TForm1::SaveSettings() {
         break;
     }
   }
+  if (OnSaveSettings) OnSaveSettings(ini);
   // A failure surfaces as an exception with the file's name, which the event dispatch shows in
   // an error box: the user learns the settings were not saved.
   ini.UpdateFile();

@@ -87,10 +87,17 @@ void TForm1::WireHandlers() {
   on("Greaterthan60seconds1", &TForm1::Greaterthan60seconds1Click);
   on("ViewWiFiConnections1", &TForm1::ViewWiFiConnections1Click);
   on("AutoVAN", &TForm1::AutoVANClick);
+  on("ReportBugs", &TForm1::ReportBugsClick);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);
   on("GetTimeBtn", &TForm1::GetTimeBtnClick);
+  on("LocalTime1", &TForm1::LocalTime1Click);
+  on("UTC1", &TForm1::UTC1Click);
+  on("Custom1", &TForm1::SetDate1Click);
+  on("VLCBtn", &TForm1::VLCBtnClick);
+  on("PathtoVLC1", &TForm1::PathtoVLC1Click);
+  on("StreamBtn", &TForm1::StreamBtnClick);
   for (const CommandRow& row : CommandTable()) {
     std::string name = row.component;
     // The status decode sets these marks from the camera's settings: a fixed parameter is one of
@@ -114,6 +121,8 @@ void TForm1::WireHandlers() {
   TimeOut1->OnStop = tick(&TForm1::TimeOut1Stop);
   TimeOut2->OnStop = tick(&TForm1::TimeOut2Stop);
   TimeOut3->OnStop = tick(&TForm1::TimeOut3Stop);
+  ClockTimer->OnTimer = tick(&TForm1::ClockTimerTimer);
+  PreviewRetry->OnStop = tick(&TForm1::PreviewRetryStop);
 }
 
 }  // namespace kivo

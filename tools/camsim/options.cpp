@@ -18,6 +18,8 @@ bool ParsePort(const std::string& text, uint16_t* port) {
   return true;
 }
 
+constexpr long kMaxClockOffset = 3153600000;  // a century
+
 bool ParseNumber(const std::string& text, long min, long max, long* value) {
   char* end = nullptr;
   const long v = std::strtol(text.c_str(), &end, 10);
@@ -106,6 +108,10 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options* o) {
       const auto t = ParseCivilTime(value);
       if (!t) return "--clock wants \"YYYY-MM-DD HH:MM:SS\", got " + value;
       o->camera.clock = *t;
+    } else if (arg == "--clock-offset") {
+      if (!ParseNumber(value, -kMaxClockOffset, kMaxClockOffset, &number))
+        return "--clock-offset: seconds, -3153600000..3153600000";
+      o->camera.clock_offset_s = number;
     } else if (arg == "--fault") {
       FaultSet probe;
       if (auto error = probe.Apply(SplitWords(value))) return "--fault: " + *error;
@@ -142,6 +148,8 @@ std::string HelpText() {
       "  --card present|missing  SD card (default present)\n"
       "  --folder-files N        files per folder before 101GOPRO, 102GOPRO... (default 999)\n"
       "  --clock \"YYYY-MM-DD HH:MM:SS\"  camera clock at start (default: the host's local time)\n"
+      "  --clock-offset SECONDS  camera clock at start: the host's local time plus SECONDS (to the\n"
+      "                          millisecond; negative: behind the host)\n"
       "\n"
       "Maker's web service:\n"
       "  --service ADDR:PORT     also serve /Kivo/KivoVersion.php5 and /Kivo/Errors.php5 there\n"

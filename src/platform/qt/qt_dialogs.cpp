@@ -7,6 +7,13 @@
 namespace kivo {
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Messages break their lines with a carriage return (and sometimes CR LF); Qt wants "\n".
+QString Lines(const std::string& s) {
+  QString text = Q(s);
+  text.replace("\r\n", "\n");
+  text.replace('\r', '\n');
+  return text;
+}
 }  // namespace
 
 MsgResult QtDialogs::MessageBox(const std::string& text, MsgType type, MsgButtons buttons) {
@@ -17,7 +24,7 @@ MsgResult QtDialogs::MessageBox(const std::string& text, MsgType type, MsgButton
     case MsgType::kError: icon = QMessageBox::Critical; break;
     case MsgType::kConfirmation: icon = QMessageBox::Question; break;
   }
-  QMessageBox box(icon, Q(title_), Q(text),
+  QMessageBox box(icon, Q(title_), Lines(text),
                   buttons == MsgButtons::kYesNo ? (QMessageBox::Yes | QMessageBox::No)
                                                 : QMessageBox::Ok,
                   parent_);

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -27,7 +29,14 @@ QString ColorName(Rgb c) { return QColor(c.r, c.g, c.b).name(); }
 // both of which Qt understands as they are.
 QFont FontFor(const Component& c, const QFont& base) {
   QFont font = base;
-  if (!c.font.family.empty()) font.setFamily(Q(c.font.family));
+  if (!c.font.family.empty()) {
+    font.setFamily(Q(c.font.family));
+    // Where the named fixed-pitch family is missing, the system's own fixed-pitch one stands in.
+    if (c.font.family.find("Courier") != std::string::npos) {
+      font.setStyleHint(QFont::TypeWriter);
+      font.setFixedPitch(true);
+    }
+  }
   if (c.font.height_px > 0) font.setPixelSize(c.font.height_px);
   font.setBold(c.font.bold);
   return font;
@@ -260,7 +269,9 @@ void QtMainWindow::Apply(Component& c, Property what) {
   QWidget* w = it->second;
   switch (what) {
     case Property::kCaption:
-      if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(DisplayText(c.Caption()));
+      if (w == status_label_) {
+        ShowStatus(c);
+      } else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(DisplayText(c.Caption()));
       else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(DisplayText(c.Caption()));
       else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(Q(c.Caption()));
       SetAccessibleName(w, AccessibleName(c));
@@ -291,8 +302,18 @@ void QtMainWindow::Apply(Component& c, Property what) {
     }
     case Property::kLines:
       if (auto* list = qobject_cast<QListWidget*>(w)) {
-        list->clear();
-        for (const auto& line : c.Lines()) list->addItem(Q(line));
+        // A log grows by one line at a time: add the new lines instead of rebuilding the list.
+        const auto& lines = c.Lines();
+        int have = list->count();
+        bool grows = have > 0 && static_cast<std::size_t>(have) <= lines.size() &&
+                     list->item(0)->text() == Q(lines[0]) &&
+                     list->item(have - 1)->text() == Q(lines[have - 1]);
+        if (!grows) {
+          list->clear();
+          have = 0;
+        }
+        for (std::size_t i = have; i < lines.size(); ++i) list->addItem(Q(lines[i]));
+        if (grows) list->scrollToBottom();
       }
       break;
     case Property::kBounds:
@@ -312,6 +333,32 @@ QString QtMainWindow::AccessibleName(const Component& c) const {
     return AccessibleText(model_.Get(c.caption_label).Caption()) + " " + text;
   if (text.isEmpty() && !c.accessible_name.empty()) return QString::fromStdString(c.accessible_name);
   return text;
+}
+
+void QtMainWindow::ShowStatus(Component& status) {
+  // A download sets a new rate line for every chunk, thousands a second; laying the text out
+  // each time would cost more than the download. The first line shows at once, later ones at
+  // most every kStatusRepaintMs, always ending on the latest.
+  constexpr int kStatusRepaintMs = 33;
+  if (status_timer_.isValid() && status_timer_.elapsed() < kStatusRepaintMs) {
+    if (!status_pending_) {
+      status_pending_ = true;
+      QTimer::singleShot(kStatusRepaintMs - status_timer_.elapsed(), this, [this, &status] {
+        status_pending_ = false;
+        status_timer_.restart();
+        status_label_->setText(Q(status.Caption()));
+      });
+    }
+    return;
+  }
+  status_timer_.restart();
+  status_label_->setText(Q(status.Caption()));
+}
+
+void QtMainWindow::OnEscape(std::function<void()> handler) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, [handler] { handler(); });
 }
 
 void QtMainWindow::ShowForm() {

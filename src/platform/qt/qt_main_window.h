@@ -3,6 +3,7 @@
 // resizes and the close request back to it. GUI thread only.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <map>
@@ -33,6 +34,8 @@ class QtMainWindow : public QMainWindow {
   void ShowForm();
   // The area holding the controls; it keeps the keyboard focus when a focused control goes off.
   QWidget* Client() const;
+  // Esc anywhere in the window (its lists included) runs |handler|.
+  void OnEscape(std::function<void()> handler);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -51,6 +54,7 @@ class QtMainWindow : public QMainWindow {
   void SyncChecks(const Component& clicked);
   // The caption as it reads aloud; value labels with their caption label.
   QString AccessibleName(const Component& c) const;
+  void ShowStatus(Component& status);
 
   ComponentModel& model_;
   Component& form_;
@@ -62,6 +66,8 @@ class QtMainWindow : public QMainWindow {
   QLabel* status_label_ = nullptr;
   QWidget* client_ = nullptr;
   std::map<std::string, QActionGroup*> check_groups_;
+  QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
+  bool status_pending_ = false;
 };
 
 }  // namespace kivo

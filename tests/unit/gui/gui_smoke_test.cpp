@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -129,9 +130,16 @@ TEST_F(GuiSmoke, MenuTreeMatchesTheTableAndClosingSavesTheSettings) {
   EXPECT_EQ(on_btn->text(), "OFF");
   EXPECT_FALSE(window.findChild<QWidget*>("ListBox1")->isVisible());
   EXPECT_TRUE(window.findChild<QWidget*>("CamPanel")->isVisible());
+  form["StatusBar"].SetCaption("Receiving");
   form["StatusBar"].SetCaption("Connected Camera is on");
   QLabel* status = window.statusBar()->findChild<QLabel*>();
   ASSERT_NE(status, nullptr);
+  // Status lines that follow each other within a frame reach the screen together, the latest
+  // winning.
+  QElapsedTimer waited;
+  waited.start();
+  while (status->text() != "Connected Camera is on" && waited.elapsed() < 2000)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(status->text(), "Connected Camera is on");
 
   form.Model().Click("Exit1");

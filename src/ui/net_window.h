@@ -1,0 +1,110 @@
+// Tnet: the "Network Status" window and the pool of ten HTTP clients behind it. A feature
+// borrows a client for one request (GetURL / GetHead); the body lands in a new temporary file
+// "TMP####.txt" beside the program and the feature's completion runs exactly once, from the
+// loop, with the URL, that file and the error. The window logs every request and shows one line
+// per slot; nobody needs to look at it, so its lists fill unseen. Loop thread only: the clients'
+// events and the inactivity timer's ticks arrive there.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/http_cli.h"
+#include "net/request_pool.h"
+#include "net/super_timer.h"
+#include "platform/date_time.h"
+#include "platform/exclusive_file.h"
+#include "ui/component.h"
+
+namespace kivo {
+
+class IniFile;
+class TForm1;
+
+// Errors the pool reports beside the client's own (0, 3, the Winsock numbers). They are the
+// system's numbers for the same trouble, so a "Error: N" line can be looked up.
+inline constexpr std::uint16_t kPoolErrorCannotCreateFile = 82;  // no temporary file
+inline constexpr std::uint16_t kPoolErrorWriteFault = 29;        // a chunk could not be stored
+inline constexpr std::uint16_t kPoolErrorShortBody = 38;         // body ended before its length
+
+class Tnet : public RequestPool {
+ public:
+  static constexpr int kSlots = 10;
+  // Slot flags.
+  static constexpr int kFree = 0;
+  static constexpr int kStarted = 1;
+  static constexpr int kFileOpen = 0x80;
+  static constexpr int kFinished = 3;
+
+  // Attaches itself to |main_window| as its pool (main_window.Net) and to its settings save;
+  // reads the window position from section "Status" of the settings file.
+  explicit Tnet(TForm1& main_window);
+  ~Tnet() override;
+  Tnet(const Tnet&) = delete;
+  Tnet& operator=(const Tnet&) = delete;
+
+  bool GetURL(const std::string& url, RequestCallback callback) override;
+  bool GetHead(const std::string& url, RequestCallback callback) override;
+
+  // The window: form "net", lists "status" (the log) and "httpList" (the slots), menu "Tools".
+  ComponentModel& Model() { return model_; }
+  Component& operator[](std::string_view name) { return model_.Get(name); }
+
+  // Every 5 s: aborts stalled requests, redraws the slot view, saves the log in debug mode.
+  void TimeOutAbortTimer();
+  // Esc in the window or its log: asks whoever shows the window to close (hide) it.
+  void FormKeyEscape();
+  std::function<void()> OnCloseRequest;
+
+  // Writes the window position to section "Status" (part of the main window's settings save).
+  void SaveSettings(IniFile& ini);
+
+  std::unique_ptr<TSuperTimer> TimeOutAbort;
+
+  // What a slot holds (1..10), for the window's tests.
+  THttpCli& Client(int slot) { return *slots_.at(slot - 1).client; }
+  int Flags(int slot) const { return slots_.at(slot - 1).flags; }
+  const std::string& FileName(int slot) const { return slots_.at(slot - 1).file_name; }
+
+ private:
+  struct Slot {
+    std::unique_ptr<THttpCli> client;
+    int flags = kFree;
+    std::string file_name;
+    std::unique_ptr<ExclusiveFile> file;
+    long long byte_count = 0;
+    DateTime connect_time = 0;
+    DateTime deadline = 0;
+    RequestCallback callback;
+    std::string url;
+    bool head = false;
+    bool in_flight = false;          // the client will report the request's end
+    std::uint16_t failure = 0;       // the pool's own reason for ending it early
+  };
+
+  void BuildWindow();
+  void LoadPosition();
+  bool Start(const std::string& url, RequestCallback callback, bool head);
+  void Log(const std::string& message);
+  void Touch(Slot& slot);
+  void CloseFile(Slot& slot);
+  // Ends the request now with the pool's own |error| (the client's end follows as an abort).
+  void Fail(Slot& slot, std::uint16_t error, const std::string& why);
+
+  // Client events.
+  void SessionConnected(Slot& slot);
+  void DocData(Slot& slot, const char* data, int len);
+  void HeaderData(Slot& slot);
+  void DocumentFinished(Slot& slot);
+  void RequestDone(Slot& slot, std::uint16_t error);
+
+  TForm1& main_;
+  ComponentModel model_;
+  std::array<Slot, kSlots> slots_;
+  DateTime next_log_save_ = 0;
+};
+
+}  // namespace kivo
