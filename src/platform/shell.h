@@ -25,6 +25,8 @@ class Shell {
     (void)path;
     return false;
   }
+  // The program OpenUrl starts, as a user would know it (for "could not start ..." lines).
+  virtual std::string UrlOpener() const { return "the web browser"; }
 };
 
 // Runs nothing; remembers what it was asked to do.
@@ -58,6 +60,7 @@ class SystemShell : public Shell {
   bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& arguments) override;
   bool StartScript(const std::string& path) override;
+  std::string UrlOpener() const override { return "xdg-open"; }
 };
 
 }  // namespace kivo
