@@ -18,9 +18,6 @@ class Shell {
   // Starts |program| with |arguments| split on blanks (no quoting), detached. Returns false
   // when the program could not be started.
   virtual bool StartProgram(const std::string& program, const std::string& arguments) = 0;
-  // Shows the system's list of available wireless networks. Returns false when no tool for it
-  // could be started.
-  virtual bool OpenNetworkList() = 0;
   // Runs the script file at |path| with the system's command interpreter, hidden (no window,
   // output discarded) and detached. Returns false when it could not be started; a shell that
   // cannot run scripts starts nothing.
@@ -28,6 +25,8 @@ class Shell {
     (void)path;
     return false;
   }
+  // The program OpenUrl starts, as a user would know it (for "could not start ..." lines).
+  virtual std::string UrlOpener() const { return "the web browser"; }
 };
 
 // Runs nothing; remembers what it was asked to do.
@@ -39,10 +38,6 @@ class ScriptedShell : public Shell {
   }
   bool StartProgram(const std::string& program, const std::string& arguments) override {
     programs.push_back(program + " " + arguments);
-    return result;
-  }
-  bool OpenNetworkList() override {
-    programs.push_back("(network list)");
     return result;
   }
   bool StartScript(const std::string& path) override {
@@ -59,14 +54,13 @@ class ScriptedShell : public Shell {
 };
 
 // The real one. On Linux: xdg-open for pages, fork/exec for programs (no shell involved),
-// /bin/sh for scripts, the desktop's network settings for the list. On Windows: ShellExecute,
-// cmd.exe for scripts, and the system's "View Available Networks" panel.
+// /bin/sh for scripts. On Windows: ShellExecute for pages and programs, cmd.exe for scripts.
 class SystemShell : public Shell {
  public:
   bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& arguments) override;
-  bool OpenNetworkList() override;
   bool StartScript(const std::string& path) override;
+  std::string UrlOpener() const override;
 };
 
 }  // namespace kivo

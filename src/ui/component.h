@@ -93,6 +93,15 @@ class Component {
   std::string short_cut;      // "Ctrl+W", "F1", "Alt+V" ...; empty for none
   std::optional<Rgb> color;   // background of group boxes and panels
   FontSpec font;
+  int min_width = 0, min_height = 0;  // forms: the smallest size the user may give the window
+  // For assistive technology: the label naming a value label, or a name for a control that
+  // shows no text of its own (renderers otherwise use the visible text).
+  std::string caption_label;
+  std::string accessible_name;
+  // Menu items mirroring a camera setting: |check_group| names a set of exclusive choices
+  // (radio items); |checkable| marks an on/off item. Others show a mark only when checked.
+  std::string check_group;
+  bool checkable = false;
 
   // User event. Handlers run through ComponentModel::Dispatch (see there).
   std::function<void()> OnClick;

@@ -57,28 +57,6 @@ bool SpawnDetached(const std::vector<std::string>& args) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
-// The first installed of the desktop's network settings, the NetworkManager connection editor,
-// or nmtui in a terminal.
-struct NetworkListTool {
-  const char* program;
-  const char* arguments;
-};
-
-constexpr NetworkListTool kNetworkListTools[] = {
-    {"gnome-control-center", "wifi"},
-    {"nm-connection-editor", ""},
-    {"x-terminal-emulator", "-e nmtui"},
-};
-
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::istringstream dirs(path ? path : "/usr/bin:/bin");
-  std::string dir;
-  while (std::getline(dirs, dir, ':'))
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 }  // namespace
 
 bool SystemShell::OpenUrl(const std::string& url) { return SpawnDetached({"xdg-open", url}); }
@@ -93,15 +71,6 @@ bool SystemShell::StartProgram(const std::string& program, const std::string& ar
 
 bool SystemShell::StartScript(const std::string& path) { return SpawnDetached({"/bin/sh", path}); }
 
-}  // namespace kivo
-
-namespace kivo {
-
-bool SystemShell::OpenNetworkList() {
-  for (const NetworkListTool& tool : kNetworkListTools) {
-    if (OnPath(tool.program)) return StartProgram(tool.program, tool.arguments);
-  }
-  return false;
-}
+std::string SystemShell::UrlOpener() const { return "xdg-open"; }
 
 }  // namespace kivo

@@ -48,7 +48,7 @@ bool SystemShell::StartScript(const std::string& path) {
   return true;
 }
 
-// The "View Available Networks" panel of the task bar.
-bool SystemShell::OpenNetworkList() { return Execute("rundll32.exe", "van.dll,RunVAN"); }
+// ShellExecute hands a page to whatever browser the user chose.
+std::string SystemShell::UrlOpener() const { return "the web browser"; }
 
 }  // namespace kivo
