@@ -41,6 +41,7 @@ void Usage() {
                "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
                "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside\n"
                "  kivo.exe.\n"
+               "  --help, --version      print this text, or the version, and exit\n"
                "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
                "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) after MS ms, as\n"
@@ -64,6 +65,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
     const bool has_value = i + 1 < args.size();
     if (arg == "--help" || arg == "-h") {
       Usage();
+      std::exit(0);
+    } else if (arg == "--version") {
+      std::fprintf(stderr, "Kivo version %s\n", kivo::kProgramVersion);
       std::exit(0);
     } else if (arg == "--screenshot" && has_value) {
       options.screenshot = args[++i];
@@ -120,7 +124,8 @@ int main() {
   kivo::Win32Dialogs dialogs("Kivo");
   kivo::SystemShell shell;
   kivo::FormEnvironment env{loop, kivo::SystemClock::Instance(), dialogs, shell,
-                            kivo::ProgramDir(), kDefaultPlayer};
+                            kivo::ProgramDir(), kDefaultPlayer,
+                            kivo::ProgramDirReadOnlySource()};
   kivo::TForm1 form(env);
   form.Model().OnException = [&dialogs](const std::string& message) {
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
