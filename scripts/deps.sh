@@ -28,6 +28,11 @@ kivo_ensure_packages() {
 
 kivo_configure_and_build() {  # $1 build dir, rest: cmake options
   local dir=$1; shift
+  # Where ccache is installed it keeps compiled objects between runs and between checkouts
+  # (paths taken relative to the checkout), which saves most of a rebuild.
+  if command -v ccache >/dev/null 2>&1 && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$KIVO_ROOT" CCACHE_NOHASHDIR=1
+  fi
   cmake -S "$KIVO_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
   ninja -C "$dir" -j"$(nproc)"
 }
