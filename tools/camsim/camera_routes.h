@@ -9,6 +9,7 @@
 #include "camera_state.h"
 #include "faults.h"
 #include "http_message.h"
+#include "media_layouts.h"
 
 namespace kivo::camsim {
 
@@ -22,15 +23,25 @@ class CameraRoutes {
 
   HttpResponse CommandPort(const HttpRequest& request, const Fault& fault);
   HttpResponse MediaPort(const HttpRequest& request);
+  // Directory-index layout and where the card's folders are served ("/videos/" by default,
+  // "/videos/DCIM/" or "/DCIM/" on other firmware).
+  void SetListing(ListingStyle style, std::string media_root) {
+    style_ = style;
+    media_root_ = std::move(media_root);
+  }
 
  private:
   HttpResponse Binary(int status, std::string body) const;
   HttpResponse MediaReply(int status, std::string content_type, std::string body,
                           bool head) const;
   HttpResponse FolderIndex(const std::string& folder, const std::string& query, bool head);
+  std::string Index(const std::string& path, const std::vector<IndexEntry>& entries) const;
+  HttpResponse FileReply(const MediaFile& file, const HttpRequest& request, bool head) const;
 
   CameraState& state_;
   std::string password_;
+  ListingStyle style_ = ListingStyle::kDefault;
+  std::string media_root_ = "/videos/";
 };
 
 }  // namespace kivo::camsim
