@@ -49,6 +49,11 @@ std::vector<MediaItem> GroupMedia(std::string_view folder,
     });
     if (video != items.end()) {
       video->companions.push_back(*c);
+      // ".THM" before ".LRV", whatever order the listing had.
+      std::sort(video->companions.begin(), video->companions.end(),
+                [](const ListingEntry& a, const ListingEntry& b) {
+                  return ExtensionOf(a.name) > ExtensionOf(b.name);
+                });
     } else {  // a companion without its video is still a file on the card
       MediaItem item;
       item.folder = std::string(folder);

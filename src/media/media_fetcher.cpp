@@ -121,12 +121,20 @@ void MediaFetcher::StartFile() {
   const FetchJob& job = jobs_[current_];
   fruitless_ = 0;
   total_ = -1;
-  if (!IsSafeEntryName(job.name) || job.name.ends_with(kPartSuffix)) {
+  if (!IsSafeEntryName(job.name) || job.name.ends_with(kPartSuffix) ||
+      (!job.subfolder.empty() && !IsSafeEntryName(job.subfolder))) {
     FinishFile(FetchOutcome::kFailed, kFetchUnsafeName);
     return;
   }
-  target_ = folder_ / job.name;
-  part_ = folder_ / (job.name + kPartSuffix);
+  dir_ = job.subfolder.empty() ? folder_ : folder_ / job.subfolder;
+  std::error_code ec;
+  std::filesystem::create_directories(dir_, ec);
+  if (ec) {
+    FinishFile(FetchOutcome::kFailed, kFetchCannotWrite);
+    return;
+  }
+  target_ = dir_ / job.name;
+  part_ = dir_ / (job.name + kPartSuffix);
   if (Exists(target_)) {
     StartHead();  // its length decides between "already here" and a new name
   } else {
@@ -145,10 +153,10 @@ void MediaFetcher::StartHead() {
 void MediaFetcher::ChooseTarget(std::uint64_t length) {
   const std::string& name = jobs_[current_].name;
   for (int n = 0; n <= kMaxNameVariants; ++n) {
-    const std::filesystem::path candidate = folder_ / Variant(name, n);
+    const std::filesystem::path candidate = dir_ / Variant(name, n);
     if (!Exists(candidate)) {
       target_ = candidate;
-      part_ = folder_ / (Variant(name, n) + kPartSuffix);
+      part_ = dir_ / (Variant(name, n) + kPartSuffix);
       StartGet();
       return;
     }

@@ -25,6 +25,7 @@ namespace kivo {
 struct FetchJob {
   std::string url;                 // "http://10.5.5.9:8080/videos/DCIM/100GOPRO/GOPR0001.MP4"
   std::string name;                // local name; must pass IsSafeEntryName
+  std::string subfolder;           // of the batch's folder ("100GOPRO"), or empty; same rule
   std::uint64_t size_estimate = 0; // from the listing, for the batch's progress until known
 };
 
@@ -107,6 +108,7 @@ class MediaFetcher {
   bool busy_ = false;
   bool cancelled_ = false;
   std::filesystem::path folder_;
+  std::filesystem::path dir_;  // where the current file goes
   std::vector<FetchJob> jobs_;
   std::vector<std::uint64_t> totals_;  // the server's length, or the estimate
   std::size_t current_ = 0;

@@ -90,6 +90,7 @@ void TForm1::WireHandlers() {
   on("ViewWiFiConnections1", &TForm1::ViewWiFiConnections1Click);
   on("AutoVAN", &TForm1::AutoVANClick);
   on("ReportBugs", &TForm1::ReportBugsClick);
+  on("BrowseDownload1", &TForm1::BrowseDownload1Click);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);

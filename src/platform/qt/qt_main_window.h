@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTreeWidget;
 class QWidget;
 
 namespace kivo {
@@ -46,6 +47,10 @@ class QtMainWindow : public QMainWindow {
   QWidget* BuildControl(Component& c, QWidget* parent);
   void Apply(Component& c, Property what);
   void ApplyAll(Component& c);
+  // The file list, progress bar and picture kinds.
+  QWidget* BuildFileList(Component& c, QWidget* parent);
+  void ApplyFileList(Component& c, QTreeWidget* tree, Property what);
+  void ApplyNewKinds(Component& c, QWidget* w, Property what);
   void StoreGeometry();
   void ShowStatus(Component& status);
 
@@ -59,6 +64,7 @@ class QtMainWindow : public QMainWindow {
   QLabel* status_label_ = nullptr;
   QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
   bool status_pending_ = false;
+  bool applying_selection_ = false;
 };
 
 }  // namespace kivo
