@@ -33,8 +33,4 @@ void TForm1::TimeOut2Stop() {
   SetStatusText("Camera timeout");
 }
 
-// Reading the camera clock comes with the clock feature; until then the decode's request for
-// it is answered by nothing.
-void TForm1::GetTimeBtnClick() {}
-
 }  // namespace kivo

@@ -1,12 +1,11 @@
 // The command channel of the main window: one GET per user action on HttpCli3, guarded by
 // TimeOut3; the first body chunk is the reply, dumped into CommandL. Fire and forget: the
 // camera's new state arrives with the next status poll.
-#include <sys/stat.h>
-
-#include <fstream>
+#include <cstdio>
 
 #include "camera/command_table.h"
 #include "camera/command_url.h"
+#include "camera/reply_file.h"
 #include "ui/main_window.h"
 #include "ui/web_site.h"
 
@@ -15,11 +14,6 @@ namespace {
 
 constexpr const char* kCommandTimeout = "Command Timeout";
 constexpr const char* kConnected = "Connected";
-
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && stat(path.c_str(), &st) == 0;
-}
 
 }  // namespace
 
@@ -73,18 +67,11 @@ void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
       SetStatusText("Error: " + std::to_string(error));
     }
   }
-  if (!FileExists(file_name)) return;
-  std::ifstream in(file_name, std::ios::binary);
-  std::vector<std::string> lines;
-  std::string line;
-  long long bytes = 0;
-  while (std::getline(in, line)) {
-    bytes += static_cast<long long>(line.size()) + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  // The count shown is the body's size in bytes.
-  lines.push_back("Received - " + std::to_string(bytes));
+  std::optional<ReplyText> reply = ReadReplyFile(file_name);
+  if (!reply) return;
+  std::vector<std::string> lines = std::move(reply->lines);
+  // The count shown is the reply file's exact size in bytes.
+  lines.push_back("Received - " + std::to_string(reply->bytes));
   model_["ListBox1"].SetLines(std::move(lines));
   if (!Debug) std::remove(file_name.c_str());
 }

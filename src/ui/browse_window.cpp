@@ -16,7 +16,6 @@ namespace {
 namespace text = browse_text;
 
 constexpr std::size_t kMaxListingBytes = 8 * 1024 * 1024;
-constexpr int kMediaPort = 8080;
 
 // A camera folder: three digits and five letters or digits ("100GOPRO").
 bool IsCameraFolder(const std::string& name) {
@@ -130,7 +129,7 @@ std::string TBrowseForm::Folder() const {
 }
 
 std::string TBrowseForm::BaseUrl() const {
-  return "http://" + main_.camera_address + ":" + std::to_string(kMediaPort);
+  return "http://" + main_.camera_address + ":" + std::to_string(media_port);
 }
 
 std::string TBrowseForm::FileUrl(const MediaItem& item, const std::string& name) const {

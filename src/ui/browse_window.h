@@ -46,6 +46,9 @@ class TBrowseForm {
   void FormKeyEscape();
   std::function<void()> OnCloseRequest;
 
+  // The camera's media server port; tests point it elsewhere.
+  int media_port = 8080;
+
   // The folder downloads go to: the chosen one, or the pictures folder + "/Kivo".
   std::string Folder() const;
   const std::vector<MediaItem>& Items() const { return items_; }

@@ -97,8 +97,21 @@ class TForm1 : public StatusActions {
   void PingBtnClick();
   void PingEchoReply(TPing& sender, TICMP& icmp, int status);
 
-  // Camera clock: read when the camera status first reports the stream on.
+  // Camera clock: read when the camera status first reports the stream on; shown every second;
+  // set to local time, UTC or a typed date (camera/camera_clock.cpp).
   void GetTimeBtnClick();
+  void GetTimeDone(const std::string& url, const std::string& file_name, std::uint16_t error);
+  void ClockTimerTimer();
+  void LocalTime1Click();
+  void UTC1Click();
+  void SetDate1Click();
+
+  // Live preview through the external player (media/preview.cpp).
+  void VLCBtnClick();
+  void PreviewRetryStop();
+  void StreamTestDone(const std::string& url, const std::string& file_name, std::uint16_t error);
+  void PathtoVLC1Click();
+  void StreamBtnClick();
 
   // Background requests through the pool (Net). A completion is a handler of this window; it
   // runs through the model's Dispatch, so an exception in it reaches the error box. Both return
@@ -178,6 +191,8 @@ class TForm1 : public StatusActions {
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
+  // Sends a 17-character clock text as camera/TM; false (nothing sent) for another length.
+  bool SendClockText(const std::string& text);
 
   FormEnvironment env_;
   ComponentModel model_;

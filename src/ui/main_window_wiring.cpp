@@ -95,6 +95,12 @@ void TForm1::WireHandlers() {
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);
   on("GetTimeBtn", &TForm1::GetTimeBtnClick);
+  on("LocalTime1", &TForm1::LocalTime1Click);
+  on("UTC1", &TForm1::UTC1Click);
+  on("Custom1", &TForm1::SetDate1Click);
+  on("VLCBtn", &TForm1::VLCBtnClick);
+  on("PathtoVLC1", &TForm1::PathtoVLC1Click);
+  on("StreamBtn", &TForm1::StreamBtnClick);
   for (const CommandRow& row : CommandTable()) {
     std::string name = row.component;
     if (row.step == WindowStep::kAskCameraName) {
@@ -111,6 +117,8 @@ void TForm1::WireHandlers() {
   TimeOut1->OnStop = tick(&TForm1::TimeOut1Stop);
   TimeOut2->OnStop = tick(&TForm1::TimeOut2Stop);
   TimeOut3->OnStop = tick(&TForm1::TimeOut3Stop);
+  ClockTimer->OnTimer = tick(&TForm1::ClockTimerTimer);
+  PreviewRetry->OnStop = tick(&TForm1::PreviewRetryStop);
 }
 
 }  // namespace kivo

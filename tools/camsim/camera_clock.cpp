@@ -114,9 +114,22 @@ CivilTime HostLocalTime() {
                    local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+int64_t HostLocalNaiveMs() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::tm local{};
+  localtime_r(&now.tv_sec, &local);
+  return (static_cast<int64_t>(now.tv_sec) + local.tm_gmtoff) * 1000 + now.tv_nsec / 1000000;
+}
+
 CameraClock::CameraClock(std::function<int64_t()> monotonic_ms)
     : monotonic_ms_(std::move(monotonic_ms)) {
-  Set(HostLocalTime());
+  SetFromHost(0);
+}
+
+void CameraClock::SetFromHost(int64_t offset_ms) {
+  base_naive_ms_ = HostLocalNaiveMs() + offset_ms;
+  base_monotonic_ms_ = monotonic_ms_();
 }
 
 void CameraClock::Set(const CivilTime& t) {

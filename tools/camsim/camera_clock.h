@@ -38,6 +38,8 @@ std::string FormatIsoDate(const CivilTime& t);
 
 // The host's local time as zone-less fields, for the default starting point of the camera clock.
 CivilTime HostLocalTime();
+// The same to the millisecond, in milliseconds of the zone-less calendar (see ToNaiveSeconds).
+int64_t HostLocalNaiveMs();
 
 class CameraClock {
  public:
@@ -45,6 +47,9 @@ class CameraClock {
   explicit CameraClock(std::function<int64_t()> monotonic_ms);
 
   void Set(const CivilTime& t);
+  // The host's local time moved by |offset_ms|, to the millisecond: a clock that is exactly so
+  // far ahead (or behind, when negative) of the host's.
+  void SetFromHost(int64_t offset_ms);
   CivilTime Now() const;
   int64_t NowNaiveSeconds() const;
 

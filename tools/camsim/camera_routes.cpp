@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "command_table.h"
+#include "live_stream.h"
 #include "media_pages.h"
 #include "status_records.h"
 
@@ -187,17 +188,15 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request) {
       const std::string playlist = LivePlaylist(sequence);
       entries.push_back({"amba.m3u8", now, playlist.size()});
       for (int i = 0; i < 3; ++i) {
-        entries.push_back({LiveSegmentName(sequence + i), now, LiveSegment(0).size()});
+        entries.push_back({LiveSegmentName(sequence + i), now, LiveSegment(sequence + i).size()});
       }
       return MediaReply(200, "text/html", IndexPage("/live/", entries), head);
     }
     if (name == "amba.m3u8") {
       return MediaReply(200, "application/vnd.apple.mpegurl", LivePlaylist(sequence), head);
     }
-    for (int i = 1; i <= kLiveSegments; ++i) {
-      if (name == "amba_hls-" + std::to_string(i) + ".ts") {
-        return MediaReply(200, "video/mp2t", LiveSegment(i), head);
-      }
+    if (const int64_t segment = LiveSegmentSequence(name, sequence); segment >= 0) {
+      return MediaReply(200, "video/mp2t", LiveSegment(segment), head);
     }
   }
   return MediaReply(404, "text/html", "<html><body><h1>404 Not Found</h1></body></html>\n", head);

@@ -59,6 +59,7 @@ CameraState::CameraState(const ModelProfile& model, const CameraConfig& config,
       clock_(monotonic_ms_) {
   if (config.battery) battery_percent_ = *config.battery;
   if (config.clock) clock_.Set(*config.clock);
+  if (config.clock_offset_s) clock_.SetFromHost(*config.clock_offset_s * 1000);
 
   // The recorded camera record says how many photos and videos are on the card and how much
   // room is left; start from a card that reads back the same.

@@ -46,6 +46,7 @@ struct CameraConfig {
   bool card_present = true;
   std::optional<int> battery;         // percent; the model's recorded value when unset
   std::optional<CivilTime> clock;     // the host's local time when unset
+  std::optional<int64_t> clock_offset_s;  // else: the host's local time plus this
 };
 
 enum class CaptureKind { kNone, kVideo, kTimeLapse, kCountdown };

@@ -26,7 +26,8 @@ constexpr std::string_view kHelp =
     "    set power on|off              switch the camera as the ON/OFF button does\n"
     "    set battery PERCENT | set charging 0|1 | set wifi-battery PERCENT\n"
     "    set card present|missing | set free BYTES\n"
-    "    set clock \"YYYY-MM-DD HH:MM:SS\" | set password TEXT | set version TEXT\n"
+    "    set clock \"YYYY-MM-DD HH:MM:SS\" | set clock-offset SECONDS (from the host's clock)\n"
+    "    set password TEXT | set version TEXT\n"
     "    reports                       number of problem reports received\n"
     "    quit                          stop the simulator\n";
 
@@ -145,6 +146,8 @@ std::string ControlChannel::Set(const std::vector<std::string>& words) {
     state_.card().set_free_bytes(static_cast<uint64_t>(number));
   } else if (name == "clock" && ParseCivilTime(value)) {
     state_.clock().Set(*ParseCivilTime(value));
+  } else if (name == "clock-offset" && ParseInt(value, -3153600000L, 3153600000L, &number)) {
+    state_.clock().SetFromHost(number * 1000);
   } else if (name == "password") {
     routes_.set_password(value);
   } else if (name == "version") {

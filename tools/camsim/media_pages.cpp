@@ -24,29 +24,6 @@ constexpr std::string_view kStyle =
     "body{font-family:sans-serif;margin:2em}td{padding:0 1.5em 0 0}"
     "a.link{text-decoration:none}span.unit{color:#888}";
 
-uint32_t Crc32Mpeg(const uint8_t* data, size_t size) {
-  uint32_t crc = 0xffffffff;
-  for (size_t i = 0; i < size; ++i) {
-    crc ^= static_cast<uint32_t>(data[i]) << 24;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000) ? (crc << 1) ^ 0x04c11db7 : crc << 1;
-  }
-  return crc;
-}
-
-// One 188-byte transport packet carrying a table section, padded with 0xff.
-std::string TablePacket(uint16_t pid, int counter, std::vector<uint8_t> section) {
-  const uint32_t crc = Crc32Mpeg(section.data(), section.size());
-  for (int shift = 24; shift >= 0; shift -= 8) section.push_back(static_cast<uint8_t>(crc >> shift));
-  std::string packet(188, '\xff');
-  packet[0] = 0x47;
-  packet[1] = static_cast<char>(0x40 | (pid >> 8));
-  packet[2] = static_cast<char>(pid & 0xff);
-  packet[3] = static_cast<char>(0x10 | (counter & 0x0f));
-  packet[4] = 0;  // pointer field
-  std::copy(section.begin(), section.end(), packet.begin() + 5);
-  return packet;
-}
-
 }  // namespace
 
 std::pair<std::string, std::string> SizeCell(uint64_t bytes) {
@@ -115,6 +92,17 @@ std::string LiveSegmentName(int64_t sequence) {
   return "amba_hls-" + std::to_string(sequence % kLiveSegments + 1) + ".ts";
 }
 
+int64_t LiveSegmentSequence(std::string_view name, int64_t sequence) {
+  for (int64_t k = 0; k < kLiveSegments; ++k) {
+    if (name != LiveSegmentName(k)) continue;
+    // The one within half a ring of now: a player asks for the segments it was just offered.
+    int64_t base = sequence - kLiveSegments / 2;
+    int64_t found = base + ((k - base) % kLiveSegments + kLiveSegments) % kLiveSegments;
+    return found < 0 ? found + kLiveSegments : found;
+  }
+  return -1;
+}
+
 std::string LivePlaylist(int64_t sequence) {
   std::string list = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n";
   list += "#EXT-X-MEDIA-SEQUENCE:" + std::to_string(sequence) + "\n";
@@ -122,23 +110,6 @@ std::string LivePlaylist(int64_t sequence) {
     list += "#EXTINF:1.0,\n" + LiveSegmentName(sequence + i) + "\n";
   }
   return list;
-}
-
-std::string LiveSegment(int index) {
-  // Program association (one program, PMT on PID 0x1000) and program map (an H.264 stream on
-  // PID 0x100, which carries no data), then null packets to give the segment some length.
-  const std::vector<uint8_t> pat = {0x00, 0xb0, 0x0d, 0x00, 0x01, 0xc1, 0x00, 0x00,
-                                    0x00, 0x01, 0xf0, 0x00};
-  const std::vector<uint8_t> pmt = {0x02, 0xb0, 0x12, 0x00, 0x01, 0xc1, 0x00, 0x00, 0xe1,
-                                    0x00, 0xf0, 0x00, 0x1b, 0xe1, 0x00, 0xf0, 0x00};
-  std::string segment = TablePacket(0x0000, index, pat) + TablePacket(0x1000, index, pmt);
-  std::string null_packet(188, '\xff');
-  null_packet[0] = 0x47;
-  null_packet[1] = 0x1f;
-  null_packet[2] = static_cast<char>(0xff);
-  null_packet[3] = 0x10;
-  for (int i = 0; i < 30; ++i) segment += null_packet;
-  return segment;
 }
 
 }  // namespace kivo::camsim

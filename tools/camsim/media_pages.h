@@ -1,7 +1,8 @@
 // The pages of the camera's media server (port 8080): the front page, directory indexes laid out
 // like the camera's embedded web server (one table row per entry, spread over tab-indented lines,
 // the date three lines below the name at column 21), and the live preview's HLS playlist and
-// MPEG-TS segments. Pure functions of their inputs, loop thread.
+// the names of its segments (the segments themselves: live_stream.h). Pure functions of their
+// inputs, loop thread.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +38,9 @@ std::string FrontPage(const FrontPageInfo& info);
 // The playlist at |sequence| names the three segments sequence, +1, +2 (modulo the ring).
 std::string LivePlaylist(int64_t sequence);
 std::string LiveSegmentName(int64_t sequence);
-// One segment: program tables and empty packets; a player accepts it, there is no picture.
-std::string LiveSegment(int index);
+// The stream second that the ring's segment |name| stands for near stream second |sequence|;
+// -1 when |name| is not one of the ring's.
+int64_t LiveSegmentSequence(std::string_view name, int64_t sequence);
 
 // "190K"-style size as the index shows it: number and unit.
 std::pair<std::string, std::string> SizeCell(uint64_t bytes);

@@ -19,6 +19,8 @@ bool ParsePort(const std::string& text, uint16_t* port) {
   return true;
 }
 
+constexpr long kMaxClockOffset = 3153600000;  // a century
+
 bool ParseNumber(const std::string& text, long min, long max, long* value) {
   char* end = nullptr;
   const long v = std::strtol(text.c_str(), &end, 10);
@@ -140,6 +142,10 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options* o) {
       o->media_root = value;
     } else if (arg == "--fill-card") {
       if (auto error = ParseFill(value, o)) return *error;
+    } else if (arg == "--clock-offset") {
+      if (!ParseNumber(value, -kMaxClockOffset, kMaxClockOffset, &number))
+        return "--clock-offset: seconds, -3153600000..3153600000";
+      o->camera.clock_offset_s = number;
     } else if (arg == "--fault") {
       FaultSet probe;
       if (auto error = probe.Apply(SplitWords(value))) return "--fault: " + *error;
@@ -184,6 +190,8 @@ std::string HelpText() {
       "                          with absolute links\n"
       "  --media-root /PATH/     where the card's folders are served (default /videos/; later\n"
       "                          firmware /videos/DCIM/, earlier /DCIM/)\n"
+      "  --clock-offset SECONDS  camera clock at start: the host's local time plus SECONDS (to the\n"
+      "                          millisecond; negative: behind the host)\n"
       "\n"
       "Maker's web service:\n"
       "  --service ADDR:PORT     also serve /Kivo/KivoVersion.php5 and /Kivo/Errors.php5 there\n"

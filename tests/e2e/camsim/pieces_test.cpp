@@ -1,5 +1,5 @@
 // In-process tests of the simulator's smaller pieces: parameter decoding, the request parser,
-// photos, the clock and the card.
+// photos, the clock, the card and the live stream.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,7 +9,9 @@
 #include "fake_time.h"
 #include "http_message.h"
 #include "jpeg_writer.h"
+#include "live_stream.h"
 #include "media_card.h"
+#include "media_pages.h"
 
 namespace kivo::camsim {
 namespace {
@@ -177,6 +179,18 @@ TEST(ClockTest, RunsOnFromWhereItWasSet) {
   EXPECT_EQ(FormatIsoDate(clock.Now()), "2014-01-01 00:00:00");
 }
 
+TEST(ClockTest, AnOffsetFromTheHostKeepsTheHostsMilliseconds) {
+  FakeTime time;
+  CameraClock clock(time.Source());
+  const int64_t before = HostLocalNaiveMs();
+  clock.SetFromHost(-90'500);
+  const int64_t after = HostLocalNaiveMs();
+  time.ms += 1000;
+  // The clock runs from the moment it was set: now it reads host-at-set - 89.5 s.
+  EXPECT_GE(clock.NowNaiveSeconds(), (before - 89'500) / 1000);
+  EXPECT_LE(clock.NowNaiveSeconds(), (after - 89'500) / 1000);
+}
+
 TEST(ClockTest, ParsesAndRejects) {
   EXPECT_TRUE(ParseCivilTime("2013-05-21 23:30:00"));
   EXPECT_FALSE(ParseCivilTime("2013-02-30 00:00:00"));
@@ -210,6 +224,62 @@ TEST(MediaCardTest, NamesGroupsCompanionsAndFolders) {
   EXPECT_EQ(card.files().size(), 1u);
   card.DeleteAll();
   EXPECT_FALSE(card.DeleteLast());
+}
+
+// --- live stream -----------------------------------------------------------------------------
+
+struct VideoPacket {
+  int counter;
+  bool unit_start;
+  int64_t pts;  // -1 unless the packet starts a PES packet
+  int nal_type;  // of the first NAL after the access unit delimiter, -1 unless a PES start
+};
+
+std::vector<VideoPacket> VideoPackets(const std::string& ts) {
+  std::vector<VideoPacket> out;
+  for (size_t at = 0; at + 188 <= ts.size(); at += 188) {
+    const auto* p = reinterpret_cast<const uint8_t*>(ts.data() + at);
+    if (p[0] != 0x47 || (((p[1] & 0x1f) << 8) | p[2]) != 0x100) continue;
+    const bool start = p[1] & 0x40;
+    const size_t payload = 4 + ((p[3] & 0x20) ? 1 + p[4] : 0);
+    VideoPacket v{p[3] & 0x0f, start, -1, -1};
+    if (start) {
+      const uint8_t* t = p + payload + 9;
+      v.pts = (int64_t(t[0] & 0x0e) << 29) | (t[1] << 22) | ((t[2] >> 1) << 15) | (t[3] << 7) |
+              (t[4] >> 1);
+      v.nal_type = p[payload + 14 + 6 + 4] & 0x1f;  // after the 6-byte delimiter and a start code
+    }
+    out.push_back(v);
+  }
+  return out;
+}
+
+TEST(LiveStreamTest, SegmentsFollowOnAndEachOpensWithAKeyFrame) {
+  const std::string a = LiveSegment(41), b = LiveSegment(42);
+  ASSERT_EQ(a.size() % 188, 0u);
+  const auto first = VideoPackets(a), second = VideoPackets(b);
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(second.front().counter, (first.back().counter + 1) & 0x0f);
+  for (size_t i = 1; i < first.size(); ++i)
+    EXPECT_EQ(first[i].counter, (first[i - 1].counter + 1) & 0x0f) << i;
+  EXPECT_EQ(second.front().pts - first.front().pts, 90000);
+  EXPECT_EQ(first.front().nal_type, 7);  // parameter sets, then the key frame
+  int frames = 0;
+  for (const VideoPacket& v : first) frames += v.unit_start;
+  EXPECT_EQ(frames, kLiveFramesPerSegment);
+  // The picture moves once a second; the nine repeats stay small.
+  EXPECT_NE(LiveKeyFrame(1), LiveKeyFrame(2));
+  EXPECT_LT(LiveRepeatFrame(3).size(), 32u);
+}
+
+TEST(LiveStreamTest, RingNamesMapToTheSecondNearNow) {
+  EXPECT_EQ(LiveSegmentSequence(LiveSegmentName(100), 100), 100);
+  EXPECT_EQ(LiveSegmentSequence(LiveSegmentName(102), 100), 102);
+  EXPECT_EQ(LiveSegmentSequence(LiveSegmentName(95), 100), 95);
+  EXPECT_EQ(LiveSegmentSequence(LiveSegmentName(1), 0), 1);
+  EXPECT_EQ(LiveSegmentSequence("amba_hls-17.ts", 100), -1);
+  EXPECT_EQ(LiveSegmentSequence("amba.m3u8", 100), -1);
 }
 
 }  // namespace
