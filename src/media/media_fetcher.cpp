@@ -13,6 +13,7 @@ constexpr std::int64_t kEmitEveryMs = 100;
 constexpr std::int64_t kRateWindowMs = 5000;
 constexpr int kMaxNameVariants = 999;
 constexpr char kPartSuffix[] = ".part";
+constexpr std::size_t kWriteBufferBytes = 1 << 20;
 
 std::uint64_t SizeOf(const std::filesystem::path& path) {
   std::error_code ec;
@@ -147,6 +148,8 @@ void MediaFetcher::StartHead() {
   fail_message_.clear();
   last_data_ms_ = clock_.MonotonicMs();
   http_.URL = jobs_[current_].url;
+  http_.ContentRangeBegin.clear();
+  http_.ContentRangeEnd.clear();
   http_.HeadASync();
 }
 
@@ -180,7 +183,9 @@ void MediaFetcher::StartGet() {
   file_done_ = offset_;
   last_data_ms_ = clock_.MonotonicMs();
   http_.URL = jobs_[current_].url;
-  if (offset_ > 0) http_.ContentRangeBegin = std::to_string(offset_);
+  // Always both: a 206 reply leaves the last range in these, and it would go out again.
+  http_.ContentRangeBegin = offset_ > 0 ? std::to_string(offset_) : std::string();
+  http_.ContentRangeEnd.clear();
   EmitProgress(true);
   http_.GetASync();
 }
@@ -216,6 +221,8 @@ void MediaFetcher::HeaderEnd() {
   }
   if (total_ >= 0) totals_[current_] = static_cast<std::uint64_t>(total_);
   out_.clear();
+  out_buffer_.resize(kWriteBufferBytes);
+  out_.rdbuf()->pubsetbuf(out_buffer_.data(), static_cast<std::streamsize>(out_buffer_.size()));
   out_.open(part_, std::ios::binary | (offset_ == 0 ? std::ios::trunc : std::ios::app));
   header_ok_ = out_.is_open();
   if (!header_ok_) {

@@ -118,6 +118,7 @@ class MediaFetcher {
   std::filesystem::path target_;
   std::filesystem::path part_;
   std::ofstream out_;
+  std::vector<char> out_buffer_;  // large, so a body of 8 KiB chunks costs few writes
   bool write_failed_ = false;
   std::uint64_t offset_ = 0;
   std::uint64_t file_done_ = 0;            // where this attempt's body starts in the file

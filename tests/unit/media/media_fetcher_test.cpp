@@ -140,6 +140,18 @@ TEST_F(FetcherTest, ResumesAPartFileLeftByAnEarlierRun) {
   EXPECT_NE(server.Received()[0].find("Range: bytes=5000-\r\n"), std::string::npos);
 }
 
+TEST_F(FetcherTest, TheNextFileAsksForAllOfItAfterAResumedOne) {
+  const std::string body = Body();
+  WriteFile(folder_ / "GOPR0002.MP4.part", body.substr(0, 5000));
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Header206(5000, body.size()) + body.substr(5000)).Close(),
+                Script().ReadRequest().Send(Header200(body.size()) + body).Close()});
+  fetcher_.Start(folder_, {Job(server.Url("/a"), "GOPR0002.MP4"), Job(server.Url("/b"), "GOPR0003.MP4")});
+  ASSERT_TRUE(WaitFor([&] { return batches_ == 1; }));
+  EXPECT_EQ(ReadFile(folder_ / "GOPR0003.MP4"), body);
+  EXPECT_EQ(server.Received().at(1).find("Range:"), std::string::npos) << server.Received()[1];
+}
+
 TEST_F(FetcherTest, ServerIgnoringTheRangeStartsTheFileOver) {
   const std::string body = Body();
   WriteFile(folder_ / "GOPR0002.MP4.part", "stale bytes that are not the file");
