@@ -144,6 +144,10 @@ void MediaFetcher::StartFile() {
 }
 
 void MediaFetcher::StartHead() {
+  if (cancelled_) {
+    FinishFile(FetchOutcome::kCancelled, kFetchCancelled);
+    return;
+  }
   phase_ = Phase::kHead;
   fail_message_.clear();
   last_data_ms_ = clock_.MonotonicMs();
@@ -174,6 +178,10 @@ void MediaFetcher::ChooseTarget(std::uint64_t length) {
 }
 
 void MediaFetcher::StartGet() {
+  if (cancelled_) {  // a retry that was already on its way
+    FinishFile(FetchOutcome::kCancelled, kFetchCancelled);
+    return;
+  }
   phase_ = Phase::kGet;
   fail_message_.clear();
   write_failed_ = false;
