@@ -2,8 +2,8 @@
 //  - one GET of a 256 MiB body (the body handler discards it): throughput;
 //  - 2,000 sequential small GETs as the status poll does them (connect, request, first body
 //    chunk, abort): per-request median and p99;
-//  - the bare socket reading the same body in 8 KiB and in 64 KiB pieces, to show whether the
-//    client's fixed receive buffer is what limits throughput.
+//  - the bare socket reading the same body in 8 KiB and in 64 KiB pieces, beside the client
+//    that reads the body into a 64 KiB area (header lines keep their 8 KiB limit).
 // Prints figures and ratios only; nothing here is a pass/fail test.
 #include <algorithm>
 #include <chrono>
@@ -142,12 +142,12 @@ int Main() {
     }
   }
   std::printf("GET of a 256 MiB body (handler discards it)\n");
-  PrintBig("THttpCli (8 KiB buffer)", client);
+  PrintBig("THttpCli (64 KiB body area)", client);
   PrintBig("TWSocket, 8 KiB reads", sock8);
   PrintBig("TWSocket, 64 KiB reads", sock64);
   if (!curl_big.empty()) {
     PrintBig("curl -s -o /dev/null", curl_big);
-    std::printf("  ratio THttpCli / curl: best %.2fx, median %.2fx throughput (goal >= 0.80)\n",
+    std::printf("  ratio THttpCli / curl: best %.2fx, median %.2fx throughput (goal >= 1.00)\n",
                 Best(curl_big) / Best(client), Median(curl_big) / Median(client));
   }
   std::printf("  ratio 64 KiB / 8 KiB reads: best %.2fx, median %.2fx throughput\n\n",

@@ -26,8 +26,12 @@
 namespace {
 
 int signal_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t signals_seen = 0;
 
-void OnSignal(int) {
+void OnSignal(int sig) {
+  // The first signal closes the window from the loop (saving the settings); a second one ends
+  // the program whatever it is doing, a modal box or a save that hangs included.
+  if (++signals_seen >= 2) _exit(128 + sig);
   char byte = 1;
   [[maybe_unused]] ssize_t n = write(signal_pipe[1], &byte, 1);
 }
@@ -40,8 +44,8 @@ struct Options {
   bool browse = false;          // open SD Card > Browse and Download at start
 };
 
-void Usage() {
-  std::printf(
+void Usage(std::FILE* out) {
+  std::fprintf(out,
       "Usage: kivo [--screenshot FILE.png] [--screenshot-delay MS] [--quit-after MS]\n"
       "            [--network-status] [--browse]\n"
       "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
@@ -51,10 +55,30 @@ void Usage() {
       "  --quit-after MS        close the window (saving the settings) after MS ms\n"
       "  --network-status       also show the Network Status window (background requests)\n"
       "  --browse               also open SD Card > Browse and Download at start\n"
+      "  --help, --version      print this text, or the version, and exit\n"
+      "  Qt's own options (-platform NAME, -display NAME, -style NAME ...) are passed on.\n"
       "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+// Qt's own command-line options, which QApplication takes out; the second column says whether
+// the option is followed by a value.
+struct QtOption {
+  const char* name;
+  bool has_value;
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},  {"platformpluginpath", true}, {"platformtheme", true},
+    {"plugin", true},    {"qwindowgeometry", true},    {"qwindowicon", true},
+    {"qwindowtitle", true}, {"display", true},         {"geometry", true},
+    {"style", true},     {"stylesheet", true},         {"session", true},
+    {"reverse", false},  {"nograb", false},            {"dograb", false},
+    {"widgetcount", false}};
+
+enum class ParseResult { kRun, kExit, kBadUsage };
+
+// Reads the options before any GUI object exists, so that --help and --version work without a
+// display. Qt's options are left in argv for QApplication.
+ParseResult ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](int& out) {
@@ -63,46 +87,74 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return true;
     };
     if (arg == "--help" || arg == "-h") {
-      Usage();
-      std::exit(0);
+      Usage(stdout);
+      return ParseResult::kExit;
+    } else if (arg == "--version") {
+      std::printf("Kivo version %s\n", kivo::kProgramVersion);
+      return ParseResult::kExit;
     } else if (arg == "--screenshot" && i + 1 < argc) {
       options.screenshot = argv[++i];
     } else if (arg == "--screenshot-delay") {
-      if (!value(options.screenshot_delay)) return false;
+      if (!value(options.screenshot_delay)) return ParseResult::kBadUsage;
     } else if (arg == "--network-status") {
       options.network_status = true;
     } else if (arg == "--browse") {
       options.browse = true;
     } else if (arg == "--quit-after") {
-      if (!value(options.quit_after)) return false;
+      if (!value(options.quit_after)) return ParseResult::kBadUsage;
     } else {
-      // Qt's own options (-platform, -display ...) were already taken out by QApplication.
-      std::fprintf(stderr, "kivo: unknown option %s\n", arg.c_str());
-      return false;
+      std::string name = arg.substr(arg.find_first_not_of('-') == std::string::npos
+                                        ? arg.size()
+                                        : arg.find_first_not_of('-'));
+      const QtOption* qt = nullptr;
+      for (const QtOption& o : kQtOptions) {
+        if (arg[0] == '-' && name == o.name) qt = &o;
+      }
+      if (qt == nullptr) {
+        std::fprintf(stderr, "kivo: unknown option %s\n", arg.c_str());
+        return ParseResult::kBadUsage;
+      }
+      if (qt->has_value) ++i;
     }
   }
-  return true;
+  return ParseResult::kRun;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  Options options;
+  switch (ParseOptions(argc, argv, options)) {
+    case ParseResult::kExit:
+      return 0;
+    case ParseResult::kBadUsage:
+      Usage(stderr);
+      return 2;
+    case ParseResult::kRun:
+      break;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Kivo");
-  QApplication::setApplicationDisplayName("Kivo");
-  Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    Usage();
-    return 2;
-  }
+  // No display name: X11 would append it to every window title, and the Wi-Fi monitor's
+  // caption "Kivo - connected to ..." must read as it is.
 
   kivo::QtEventLoop loop;
   kivo::QtDialogs dialogs("Kivo");
   kivo::SystemShell shell;
   kivo::FormEnvironment env{loop, kivo::SystemClock::Instance(), dialogs, shell,
-                            kivo::ProgramDir(), "/usr/bin/vlc"};
+                            kivo::ProgramDir(), "/usr/bin/vlc",
+                            kivo::ProgramDirReadOnlySource()};
   kivo::TForm1 form(env);
-  form.Model().OnException = [&dialogs](const std::string& message) {
+  // Closing on a signal (logout) has nobody to answer a box: a failure then goes to standard
+  // error and the program still ends, with status 1.
+  bool closing_on_signal = false;
+  int exit_status = 0;
+  form.Model().OnException = [&](const std::string& message) {
+    if (closing_on_signal) {
+      std::fprintf(stderr, "kivo: %s\n", message.c_str());
+      exit_status = 1;
+      return;
+    }
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
   };
   form.FormCreate();
@@ -129,7 +181,7 @@ int main(int argc, char** argv) {
     if (closed) return;
     closed = true;
     form.Model().Dispatch([&] { form.FormClose(); });
-    loop.Quit(0);
+    loop.Quit(exit_status);
   };
   form.OnCloseRequest = [&] { window.close(); };
 
@@ -142,6 +194,7 @@ int main(int argc, char** argv) {
       char buf[16];
       while (read(signal_pipe[0], buf, sizeof buf) > 0) {
       }
+      closing_on_signal = true;
       window.close();
     });
   }
@@ -149,7 +202,7 @@ int main(int argc, char** argv) {
   QRect screen = QGuiApplication::primaryScreen()
                      ? QGuiApplication::primaryScreen()->availableGeometry()
                      : QRect(0, 0, 1024, 768);
-  form.Model().Dispatch([&] { form.FormShow(screen.width(), screen.height()); });
+  form.Model().Dispatch([&] { form.FormShow(screen.x(), screen.y(), screen.width(), screen.height()); });
   window.ShowForm();
   if (options.network_status) net_window.ShowForm();
   if (options.browse) form.Model().Dispatch([&] { form.BrowseDownload1Click(); });
@@ -164,5 +217,6 @@ int main(int argc, char** argv) {
     });
   }
   if (options.quit_after > 0) QTimer::singleShot(options.quit_after, &window, [&] { window.close(); });
-  return loop.Run();
+  const int code = loop.Run();  // closing the last window may end the loop with 0 first
+  return exit_status != 0 ? exit_status : code;
 }

@@ -8,8 +8,9 @@ namespace kivo {
 
 void TForm1::BacPacStatusBtnClick() {
   if (!CameraReachable) {
-    PingCamera();
+    // The line comes first, so that a remark of the ping (an address it cannot resolve) stands.
     SetStatusText("Not connected to camera");
+    PingCamera();
     if (model_["AutoVAN"].Checked()) {
       try {
         ViewWiFiConnections1Click();

@@ -158,6 +158,7 @@ void DecodeBacPacStatus(const std::uint8_t* data, int len, ComponentModel& model
     model.Get("Bac").SetCaption(BacPacDump(r));
     if (r[0] == '4' && r[1] == '0' && r[2] == '3') {
       actions.StopBacPacPoll();
+      SetStatusBar(model, kPasswordRefusedStatus);
       actions.ShowMessage(kPasswordRefusedMessage);
       return;
     }

@@ -12,6 +12,9 @@ class StatusActions;
 struct CameraState;
 
 inline constexpr char kPasswordRefusedMessage[] = "Connection Refused. Check Password...";
+// Left on the status bar once the poll has stopped, in place of the last "Connected ..." line.
+inline constexpr char kPasswordRefusedStatus[] =
+    "Password refused: status polling stopped (set it under Options > Password)";
 
 // Copies the first min(len, 16) bytes of |data| into state.BacPacStatus (the rest zero) and
 // applies the record to |model|, |state| and |actions|. Never throws: a failure part-way leaves

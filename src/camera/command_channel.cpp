@@ -101,6 +101,6 @@ void TForm1::SSID1Click() {
   SendCommand(row ? row->path : "camera/CN", CameraNameParameter(*name));
 }
 
-void TForm1::Greaterthan60seconds1Click() { env_.shell.OpenUrl(TimeLapsePageUrl()); }
+void TForm1::Greaterthan60seconds1Click() { OpenPage(TimeLapsePageUrl()); }
 
 }  // namespace kivo

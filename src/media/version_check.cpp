@@ -25,7 +25,7 @@ void TForm1::VersionReply(const std::string&, const std::string& file_name,
   if (auto latest = NewerVersion(SplitTextLines(body), kProgramVersion)) {
     MsgResult answer = env_.dialogs.MessageBox(NewerVersionQuestion(kProgramVersion, *latest),
                                                MsgType::kWarning, MsgButtons::kYesNo);
-    if (answer == MsgResult::kYes) env_.shell.OpenUrl(DownloadPageUrl());
+    if (answer == MsgResult::kYes) OpenPage(DownloadPageUrl());
   }
 }
 
@@ -39,6 +39,6 @@ void TForm1::ReportDone(const std::string&, const std::string& file_name, std::u
   if (!Debug && !file_name.empty()) std::filesystem::remove(file_name, ec);
 }
 
-void TForm1::ReportBugsClick() { env_.shell.OpenUrl(ContactPageUrl()); }
+void TForm1::ReportBugsClick() { OpenPage(ContactPageUrl()); }
 
 }  // namespace kivo

@@ -1,6 +1,6 @@
 // The system's list of available wireless networks: on Linux the first that is installed of
 // the desktop's network settings, the NetworkManager connection editor, or nmtui in a terminal.
-// Fire and forget; a missing tool simply shows nothing.
+// Fire and forget; when none can be started the status bar names them.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -34,11 +34,17 @@ bool OnPath(const std::string& program) {
 }  // namespace
 
 void TForm1::ViewWiFiConnections1Click() {
+  std::string tried;
   for (const NetworkListTool& tool : kNetworkListTools) {
-    if (!OnPath(tool.program)) continue;
-    env_.shell.StartProgram(tool.program, tool.arguments);
+    if (!OnPath(tool.program)) {
+      tried += (tried.empty() ? "" : ", ") + std::string(tool.program);
+      continue;
+    }
+    if (!env_.shell.StartProgram(tool.program, tool.arguments))
+      SetStatusText(kCannotStartText + std::string(tool.program));
     return;
   }
+  SetStatusText(kCannotStartText + tried);  // none of them is installed
 }
 
 void TForm1::AutoVANClick() {

@@ -65,6 +65,8 @@ void THttpCli::ResetRequest() {
   rcvd_count_ = 0;
   sent_count_ = 0;
   header_lines_ = 0;
+  header_bytes_ = 0;
+  redirects_ = 0;
   body_chunks_ = 0;
   content_length_ = -1;
   content_type_.clear();
@@ -225,6 +227,7 @@ void THttpCli::SocketBgException(const std::exception& e, bool& can_close) {
     status_code_ = 404;
     reason_phrase_ = e.what();
     failed_ = true;
+    location_seen_ = false;  // a failed reply is not followed anywhere
   }
   if (OnBgException) OnBgException(*this, e, can_close);
 }
@@ -274,6 +277,7 @@ void THttpCli::Abort() {
   reason_phrase_ = http_text::kAborted;
   request_done_error_ = kHttpErrorAborted;
   failed_ = true;
+  location_seen_ = false;  // an aborted reply is not followed anywhere
   if (was_lookup) {
     CloseHandling(0);
   } else {

@@ -39,6 +39,8 @@ inline constexpr int kHttpErrorNothingToPost = 2;
 inline constexpr int kHttpErrorAborted = 3;
 inline constexpr int kHttpErrorLineTooLong = 4;
 inline constexpr int kHttpErrorBadNumber = 5;
+inline constexpr int kHttpErrorHeaderTooLong = 6;
+inline constexpr int kHttpErrorTooManyRedirects = 7;
 
 class EHttpException : public std::runtime_error {
  public:
@@ -52,8 +54,16 @@ class EHttpException : public std::runtime_error {
 
 class THttpCli {
  public:
-  // Usable size of the receive buffer: the longest header line is one byte shorter.
+  // Room for one header line: the longest header line is one byte shorter.
   static constexpr int kRcvBufSize = 8192;
+  // The body is read into a larger area: fewer system calls per megabyte, bigger OnDocData chunks.
+  static constexpr int kBodyBufSize = 64 * 1024;
+  // A camera's reply header is a few hundred bytes; a peer sending header lines without end is
+  // cut off here rather than kept in memory.
+  static constexpr int kMaxHeaderBytes = 64 * 1024;
+  static constexpr int kMaxHeaderLines = 500;
+  // Redirects followed within one request before it ends with kHttpErrorTooManyRedirects.
+  static constexpr int kMaxRedirects = 10;
 
   explicit THttpCli(EventLoop& loop);
   ~THttpCli();
@@ -250,11 +260,15 @@ class THttpCli {
   bool in_receive_ = false;
   bool receive_deferred_ = false;
   int header_lines_ = 0;
+  int header_bytes_ = 0;
+  int redirects_ = 0;
   int body_chunks_ = 0;
   std::string dns_result_;
 
   // Receive buffer: bytes [rcv_start_, rcv_count_) are pending; one spare byte for a final zero.
-  char rcv_buf_[kRcvBufSize + 1];
+  // Header lines use its first kRcvBufSize bytes, the body all of it.
+  std::unique_ptr<char[]> rcv_buf_storage_ = std::make_unique<char[]>(kBodyBufSize + 1);
+  char* rcv_buf_ = rcv_buf_storage_.get();
   int rcv_count_ = 0;
   int rcv_start_ = 0;
   // Test seam: where ReceiveForTesting's bytes come from instead of the socket.

@@ -64,13 +64,14 @@ void THttpCli::SocketDataAvailable() {
   // one: asking the system how much is waiting between two 8 KiB reads would double the system
   // calls per chunk. The chunks and events are the same either way; the bound keeps one
   // notification from holding the loop for long.
-  static constexpr int kBodyReadsPerNotification = 32;
+  static constexpr int kBodyReadsPerNotification = 16;
   for (int reads = 0; ReceiveOnce() && ++reads < kBodyReadsPerNotification;) {
   }
 }
 
 bool THttpCli::ReceiveOnce() {
-  int room = kRcvBufSize - rcv_count_;
+  const int area = state_ == THttpState::WaitingBody ? kBodyBufSize : kRcvBufSize;
+  int room = area - rcv_count_;
   if (room <= 0) {
     FailRequest(kHttpErrorLineTooLong, http_text::kLineTooLong);
     return false;
@@ -154,6 +155,9 @@ bool THttpCli::HeaderLine(std::size_t begin, std::size_t len) {
     if (!still_reading()) return false;
   }
   ++header_lines_;
+  header_bytes_ += static_cast<int>(len) + 2;
+  if (header_lines_ > kMaxHeaderLines || header_bytes_ > kMaxHeaderBytes)
+    throw EHttpException(http_text::kHeaderTooLong, kHttpErrorHeaderTooLong);
   static constexpr char kBareHtml[] = "<HTML>";
   if (len >= 6 && std::equal(kBareHtml, kBareHtml + 6, rcv_buf_ + begin, [](char a, char b) {
         return a == std::toupper(static_cast<unsigned char>(b));
@@ -295,7 +299,7 @@ void THttpCli::CloseHandling(int error) {
       OnHeaderEnd(*this);
       if (!Same(guard) || request_finished_) return;
     }
-    if (location_seen_) return RedirectStep();
+    if (location_seen_ && !failed_) return RedirectStep();
     if (state_ == THttpState::WaitingHeader && !failed_) {
       // The server went away before its header was complete: that is a failed request, not an
       // empty document (an orderly close reads as "connection aborted").
@@ -360,6 +364,23 @@ void THttpCli::SetLocation(const std::string& value) {
 
 void THttpCli::RedirectStep() {
   close_route_ = CloseRoute::Normal;
+  if (request_finished_) return;
+  if (failed_ || state_ != THttpState::WaitingHeader) {
+    // Aborted, or a handler failed, after the Location line: the request ends with that failure
+    // and goes nowhere.
+    location_seen_ = false;
+    CloseHandling(0);
+    return;
+  }
+  if (++redirects_ > kMaxRedirects) {
+    location_seen_ = false;
+    request_done_error_ = kHttpErrorTooManyRedirects;
+    status_code_ = 404;
+    reason_phrase_ = http_text::kTooManyRedirects;
+    failed_ = true;
+    SetReady();
+    return;
+  }
   location_ = location_.substr(0, location_.find('#'));
   path_ = path_.substr(0, path_.find('#'));  // a fragment is never sent to the server
   doc_name_ = DocNameFromPath(ParseURL(location_, path_).path);
@@ -372,7 +393,7 @@ void THttpCli::RedirectStep() {
   if (OnLocationChange) OnLocationChange(*this);
   if (!Same(guard) || request_finished_) return;
   rcvd_header_.clear();
-  header_lines_ = body_chunks_ = 0;
+  header_lines_ = body_chunks_ = header_bytes_ = 0;
   content_length_ = -1;
   content_type_.clear();
   status_code_ = 0;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/socket_api.h"
@@ -17,7 +20,17 @@ constexpr int kMaxSize = 65500;
 
 }  // namespace
 
-TICMP::TICMP(EchoMethod method) : socket_(IcmpEchoSocket::Open(method)) {
+// Shared between the echo component and the helper thread of one lookup: the thread only ever
+// writes its answer here, so neither the component nor any loop has to outlive it.
+struct TICMP::Lookup {
+  std::mutex mutex;
+  bool done = false;
+  int error = 0;
+  std::vector<std::string> found;
+};
+
+TICMP::TICMP(EchoMethod method)
+    : resolver_(socket_api::ResolveHostName), socket_(IcmpEchoSocket::Open(method)) {
   if (!socket_) throw TICMPException(kNoHandle);
 }
 
@@ -31,6 +44,7 @@ void TICMP::SetAddress(const std::string& address) {
   if (address == address_) return;
   address_ = address;
   resolved_ = false;
+  lookup_.reset();  // an answer for the old address is of no use
 }
 
 void TICMP::SetSize(int size) { size_ = size < 0 ? 0 : (size > kMaxSize ? kMaxSize : size); }
@@ -39,26 +53,53 @@ void TICMP::Display(const std::string& message) {
   if (OnDisplay) OnDisplay(*this, message);
 }
 
-void TICMP::Resolve() {
+bool TICMP::Resolve() {
   resolved_address_.reset();
   std::uint32_t address = 0;
   if (ParseDottedIpv4(address_, &address)) {
     resolved_address_ = address;
     host_name_ = address_;
   } else {
-    // A name lookup blocks like the echo itself does; the camera's address is normally dotted.
+    // A name server that does not answer must not hold up the caller's thread (the window's):
+    // the name is looked up on a helper thread, and each Ping looks whether the answer is in.
+    if (!lookup_) {
+      auto lookup = std::make_shared<Lookup>();
+      try {
+        std::thread([lookup, resolver = resolver_, name = address_] {
+          std::vector<std::string> found;
+          const int error = resolver(name, &found);
+          std::lock_guard<std::mutex> lock(lookup->mutex);
+          lookup->error = error;
+          lookup->found = std::move(found);
+          lookup->done = true;
+        }).detach();
+      } catch (const std::system_error& e) {
+        std::lock_guard<std::mutex> lock(lookup->mutex);
+        lookup->error = e.code().value() != 0 ? e.code().value() : kWsaNoData;
+        lookup->done = true;
+      }
+      lookup_ = std::move(lookup);
+    }
+    int error = 0;
     std::vector<std::string> found;
-    const int error = socket_api::ResolveHostName(address_, &found);
+    {
+      std::lock_guard<std::mutex> lock(lookup_->mutex);
+      if (!lookup_->done) return false;
+      error = lookup_->error;
+      found = std::move(lookup_->found);
+    }
+    lookup_.reset();  // a failed name is looked up afresh at the next Ping
     if (error != 0 || found.empty() || !ParseDottedIpv4(found.front(), &address)) {
       last_error_ = error != 0 ? error : kWsaNoData;
       Display(kUnableToResolve + address_);
-      return;
+      return true;
     }
     resolved_address_ = address;
     host_name_ = address_;
   }
   host_ip_ = FormatDottedIpv4(*resolved_address_);
   resolved_ = true;
+  return true;
 }
 
 std::string TICMP::EchoPayload(int size) {
@@ -70,7 +111,10 @@ std::string TICMP::EchoPayload(int size) {
 
 int TICMP::Ping() {
   last_error_ = 0;
-  if (!resolved_) Resolve();
+  if (!resolved_ && !Resolve()) {
+    last_error_ = static_cast<int>(kIpReqTimedOut);  // no answer yet
+    return 0;
+  }
   if (!resolved_address_) {
     last_error_ = static_cast<int>(kIpBadDestination);
     Display(kInvalidHostAddress);

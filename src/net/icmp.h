@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/icmp_socket.h"
 
@@ -62,6 +63,8 @@ class TICMP {
 
   // Sends one echo and returns the number of replies (0 or 1). Fires OnEchoRequest before and
   // OnEchoReply after the echo; for an address that cannot be used it fires only OnDisplay.
+  // A host name is looked up on a helper thread: until its answer is in, Ping returns 0 at once
+  // and fires nothing (no answer yet); a later Ping uses the answer.
   int Ping();
 
   // The echo data for |size| bytes: the sentence, cut to |size| or padded with blanks.
@@ -74,14 +77,22 @@ class TICMP {
   EchoMethod Method() const;
   // Port of the TCP stand-in (80: the camera's web server). For tests.
   void SetStandInPort(std::uint16_t port);
+  // Replaces the system's name lookup (it runs on the helper thread). For tests.
+  using Resolver = std::function<int(const std::string& name, std::vector<std::string>* found)>;
+  void SetResolverForTesting(Resolver resolver) { resolver_ = std::move(resolver); }
 
   std::function<void(TICMP&, const std::string& message)> OnDisplay;
   std::function<void(TICMP&)> OnEchoRequest;
   std::function<void(TICMP&, int status)> OnEchoReply;
 
  private:
-  void Resolve();
+  struct Lookup;
+  // False while a name lookup is still running.
+  bool Resolve();
   void Display(const std::string& message);
+
+  Resolver resolver_;
+  std::shared_ptr<Lookup> lookup_;  // the name lookup in progress, if any
 
   std::unique_ptr<IcmpEchoSocket> socket_;
   std::string address_;

@@ -94,7 +94,12 @@ void TWSocket::HandleReadable(unsigned ready) {
 
 bool TWSocket::ReceiveLoop() {
   Guard guard = MakeGuard();
-  for (;;) {
+  // However fast the peer sends, one readiness report does a bounded amount of work: what is
+  // left is reported again by the next poll, after the timers and posted tasks have had a turn.
+  static constexpr int kRoundsPerReadiness = 64;
+  static constexpr long long kBytesPerReadiness = 1 << 20;
+  const long long read_before = read_count_;
+  for (int round = 1;; ++round) {
     last_error_ = 0;
     const std::uint64_t calls_before = receive_calls_;
     if (OnDataAvailable) {
@@ -110,6 +115,7 @@ bool TWSocket::ReceiveLoop() {
     // A read that got less than it asked for emptied the system's buffer: the FIONREAD query
     // would say 0, so it is skipped (new data wake the loop again anyway).
     if (last_recv_short_) return true;
+    if (round >= kRoundsPerReadiness || read_count_ - read_before >= kBytesPerReadiness) return true;
     long waiting = 0;
     if (api::BytesAvailable(handle_, &waiting) != 0 || waiting <= 0) return true;
   }
@@ -153,7 +159,8 @@ void TWSocket::ResumeReceive() {
 
 void TWSocket::ReadLines() {
   char chunk[4096];
-  for (;;) {
+  // At most 1 MiB per readiness report, as in the receive loop; the rest is reported again.
+  for (int chunks = 0; chunks < 256; ++chunks) {
     long n = 0;
     int error = api::Receive(handle_, chunk, sizeof chunk, &n);
     if (n < 0) {
@@ -209,9 +216,14 @@ void TWSocket::CloseFromPeer(int error) {
   // Everything that arrived before the close is delivered before the close is reported.
   if (LineMode) {
     if (!DeliverLines(true)) return;
-  } else if (long waiting = 0; api::BytesAvailable(handle_, &waiting) == 0 && waiting > 0) {
-    ReceiveLoop();
-    if (!Same(guard) || handle_ == -1) return;
+  } else {
+    // The peer has stopped sending, so what is left is finite: read it all now.
+    for (long waiting = 0; api::BytesAvailable(handle_, &waiting) == 0 && waiting > 0;) {
+      const std::uint64_t calls_before = receive_calls_;
+      ReceiveLoop();
+      if (!Same(guard) || handle_ == -1) return;
+      if (receive_calls_ == calls_before) break;
+    }
   }
   if (!session_closed_reported_) {
     session_closed_reported_ = true;

@@ -20,7 +20,9 @@ bool ReadWholeFile(const std::string& path, std::string* contents);
 // Replaces |path| with |contents| so that a crash or a full disk leaves either the old file or
 // the new one, never a torn or empty one: the data goes to a temporary file created exclusively
 // in the same directory, is flushed to disk, and is then renamed over |path|. An existing file's
-// permission bits are kept. Throws FileWriteError on any failure (the old file is then
+// permission bits are kept. A symbolic link is written through: its final target is replaced,
+// in the target's folder. Temporary files that an interrupted save left there (over a minute old)
+// are removed. Throws FileWriteError on any failure (the old file is then
 // untouched and the temporary file removed).
 void WriteFileAtomically(const std::string& path, std::string_view contents);
 

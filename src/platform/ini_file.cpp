@@ -1,7 +1,10 @@
 #include "platform/ini_file.h"
 
 #include <charconv>
+#include <filesystem>
 #include <iostream>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 
 namespace kivo {
@@ -215,8 +218,36 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
   WriteString(section, key, value ? "1" : "0");
 }
 
+namespace {
+
+// A file nobody may write (every write permission removed) was made read-only on purpose: it is
+// left as it is, and that is said once per file and process.
+bool IsReadOnlyFile(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error || !fs::is_regular_file(status)) return false;
+  constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (status.permissions() & kAnyWrite) == fs::perms::none;
+}
+
+void TellReadOnlyOnce(const std::string& path) {
+  static std::mutex mutex;
+  static std::set<std::string> told;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (told.insert(path).second)
+    std::cerr << "Kivo: " << path << " is read-only; settings are not saved to it\n";
+}
+
+}  // namespace
+
 void IniFile::UpdateFile() {
   if (pending_.empty()) return;
+  if (IsReadOnlyFile(path_)) {
+    TellReadOnlyOnce(path_);
+    pending_.clear();
+    return;
+  }
   // Start from the file as it is now, so keys written meanwhile by someone else survive.
   std::vector<std::string> lines;
   bool crlf = crlf_;

@@ -17,6 +17,12 @@ std::string& CachedDir() {
   return dir;
 }
 
+// Guarded by DirMutex().
+std::string& CachedSource() {
+  static std::string dir;
+  return dir;
+}
+
 std::string WithSlash(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir += '/';
   return dir;
@@ -55,7 +61,14 @@ std::string ProgramDir() {
     }
   }
   cached = choice.dir;
+  CachedSource() = choice.fallback && !exe_dir.empty() ? WithSlash(exe_dir) : std::string();
   return cached;
+}
+
+std::string ProgramDirReadOnlySource() {
+  ProgramDir();
+  std::lock_guard<std::mutex> lock(DirMutex());
+  return CachedSource();
 }
 
 void SetProgramDirForTesting(std::string dir) {

@@ -10,6 +10,10 @@ namespace kivo {
 // The program directory with a trailing "/".
 std::string ProgramDir();
 
+// When ProgramDir() is the per-user fallback: the executable's own directory (with "/"), where
+// a "Kivo.ini" shipped beside the program may still be read; otherwise "".
+std::string ProgramDirReadOnlySource();
+
 // Makes ProgramDir() return |dir| (a trailing "/" is added when missing) from now on. For tests
 // and tools; an empty |dir| goes back to the normal choice.
 void SetProgramDirForTesting(std::string dir);

@@ -1,8 +1,10 @@
 // Starting things outside the program: a web page in the default browser, an external program
-// (the media player, the system's network list). Fire and forget: nothing is waited for.
+// (the media player, the system's network list), a script of the program's own run hidden (the
+// Wi-Fi query). Fire and forget: nothing is waited for.
 // Loop thread only. ScriptedShell records the calls for tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,15 @@ class Shell {
   // Starts |program| with |arguments| split on blanks (no quoting), detached. Returns false
   // when the program could not be started.
   virtual bool StartProgram(const std::string& program, const std::string& arguments) = 0;
+  // Runs the script file at |path| with the system's command interpreter, hidden (no window,
+  // output discarded) and detached. Returns false when it could not be started; a shell that
+  // cannot run scripts starts nothing.
+  virtual bool StartScript(const std::string& path) {
+    (void)path;
+    return false;
+  }
+  // The program OpenUrl starts, as a user would know it (for "could not start ..." lines).
+  virtual std::string UrlOpener() const { return "the web browser"; }
 };
 
 // Runs nothing; remembers what it was asked to do.
@@ -29,16 +40,27 @@ class ScriptedShell : public Shell {
     programs.push_back(program + " " + arguments);
     return result;
   }
+  bool StartScript(const std::string& path) override {
+    scripts.push_back(path);
+    if (on_script) on_script(path);
+    return result;
+  }
   std::vector<std::string> urls;
   std::vector<std::string> programs;
+  std::vector<std::string> scripts;
+  // Stands in for the script's run (a test writes the output the script would have written).
+  std::function<void(const std::string& path)> on_script;
   bool result = true;
 };
 
-// The real one: xdg-open for pages, fork/exec for programs (no shell involved).
+// The real one: xdg-open for pages, fork/exec for programs (no shell involved), /bin/sh for
+// scripts.
 class SystemShell : public Shell {
  public:
   bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& arguments) override;
+  bool StartScript(const std::string& path) override;
+  std::string UrlOpener() const override { return "xdg-open"; }
 };
 
 }  // namespace kivo

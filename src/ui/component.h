@@ -109,6 +109,15 @@ class Component {
   FontSpec font;
   std::vector<std::string> columns;  // a file list's column titles
   std::vector<int> column_widths;    // and their widths in pixels
+  int min_width = 0, min_height = 0;  // forms: the smallest size the user may give the window
+  // For assistive technology: the label naming a value label, or a name for a control that
+  // shows no text of its own (renderers otherwise use the visible text).
+  std::string caption_label;
+  std::string accessible_name;
+  // Menu items mirroring a camera setting: |check_group| names a set of exclusive choices
+  // (radio items); |checkable| marks an on/off item. Others show a mark only when checked.
+  std::string check_group;
+  bool checkable = false;
 
   // User event. Handlers run through ComponentModel::Dispatch (see there).
   std::function<void()> OnClick;

@@ -24,28 +24,28 @@ const ControlSpec kControls[] = {
     {"RecordBtn", K::kSpeedButton, "", "Record", "Shoot Video or Photos", {142, 6, 140, 34}, kBold, kRed, {}, false, false},
     {"VLCBtn", K::kButton, "", "Preview", "Watch stream on VLC Media Player", {288, 6, 140, 34}, kBold, kBlack, {}, false, true},
 
-    {"CamPanel", K::kGroupBox, "", "    Camera    ", "", {6, 44, 204, 150}, kBold, kBlack, kPeach, false, true},
-    {"ModeL", K::kLabel, "CamPanel", "-----", "", {8, 18, 190, 16}, kValue, kBlack, {}, false, true},
-    {"Mode2L", K::kLabel, "CamPanel", "-----", "", {8, 34, 190, 16}, kPlain, kBlack, {}, false, true},
-    {"CamBat", K::kLabel, "CamPanel", "Battery:", "Battery Status", {8, 52, 190, 16}, kPlain, kBlack, {}, false, true},
-    {"Panel1", K::kPanel, "CamPanel", "", "", {8, 72, 188, 70}, kPlain, kBlack, {}, false, true},
-    {"Time", K::kLabel, "Panel1", "00:00", "Video Record Time", {0, 0, 188, 70}, kTimeFont, kBlack, {}, false, true},
+    {"CamPanel", K::kGroupBox, "", "    Camera    ", "", {6, 44, 192, 150}, kBold, kBlack, kPeach, false, true},
+    {"ModeL", K::kLabel, "CamPanel", "-----", "", {8, 18, 178, 16}, kValue, kBlack, {}, false, true},
+    {"Mode2L", K::kLabel, "CamPanel", "-----", "", {8, 34, 178, 16}, kPlain, kBlack, {}, false, true},
+    {"CamBat", K::kLabel, "CamPanel", "Battery:", "Battery Status", {8, 52, 178, 16}, kPlain, kBlack, {}, false, true},
+    {"Panel1", K::kPanel, "CamPanel", "", "", {8, 72, 176, 70}, kPlain, kBlack, {}, false, true},
+    {"Time", K::kLabel, "Panel1", "00:00", "Video Record Time", {0, 0, 176, 70}, kTimeFont, kBlack, {}, false, true},
 
-    {"GroupBox2", K::kGroupBox, "", "", "", {216, 42, 212, 58}, kPlain, kBlack, kLightCyan, false, true},
+    {"GroupBox2", K::kGroupBox, "", "", "", {204, 42, 224, 58}, kPlain, kBlack, kLightCyan, false, true},
     {"CamDate", K::kLabel, "GroupBox2", "Camera Date", "", {8, 6, 100, 16}, kPlain, kBlack, {}, false, true},
     {"CamTime", K::kLabel, "GroupBox2", "Camera Time", "", {8, 22, 100, 16}, kPlain, kBlack, {}, false, true},
     {"Delta", K::kLabel, "GroupBox2", "Delta", "Camera Time Error", {8, 38, 100, 16}, kPlain, kBlack, {}, false, true},
-    {"BacPacBat", K::kLabel, "GroupBox2", "WiFi Battery:", "Hero 2 WiFi BacPac Battery", {112, 6, 96, 32}, kPlain, kBlack, {}, false, true},
+    {"BacPacBat", K::kLabel, "GroupBox2", "WiFi Battery:", "Hero 2 WiFi BacPac Battery", {112, 6, 108, 32}, kPlain, kBlack, {}, false, true},
 
-    {"GroupBox3", K::kGroupBox, "", "    SD Card    ", "", {216, 104, 212, 90}, kBold, kBlack, kOrange, false, true},
-    {"Label1", K::kLabel, "GroupBox3", "Photos: ", "", {8, 22, 50, 16}, kPlain, kBlack, {}, false, true},
-    {"Photos", K::kLabel, "GroupBox3", "-----", "", {58, 22, 40, 16}, kValue, kBlack, {}, false, true},
-    {"Label2", K::kLabel, "GroupBox3", "Available:", "", {98, 22, 56, 16}, kPlain, kBlack, {}, false, true},
-    {"PhotosAvailable", K::kLabel, "GroupBox3", "-----", "", {154, 22, 56, 16}, kValue, kBlack, {}, false, true},
-    {"Label3", K::kLabel, "GroupBox3", "Videos: ", "", {8, 50, 50, 16}, kPlain, kBlack, {}, false, true},
-    {"Videos", K::kLabel, "GroupBox3", "-----", "", {58, 50, 40, 16}, kValue, kBlack, {}, false, true},
-    {"Label4", K::kLabel, "GroupBox3", "Available:", "", {98, 50, 56, 16}, kPlain, kBlack, {}, false, true},
-    {"VideoAvailable", K::kLabel, "GroupBox3", "-----", "", {154, 50, 56, 16}, kValue, kBlack, {}, false, true},
+    {"GroupBox3", K::kGroupBox, "", "    SD Card    ", "", {204, 104, 224, 90}, kBold, kBlack, kOrange, false, true},
+    {"Label1", K::kLabel, "GroupBox3", "Photos: ", "", {8, 22, 46, 16}, kPlain, kBlack, {}, false, true},
+    {"Photos", K::kLabel, "GroupBox3", "-----", "", {54, 22, 42, 16}, kValue, kBlack, {}, false, true},
+    {"Label2", K::kLabel, "GroupBox3", "Available:", "", {96, 22, 56, 16}, kPlain, kBlack, {}, false, true},
+    {"PhotosAvailable", K::kLabel, "GroupBox3", "-----", "", {152, 22, 68, 16}, kValue, kBlack, {}, false, true},
+    {"Label3", K::kLabel, "GroupBox3", "Videos: ", "", {8, 50, 46, 16}, kPlain, kBlack, {}, false, true},
+    {"Videos", K::kLabel, "GroupBox3", "-----", "", {54, 50, 42, 16}, kValue, kBlack, {}, false, true},
+    {"Label4", K::kLabel, "GroupBox3", "Available:", "", {96, 50, 56, 16}, kPlain, kBlack, {}, false, true},
+    {"VideoAvailable", K::kLabel, "GroupBox3", "-----", "", {152, 50, 68, 16}, kValue, kBlack, {}, false, true},
 
     {"GoProReady", K::kLabel, "", "Camera Connected?", "", {6, 204, 200, 16}, kPlain, kBlack, {}, true, true},
     {"CameraStatusL", K::kLabel, "", "Camera:", "", {216, 204, 212, 16}, kPlain, kBlack, {}, true, true},
@@ -64,8 +64,23 @@ const ControlSpec kControls[] = {
     {"StatusBar", K::kStatusBar, "", "", "", {}, kPlain, kBlack, {}, false, true},
 };
 
+// What assistive technology hears for controls whose text alone says too little: value labels
+// are named together with the label that says what they are, and containers without a caption
+// get a name of their own.
+const AccessibleSpec kAccessible[] = {
+    {"Photos", "Label1", ""},
+    {"PhotosAvailable", "Label2", ""},
+    {"Videos", "Label3", ""},
+    {"VideoAvailable", "Label4", ""},
+    {"GroupBox2", "", "Camera clock"},
+    {"Panel1", "", "Video Record Time"},
+    {"StatusBar", "", "Status"},
+};
+
 }  // namespace
 
 std::span<const ControlSpec> MainControlTable() { return kControls; }
+
+std::span<const AccessibleSpec> AccessibleTable() { return kAccessible; }
 
 }  // namespace kivo

@@ -25,8 +25,20 @@ struct ControlSpec {
 
 std::span<const ControlSpec> MainControlTable();
 
+struct AccessibleSpec {
+  const char* name;
+  const char* caption_label;  // the label that says what this value is, or ""
+  const char* own_name;       // a name for a control that shows no text of its own, or ""
+};
+
+std::span<const AccessibleSpec> AccessibleTable();
+
 // Designed outer size of the window, and its default (first start) size and place.
 inline constexpr int kDesignedWidth = 608;
 inline constexpr int kDesignedHeight = 601;
+// The smallest window that still shows every control a user needs (the buttons, the three
+// group boxes and the status bar): the first start's size. Stored sizes are kept at least this.
+inline constexpr int kMinimumWidth = 434;
+inline constexpr int kMinimumHeight = 245;
 
 }  // namespace kivo

@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include "ui/control_table.h"
@@ -60,6 +62,8 @@ void TForm1::BuildComponents() {
   Component& form = model_.Add("Form1", ComponentKind::kForm);
   form.SetCaption("Kivo");
   form.SetBounds({564, 110, kDesignedWidth, kDesignedHeight});
+  form.min_width = kMinimumWidth;
+  form.min_height = kMinimumHeight;
   AddMainMenu(model_, &form);
   for (const ControlSpec& s : MainControlTable()) {
     Component* parent = *s.parent ? &model_.Get(s.parent) : &form;
@@ -72,12 +76,16 @@ void TForm1::BuildComponents() {
     c.SetFontColor(s.font_color);
     c.SetEnabled(s.enabled);
   }
+  for (const AccessibleSpec& a : AccessibleTable()) {
+    model_[a.name].caption_label = a.caption_label;
+    model_[a.name].accessible_name = a.own_name;
+  }
 }
 
 void TForm1::FormCreate() {
   Debug = false;
   LoadSettings();
-  // The Wi-Fi monitor's first query belongs to the Wi-Fi feature; with it off nothing runs.
+  if (model_["ShowWiFiConn"].Checked()) GetSSID();
   model_["Mode1"].SetEnabled(false);
   model_["Settings1"].SetEnabled(false);
   model_["SDCard"].SetEnabled(false);
@@ -99,11 +107,18 @@ void TForm1::FormCreate() {
   ClockTimer->SetEnabled(true);
 }
 
-void TForm1::FormShow(int screen_width, int screen_height) {
+void TForm1::FormShow(int screen_left, int screen_top, int screen_width, int screen_height) {
   Component& form = model_["Form1"];
   Bounds b = form.GetBounds();
-  b.left = (screen_width - b.width) / 2;
-  b.top = (screen_height - b.height) / 2;
+  // A stored size out of range (negative, or larger than the screen) would give an invisible or
+  // off-screen window, and would be saved back as it is.
+  auto keep_within = [](int value, int least, int most) {
+    return std::max(std::min(least, most), std::min(value, most));
+  };
+  b.width = keep_within(b.width, kMinimumWidth, screen_width);
+  b.height = keep_within(b.height, kMinimumHeight, screen_height);
+  b.left = screen_left + (screen_width - b.width) / 2;
+  b.top = screen_top + (screen_height - b.height) / 2;
   form.SetBounds(b);
   PingCamera();
   if (!ServiceReplied) CheckVersion();
@@ -142,7 +157,11 @@ void TForm1::Password1Click() {
 
 void TForm1::Options1Click() { model_["PathtoVLC1"].SetChecked(FileExists(player_path)); }
 
-void TForm1::Help2Click() { env_.shell.OpenUrl(ProductPageUrl()); }
+void TForm1::OpenPage(const std::string& url) {
+  if (!env_.shell.OpenUrl(url)) SetStatusText(kCannotStartText + env_.shell.UrlOpener());
+}
+
+void TForm1::Help2Click() { OpenPage(ProductPageUrl()); }
 
 void TForm1::About1Click() {
   env_.dialogs.MessageBox(kAboutText, MsgType::kInformation, MsgButtons::kOk);

@@ -30,10 +30,16 @@ struct FormEnvironment {
   Shell& shell;
   std::string program_dir;     // where "Kivo.ini" and the logs live, with a trailing "/"
   std::string default_player;  // player path when the settings name none
+  // Where "Kivo.ini" is read from when program_dir holds none yet ("" for nowhere else): the
+  // executable's folder, when program_dir is the per-user fallback for an unwritable one.
+  std::string settings_source_dir = {};
 };
 
 inline constexpr const char* kProgramVersion = "0.35";
 inline constexpr const char* kSettingsFileName = "Kivo.ini";
+// Status bar line when a helper program (browser opener, player, network list) cannot be started;
+// the program's name follows.
+inline constexpr const char* kCannotStartText = "Could not start ";
 
 class IniFile;
 
@@ -51,7 +57,10 @@ class TForm1 : public StatusActions {
   void FormCreate();
   // Places the window in the middle of a screen of the given size (the designed placement is
   // screen-centred, so the stored Top and Left give way to it), then runs the first-show steps.
-  void FormShow(int screen_width, int screen_height);
+  void FormShow(int screen_width, int screen_height) { FormShow(0, 0, screen_width, screen_height); }
+  // The same on the screen's available area, which need not start at 0,0 (a panel on the left or
+  // top). The stored size is first kept between the minimum size and the area.
+  void FormShow(int screen_left, int screen_top, int screen_width, int screen_height);
   void FormClose();
   void SaveSettings();
   // Other windows' rows of the settings file, written in the same save.
@@ -96,6 +105,7 @@ class TForm1 : public StatusActions {
   // Reachability.
   void PingBtnClick();
   void PingEchoReply(TPing& sender, TICMP& icmp, int status);
+  void PingDisplay(const std::string& message);
 
   // Camera clock: read when the camera status first reports the stream on; shown every second;
   // set to local time, UTC or a typed date (camera/camera_clock.cpp).
@@ -128,6 +138,18 @@ class TForm1 : public StatusActions {
   // Wi-Fi: the system's list of available networks.
   void ViewWiFiConnections1Click();
   void AutoVANClick();
+  // Wi-Fi monitor: the current network's name and signal in the caption, every 16 s or so.
+  void GetSSID();
+  void GetSSIDTimerTimer();
+  void ShowWiFiConnClick();
+
+  // SD card: the camera's web server in the browser, and the newest photo downloaded.
+  void View1Click();
+  void DownloadBtnClick();
+  void DownloadListingDone(const std::string& url, const std::string& file_name,
+                           std::uint16_t error);
+  void DownloadPhotoDone(const std::string& url, const std::string& file_name,
+                         std::uint16_t error);
 
   // Error log (status bar, "ErrorLog.txt", then a report to the maker's service).
   void LogError(const std::string& message) override;
@@ -156,6 +178,11 @@ class TForm1 : public StatusActions {
   bool reports_enabled = true;
   double ClockOffset = 0;
   CameraState camera;
+  // The Wi-Fi network's name as last read; emptied at every query and reading tick.
+  std::string network_name;
+  // The photo the latest download chose and the listing line with its date.
+  std::string download_photo_name;
+  std::string download_date_line;
 
   // Timers, named as the window's design names them.
   std::unique_ptr<TSuperTimer> BacPacStatusTimer;
@@ -188,9 +215,13 @@ class TForm1 : public StatusActions {
   void LoadSettings();
   // The status bar line is cleared unless it reports a connection ("Connected" anywhere).
   void ClearStatusUnlessConnected();
+  // Opens |url| in the browser; when the opener cannot be started the status bar says so.
+  void OpenPage(const std::string& url);
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
+  // A failed listing or photo request: to the error log or the status bar, by its error.
+  void ReportDownloadError(std::uint16_t error);
   // Sends a 17-character clock text as camera/TM; false (nothing sent) for another length.
   bool SendClockText(const std::string& text);
 

@@ -1,6 +1,7 @@
 // The settings file: one table of rows (section, key, type, default) with how each row reads
 // into and out of the window. SaveSettings writes the rows in the table's order.
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -97,7 +98,13 @@ constexpr SettingRow kSettingRows[] = {
 }  // namespace
 
 void TForm1::LoadSettings() {
-  IniFile ini(SettingsPath());
+  // Saves go to program_dir; until one has, the copy beside the program is the one to read.
+  std::string path = SettingsPath();
+  const std::string source = env_.settings_source_dir + kSettingsFileName;
+  if (!env_.settings_source_dir.empty() && !std::filesystem::exists(path) &&
+      std::filesystem::exists(source))
+    path = source;
+  IniFile ini(path);
   for (const SettingRow& row : kSettingRows) {
     if (!row.read_at_creation) continue;
     Binding b = row.bind(*this);

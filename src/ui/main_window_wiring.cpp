@@ -50,10 +50,8 @@ void TForm1::BuildNetwork() {
   Ping->SetTimeout(500);
   Ping->SetTTL(30);
   Ping->SetFlags(0);
-  // The ping's own remarks (an address it cannot resolve, or that it stands in with a TCP
-  // connection where the system allows no ICMP) go to standard error.
-  Ping->OnDisplay = [](TPing&, TICMP&, const std::string& message) {
-    std::fprintf(stderr, "kivo: ping: %s\n", message.c_str());
+  Ping->OnDisplay = [this](TPing&, TICMP&, const std::string& message) {
+    model_.Dispatch([&] { PingDisplay(message); });
   };
   Ping->OnEchoReply = [this](TPing& p, TICMP& icmp, int status) {
     model_.Dispatch([&] { PingEchoReply(p, icmp, status); });
@@ -89,6 +87,9 @@ void TForm1::WireHandlers() {
   on("Greaterthan60seconds1", &TForm1::Greaterthan60seconds1Click);
   on("ViewWiFiConnections1", &TForm1::ViewWiFiConnections1Click);
   on("AutoVAN", &TForm1::AutoVANClick);
+  on("ShowWiFiConn", &TForm1::ShowWiFiConnClick);
+  on("View1", &TForm1::View1Click);
+  on("DownloadBtn", &TForm1::DownloadBtnClick);
   on("ReportBugs", &TForm1::ReportBugsClick);
   on("BrowseDownload1", &TForm1::BrowseDownload1Click);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
@@ -103,6 +104,13 @@ void TForm1::WireHandlers() {
   on("StreamBtn", &TForm1::StreamBtnClick);
   for (const CommandRow& row : CommandTable()) {
     std::string name = row.component;
+    // The status decode sets these marks from the camera's settings: a fixed parameter is one of
+    // the exclusive choices of its command, an on/off parameter a setting of its own.
+    Component& item = model_.Get(name);
+    if (item.Kind() == ComponentKind::kMenuItem && row.step == WindowStep::kNone) {
+      if (row.rule == ParamRule::kFixed) item.check_group = row.path;
+      if (row.rule == ParamRule::kChecked) item.checkable = true;
+    }
     if (row.step == WindowStep::kAskCameraName) {
       on(row.component, &TForm1::SSID1Click);
     } else {
@@ -117,6 +125,7 @@ void TForm1::WireHandlers() {
   TimeOut1->OnStop = tick(&TForm1::TimeOut1Stop);
   TimeOut2->OnStop = tick(&TForm1::TimeOut2Stop);
   TimeOut3->OnStop = tick(&TForm1::TimeOut3Stop);
+  GetSSIDTimer->OnTimer = tick(&TForm1::GetSSIDTimerTimer);
   ClockTimer->OnTimer = tick(&TForm1::ClockTimerTimer);
   PreviewRetry->OnStop = tick(&TForm1::PreviewRetryStop);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "command_table.h"
+#include "jpeg_writer.h"
 #include "live_stream.h"
 #include "media_pages.h"
 #include "status_records.h"
@@ -14,6 +15,18 @@ constexpr std::string_view kServerName = "kivo-camsim";
 constexpr std::string_view kRefused = "403 Forbidden: wrong password\n";
 constexpr std::string_view kTextRecord =
     "<html><body>The camera is busy, try again later.</body></html>\n";
+
+// What a hostile camera puts where the program looks for names and dates: a way out of the
+// folder, control bytes and a NUL.
+constexpr std::string_view kHostileDate("../../x\x01\x1b[2J\x00\x7f/..\\..:", 19);
+// A first row whose ".JPG" ends a path rather than a camera file name.
+constexpr std::string_view kHostileName = "../../../x/.JPG";
+
+std::string HostilePhoto(std::string content) {
+  if (content.size() >= kExifDateOffset + kHostileDate.size())
+    content.replace(kExifDateOffset, kHostileDate.size(), kHostileDate);
+  return content;
+}
 
 std::string ContentTypeOf(const std::string& name) {
   if (name.ends_with(".JPG") || name.ends_with(".THM")) return "image/jpeg";
@@ -87,7 +100,7 @@ HttpResponse CameraRoutes::MediaReply(int status, std::string content_type, std:
 }
 
 HttpResponse CameraRoutes::FolderIndex(const std::string& folder, const std::string& query,
-                                       bool head) {
+                                       bool head, bool hostile) {
   std::vector<const MediaFile*> files = state_.card().FilesIn(folder);
   if (query.find("order=D") != std::string::npos) {
     // Newest first: by capture date, and among equal dates the file written last.
@@ -101,7 +114,11 @@ HttpResponse CameraRoutes::FolderIndex(const std::string& folder, const std::str
               [](const MediaFile* a, const MediaFile* b) { return a->name < b->name; });
   }
   std::vector<IndexEntry> entries;
-  for (const MediaFile* f : files) entries.push_back({f->name, f->taken, f->Size()});
+  if (hostile) entries.push_back({std::string(kHostileName), {}, 1, std::string(kHostileDate)});
+  for (const MediaFile* f : files) {
+    entries.push_back({f->name, f->taken, f->Size(),
+                       hostile ? std::string(kHostileDate) : std::string()});
+  }
   return MediaReply(200, "text/html", Index(media_root_ + folder + "/", entries), head);
 }
 
@@ -115,10 +132,12 @@ std::string CameraRoutes::Index(const std::string& path,
   return IndexPage(path, entries);
 }
 
-HttpResponse CameraRoutes::FileReply(const MediaFile& file, const HttpRequest& request,
-                                     bool head) const {
+HttpResponse CameraRoutes::FileReply(const MediaFile& file, const HttpRequest& request, bool head,
+                                     bool hostile) const {
   HttpResponse response = MediaReply(200, ContentTypeOf(file.name), std::string(), head);
-  if (file.generated_size != 0) {
+  if (hostile && file.name.ends_with(".JPG")) {
+    response.body = HostilePhoto(file.content);
+  } else if (file.generated_size != 0) {
     response.generated = GeneratedBody{file.content, file.seed, file.generated_size, 0,
                                        file.generated_size};
   } else {
@@ -131,7 +150,8 @@ HttpResponse CameraRoutes::FileReply(const MediaFile& file, const HttpRequest& r
   return response;
 }
 
-HttpResponse CameraRoutes::MediaPort(const HttpRequest& request) {
+HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fault) {
+  const bool hostile = fault.mode == FaultMode::kHostileMedia;
   state_.Advance();
   const bool head = request.method == "HEAD";
   if (request.method != "GET" && !head) {
@@ -172,9 +192,9 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request) {
         return response;
       }
       const std::string name = rest.substr(slash + 1);
-      if (name.empty()) return FolderIndex(folder, request.query, head);
+      if (name.empty()) return FolderIndex(folder, request.query, head, hostile);
       if (const MediaFile* f = state_.card().Find(folder, name)) {
-        return FileReply(*f, request, head);
+        return FileReply(*f, request, head, hostile);
       }
     }
   }

@@ -23,6 +23,8 @@ constexpr std::array<FaultRow, 11> kFaults = {{
     {FaultMode::kNoBody, "nobody", "replies carry headers only, Content-Length: 0"},
     {FaultMode::kWrongPassword, "wrongpass", "refuse every password (body \"403 ...\")"},
     {FaultMode::kFlaky, "flaky", "drop the link every N MB sent (default 8; N not 80/8080)"},
+    {FaultMode::kHostileMedia, "hostile",
+     "listings and photos whose names and dates hold \"../../x\" and control bytes"},
 }};
 
 bool IsNumber(const std::string& word) {

@@ -28,6 +28,7 @@ enum class FaultMode {
   kNoBody,         // replies carry headers only (Content-Length: 0)
   kWrongPassword,  // every password is refused
   kFlaky,          // the link drops (close or reset) every N megabytes sent
+  kHostileMedia,   // listing and photos built to lead a client out of its folder
 };
 
 struct Fault {

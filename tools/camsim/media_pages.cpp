@@ -52,7 +52,8 @@ std::string IndexPage(std::string_view path, const std::vector<IndexEntry>& entr
     page += "\t<a class=\"link\" href=\"" + Escape(e.name) + "\">" + Escape(e.name) + "</a>\n";
     page += "\t</td>\n";
     page += "\t<td>\n";
-    page += "\t<span class=\"date\">" + FormatListingDate(e.date) + "</span>\n";
+    const std::string date = e.raw_date.empty() ? FormatListingDate(e.date) : e.raw_date;
+    page += "\t<span class=\"date\">" + date + "</span>\n";
     page += "\t</td>\n";
     page += "\t<td>\n";
     if (e.name.ends_with('/')) {

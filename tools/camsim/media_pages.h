@@ -20,6 +20,7 @@ struct IndexEntry {
   std::string name;  // a folder's name ends with "/"
   CivilTime date;
   uint64_t size = 0;
+  std::string raw_date;  // shown instead of |date| when not empty (hostile listings)
 };
 
 std::string IndexPage(std::string_view path, const std::vector<IndexEntry>& entries);

@@ -90,7 +90,7 @@ HttpResponse Simulator::HandleHttp(Role role, const HttpRequest& request) {
     case Role::kCommand:
       return routes_.CommandPort(request, faults_.For(Role::kCommand));
     case Role::kMedia:
-      return routes_.MediaPort(request);
+      return routes_.MediaPort(request, faults_.For(Role::kMedia));
     case Role::kService:
       return service_.Handle(request);
     case Role::kControl:

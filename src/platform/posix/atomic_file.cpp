@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 namespace kivo {
 namespace {
@@ -36,6 +38,38 @@ std::string TemporaryName(const std::string& path, unsigned attempt) {
   return path + suffix;
 }
 
+// The file a path finally names: a symbolic link is written through (its target is replaced in
+// the target's own folder), so the link and whoever shares its target keep seeing the settings.
+std::string FollowLinks(std::string path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat info{};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4095) + 1);
+    const ssize_t n = readlink(path.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) break;
+    std::string next(target.data(), static_cast<size_t>(n));
+    path = next.front() == '/' ? next : DirectoryOf(path) + "/" + next;
+  }
+  return path;
+}
+
+// Temporary files of a save that a crash interrupted. Only old ones go: a fresh one may belong to
+// another instance saving at this moment.
+void RemoveStaleTemporaries(const std::string& path) {
+  namespace fs = std::filesystem;
+  const std::string prefix = fs::path(path).filename().string() + ".tmp";
+  std::error_code error;
+  const auto now = fs::file_time_type::clock::now();
+  for (const fs::directory_entry& entry : fs::directory_iterator(DirectoryOf(path), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::error_code ignored;
+    const auto written = entry.last_write_time(ignored);
+    if (!ignored && now - written > std::chrono::minutes(1) && entry.is_regular_file(ignored))
+      fs::remove(entry.path(), ignored);
+  }
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string* contents) {
@@ -58,7 +92,9 @@ bool ReadWholeFile(const std::string& path, std::string* contents) {
   return true;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view contents) {
+void WriteFileAtomically(const std::string& link_path, std::string_view contents) {
+  const std::string path = FollowLinks(link_path);
+  RemoveStaleTemporaries(path);
   mode_t mode = 0644;
   struct stat existing{};
   if (stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;

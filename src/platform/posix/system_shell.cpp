@@ -69,4 +69,6 @@ bool SystemShell::StartProgram(const std::string& program, const std::string& ar
   return SpawnDetached(args);
 }
 
+bool SystemShell::StartScript(const std::string& path) { return SpawnDetached({"/bin/sh", path}); }
+
 }  // namespace kivo

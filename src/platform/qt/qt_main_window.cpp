@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QStatusBar>
 #include <QToolButton>
+
+#include "platform/qt/qt_accessible.h"
 
 namespace kivo {
 namespace {
@@ -50,6 +53,7 @@ QFont FontFor(const Component& c, const QFont& base) {
 QtMainWindow::QtMainWindow(ComponentModel& model, const std::string& form,
                            const std::string& main_menu)
     : model_(model), form_(model.Get(form)) {
+  InstallAccessibility();
   QFont base = font();
   base.setPixelSize(11);
   setFont(base);
@@ -57,7 +61,10 @@ QtMainWindow::QtMainWindow(ComponentModel& model, const std::string& form,
   BuildControls();
   observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
   setWindowTitle(Q(form_.Caption()));
+  setMinimumSize(form_.min_width, form_.min_height);
 }
+
+QWidget* QtMainWindow::Client() const { return client_; }
 
 QtMainWindow::~QtMainWindow() { model_.Unsubscribe(observer_); }
 
@@ -89,10 +96,22 @@ void QtMainWindow::BuildMenu(QMenu* menu, Component& parent) {
       action = menu->addAction(Q(item->Caption()));
       if (!item->short_cut.empty()) action->setShortcut(QKeySequence(Q(item->short_cut)));
       Component* c = item;
+      // A setting is checkable whether or not it is on, so assistive technology can tell it
+      // from a command; exclusive choices share a group and are drawn with radio marks.
+      if (item->checkable || !item->check_group.empty()) action->setCheckable(true);
+      if (!item->check_group.empty()) {
+        QActionGroup*& group = check_groups_[item->check_group];
+        if (group == nullptr) {
+          group = new QActionGroup(this);
+          group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        }
+        group->addAction(action);
+      }
       connect(action, &QAction::triggered, this, [this, c, action] {
-        // Qt flips a checked action by itself; the model decides, so undo that first.
+        // Qt flips a checked action (and its group) by itself; the model decides, so undo that.
         action->setChecked(c->Checked());
         model_.Click(c->Name());
+        SyncChecks(*c);
       });
     }
     actions_[item] = action;
@@ -100,9 +119,16 @@ void QtMainWindow::BuildMenu(QMenu* menu, Component& parent) {
   }
 }
 
+void QtMainWindow::SyncChecks(const Component& clicked) {
+  for (const auto& [item, action] : actions_) {
+    if (item == &clicked || (!clicked.check_group.empty() && item->check_group == clicked.check_group))
+      if (action->isCheckable()) action->setChecked(item->Checked());
+  }
+}
+
 void QtMainWindow::BuildControls() {
-  auto* client = new QWidget(this);
-  setCentralWidget(client);
+  client_ = new QWidget(this);
+  setCentralWidget(client_);
   status_label_ = new QLabel(this);
   statusBar()->addWidget(status_label_, 1);
   // Parents come before their children in the model, so one pass in order is enough.
@@ -117,12 +143,13 @@ void QtMainWindow::BuildControls() {
         continue;
       case ComponentKind::kStatusBar:
         widgets_[&c] = status_label_;
+        statusBar()->setAccessibleName(QString::fromStdString(c.accessible_name));
         ApplyAll(c);
         continue;
       default:
         break;
     }
-    QWidget* parent = client;
+    QWidget* parent = client_;
     if (c.Parent()) {
       auto it = widgets_.find(c.Parent());
       if (it != widgets_.end()) parent = it->second;
@@ -147,6 +174,7 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
     case ComponentKind::kSpeedButton: {
       auto* b = new QPushButton(parent);
       b->setFlat(true);
+      ShowFocusOnFlatButton(b);
       connect(b, &QPushButton::clicked, this, click);
       w = b;
       break;
@@ -313,7 +341,7 @@ void QtMainWindow::Apply(Component& c, Property what) {
       case Property::kChecked:
         // Only a checked item shows a check box, as on the platform the menus come from.
         if (c.Kind() == ComponentKind::kMenuItem) {
-          a->setCheckable(c.Checked());
+          if (!c.checkable && c.check_group.empty()) a->setCheckable(c.Checked());
           a->setChecked(c.Checked());
         }
         break;
@@ -344,12 +372,17 @@ void QtMainWindow::Apply(Component& c, Property what) {
     case Property::kCaption:
       if (w == status_label_) {
         ShowStatus(c);
-      } else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(Q(c.Caption()));
-      else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(Q(c.Caption()));
+      } else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(DisplayText(c.Caption()));
+      else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(DisplayText(c.Caption()));
       else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(Q(c.Caption()));
+      SetAccessibleName(w, AccessibleName(c));
       break;
     case Property::kEnabled:
-      if (w != status_label_) w->setEnabled(c.Enabled());
+      if (w == status_label_) break;
+      // Qt hands the focus of a control being disabled to the next one, where a stray Space
+      // would press it; the window itself keeps the focus instead.
+      if (!c.Enabled() && w->hasFocus()) client_->setFocus(Qt::OtherFocusReason);
+      w->setEnabled(c.Enabled());
       break;
     case Property::kVisible:
       if (w != status_label_) w->setVisible(c.Visible());
@@ -393,6 +426,14 @@ void QtMainWindow::Apply(Component& c, Property what) {
     default:
       break;
   }
+}
+
+QString QtMainWindow::AccessibleName(const Component& c) const {
+  QString text = AccessibleText(c.Caption());
+  if (!c.caption_label.empty())
+    return AccessibleText(model_.Get(c.caption_label).Caption()) + " " + text;
+  if (text.isEmpty() && !c.accessible_name.empty()) return QString::fromStdString(c.accessible_name);
+  return text;
 }
 
 void QtMainWindow::ShowStatus(Component& status) {

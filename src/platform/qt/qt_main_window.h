@@ -12,6 +12,7 @@
 #include "ui/component.h"
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QTreeWidget;
@@ -32,6 +33,8 @@ class QtMainWindow : public QMainWindow {
 
   // Places the window at the form's bounds, shows it, and lets Qt settle the geometry.
   void ShowForm();
+  // The area holding the controls; it keeps the keyboard focus when a focused control goes off.
+  QWidget* Client() const;
   // Esc anywhere in the window (its lists included) runs |handler|.
   void OnEscape(std::function<void()> handler);
 
@@ -52,6 +55,10 @@ class QtMainWindow : public QMainWindow {
   void ApplyFileList(Component& c, QTreeWidget* tree, Property what);
   void ApplyNewKinds(Component& c, QWidget* w, Property what);
   void StoreGeometry();
+  // After a click: the marks of the item (and its exclusive group) show the model's again.
+  void SyncChecks(const Component& clicked);
+  // The caption as it reads aloud; value labels with their caption label.
+  QString AccessibleName(const Component& c) const;
   void ShowStatus(Component& status);
 
   ComponentModel& model_;
@@ -62,6 +69,8 @@ class QtMainWindow : public QMainWindow {
   std::map<const Component*, QAction*> actions_;
   std::map<const Component*, QMenu*> menus_;
   QLabel* status_label_ = nullptr;
+  QWidget* client_ = nullptr;
+  std::map<std::string, QActionGroup*> check_groups_;
   QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
   bool status_pending_ = false;
   bool applying_selection_ = false;

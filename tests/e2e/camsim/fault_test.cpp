@@ -113,6 +113,26 @@ TEST(FaultTest, NoBodySendsHeadersOnly) {
   EXPECT_EQ(static_cast<uint8_t>(sim.CameraRecord()[18]) & 1, 1);
 }
 
+TEST(FaultTest, HostileMediaLeadsOutOfTheFolder) {
+  Camsim sim({"--fault", "hostile"});
+  ASSERT_TRUE(sim.ok());
+  ASSERT_EQ(sim.Command("/camera/CM", "01").status, 200);
+  ASSERT_EQ(sim.Command("/bacpac/SH", "01").status, 200);
+  const RawReply index = Http(sim.media(), "/videos/100GOPRO/?order=D");
+  ASSERT_EQ(index.status, 200);
+  const size_t first_jpg = index.body.find(".JPG");
+  ASSERT_NE(first_jpg, std::string::npos);
+  EXPECT_EQ(index.body.substr(first_jpg - 11, 15), "../../../x/.JPG");
+  EXPECT_NE(index.body.find(std::string("../../x\x01", 8)), std::string::npos);
+  const size_t photo = index.body.find("href=\"GOPR");  // the real photo's row
+  ASSERT_NE(photo, std::string::npos);
+  const RawReply jpeg = Http(sim.media(), "/videos/100GOPRO/" + index.body.substr(photo + 6, 12));
+  ASSERT_EQ(jpeg.status, 200);
+  ASSERT_GT(jpeg.body.size(), 1151u);
+  EXPECT_EQ(jpeg.body.substr(1132, 8), std::string("../../x\x01", 8));
+  EXPECT_NE(jpeg.body.substr(1132, 19).find('\0'), std::string::npos);
+}
+
 TEST(FaultTest, WrongPasswordRefusesTheRightOne) {
   Camsim sim;
   ASSERT_TRUE(sim.ok());

@@ -117,7 +117,7 @@ TEST(CommandLineTest, HelpExplainsEveryOption) {
         "--battery", "--card", "--folder-files", "--clock", "--service", "--service-version",
         "--reports", "--log", "--ports-file", "--control-listen", "--fault", "--control",
         "silent", "delay", "reset", "refuse", "garbage", "short", "text", "nobody",
-        "wrongpass", "unplugged"}) {
+        "wrongpass", "hostile", "unplugged"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
 }

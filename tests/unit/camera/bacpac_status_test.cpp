@@ -279,8 +279,9 @@ TEST(BacPacStatus, NotRecordingLeavesTheRecordCaption) {
   EXPECT_EQ(w.Caption("RecordBtn"), "Take Photo");
 }
 
-TEST(BacPacStatus, RefusedPasswordStopsPollingAndChangesNoLabel) {
+TEST(BacPacStatus, RefusedPasswordStopsPollingAndSaysSoOnTheStatusBarOnly) {
   TestWindow w;
+  w.model.Get("StatusBar").SetCaption("Connected Camera is on");
   Decode(w, Text("403 Forbidden..."));
   EXPECT_EQ(w.actions.poll_stops, 1);
   EXPECT_EQ(w.actions.messages, std::vector<std::string>{"Connection Refused. Check Password..."});
@@ -289,7 +290,8 @@ TEST(BacPacStatus, RefusedPasswordStopsPollingAndChangesNoLabel) {
   EXPECT_EQ(w.Caption("GoProReady"), "Camera Connected?");
   EXPECT_EQ(w.Caption("CameraStatusL"), "Camera:");
   EXPECT_EQ(w.Caption("CamPanel"), "    Camera    ");
-  EXPECT_EQ(w.Caption("StatusBar"), "");
+  EXPECT_EQ(w.Caption("StatusBar"),
+            "Password refused: status polling stopped (set it under Options > Password)");
   EXPECT_EQ(w.Caption("Bac"), "34 30 33 20 46 6F 72 62 . 69 64 64 65 6E 2E 2E 2E ");
 }
 

@@ -287,6 +287,37 @@ TEST_F(HttpFailureTest, ExceptionInDocDataEndsTheRequestWith10053AndIsReported) 
   EXPECT_EQ(cli_.ReasonPhrase(), "cannot write TMP0001.txt");
 }
 
+TEST_F(HttpFailureTest, ExceptionAfterLocationEndsWithTheFailureAndGoesNowhere) {
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send("HTTP/1.0 302 Found\r\nLocation: /next\r\nX: 1\r\n").Silent()});
+  cli_.OnHeaderData = [](THttpCli& c) {
+    if (c.LastResponse() == "X: 1") throw std::runtime_error("header handler failed");
+  };
+  cli_.URL = server.Url("/");
+  cli_.GetASync();
+  ASSERT_TRUE(WaitDone());
+  loop_.RunFor(20);
+  EXPECT_EQ(rec_.done, 1);
+  EXPECT_EQ(rec_.done_error, 10053);
+  EXPECT_EQ(cli_.ReasonPhrase(), "header handler failed");
+  EXPECT_EQ(server.Accepted(), 1);
+  for (const auto& e : rec_.events) EXPECT_EQ(e.rfind("LocationChange", 0), std::string::npos) << e;
+}
+
+TEST_F(HttpFailureTest, RedirectLoopEndsAfterTenRedirects) {
+  ScriptServer server;
+  server.Serve(std::vector<Script>(
+      12, Script().ReadRequest().Send("HTTP/1.0 302 Found\r\nLocation: /again\r\n\r\n").Silent()));
+  cli_.URL = server.Url("/");
+  cli_.GetASync();
+  ASSERT_TRUE(WaitDone());
+  EXPECT_EQ(rec_.done_error, 7);
+  EXPECT_EQ(cli_.ReasonPhrase(), "HTTP too many redirects");
+  EXPECT_EQ(std::count(rec_.events.begin(), rec_.events.end(), "LocationChange:http://127.0.0.1/again"),
+            THttpCli::kMaxRedirects);
+  EXPECT_EQ(server.Accepted(), THttpCli::kMaxRedirects + 1);
+}
+
 TEST_F(HttpFailureTest, ExceptionInSessionConnectedEndsWith10053) {
   ScriptServer server;
   server.Serve({Script().ReadRequest().Silent()});

@@ -141,7 +141,7 @@ TEST_F(HttpCliTest, ResponseSplitAcrossManyPacketsArrivesWhole) {
   EXPECT_TRUE(rec_.body == body);
   EXPECT_TRUE(copy.str() == body);
   EXPECT_EQ(cli_.RcvdCount(), 200000);
-  EXPECT_LE(largest, THttpCli::kRcvBufSize);
+  EXPECT_LE(largest, THttpCli::kBodyBufSize);
 }
 
 TEST_F(HttpCliTest, RelativeRedirectFollowsOnANewConnection) {

@@ -135,6 +135,18 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"LongestLineFits", "HTTP/1.0 200 OK\r\nX-Long: " + std::string(8190 - 8, 'L') +
                                          "\r\n\r\nok",
                   200, "ok", 0, "", 2},
+        ReplyCase{"EndlessHeaderLines", "HTTP/1.1 200 OK\r\n" + [] {
+                    std::string lines;
+                    for (int i = 0; i < 600; ++i) lines += "X: y\r\n";
+                    return lines;
+                  }() + "\r\nok",
+                  404, "", 6, "", 500},
+        ReplyCase{"HeaderOver64KiB", "HTTP/1.1 200 OK\r\n" + [] {
+                    std::string lines;
+                    for (int i = 0; i < 20; ++i) lines += "X: " + std::string(3997, 'h') + "\r\n";
+                    return lines;
+                  }() + "\r\nok",
+                  404, "", 6, "", 17},
         ReplyCase{"LineTooLong", "HTTP/1.0 200 OK\r\nX-Long: " + std::string(8192, 'L') + "\r\n\r\nok",
                   404, "", 4, "", 1}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -231,6 +243,22 @@ TEST(ReplyParserDetailTest, RedirectInTestModeEndsWithoutConnecting) {
   EXPECT_EQ(rec.done_error, 10051);
   EXPECT_NE(std::find(rec.events.begin(), rec.events.end(), "LocationChange:http://10.5.5.9/next"),
             rec.events.end());
+}
+
+TEST(ReplyParserDetailTest, AbortAfterLocationEndsWithError3AndGoesNowhere) {
+  PollEventLoop loop;
+  THttpCli cli(loop);
+  HttpRecorder rec;
+  rec.Attach(cli);
+  cli.BeginReplyForTesting(THttpRequest::Get);
+  std::string reply = "HTTP/1.0 302 Found\r\nLocation: /next\r\n";  // the header goes on
+  cli.ReceiveForTesting(reply.data(), reply.size());
+  cli.Abort();
+  ASSERT_TRUE(loop.RunUntil([&] { return rec.done > 0; }, testing::kWaitMs));
+  loop.RunFor(5);
+  EXPECT_EQ(rec.done, 1);
+  EXPECT_EQ(rec.done_error, 3);
+  for (const auto& e : rec.events) EXPECT_EQ(e.rfind("LocationChange", 0), std::string::npos) << e;
 }
 
 }  // namespace

@@ -270,6 +270,28 @@ TEST_F(WSocketTest, DataArrivingWithTheCloseIsDeliveredBeforeIt) {
   EXPECT_EQ(socket.ReadCount(), 100000);
 }
 
+TEST_F(WSocketTest, OneReadinessReportDoesBoundedWork) {
+  // A handler taking one byte per call against 64 KiB waiting: posted work (timers, clicks)
+  // must get a turn long before the data is used up.
+  ScriptServer server;
+  server.Serve({Script().Send(std::string(65536, 'x')).Silent()});
+  TWSocket socket(loop_);
+  socket.OnDataAvailable = [](TWSocket&, int) {};  // leaves the data where it is
+  ConnectTo(socket, server.port());
+  loop_.RunFor(50);
+  long long calls = 0;
+  long long calls_when_posted_task_ran = -1;
+  socket.OnDataAvailable = [&](TWSocket& s, int) {
+    char byte;
+    if (s.Receive(&byte, 1) == 1 && ++calls == 1)
+      loop_.Post([&] { calls_when_posted_task_ran = calls; });
+  };
+  socket.ResumeReceive();
+  ASSERT_TRUE(WaitFor([&] { return socket.ReadCount() == 65536; }));
+  EXPECT_GT(calls_when_posted_task_ran, 0);
+  EXPECT_LT(calls_when_posted_task_ran, 1000);
+}
+
 struct EndCase {
   const char* name;
   int how;  // 0 local Close, 1 local Abort, 2 peer close, 3 peer reset

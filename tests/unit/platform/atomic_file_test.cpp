@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -94,6 +95,54 @@ TEST(AtomicFileTest, UnreplaceableTargetIsReportedAndCleanedUp) {
   EXPECT_THROW(WriteFileAtomically(dir.File("Kivo.ini"), "x"), FileWriteError);
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("Kivo.ini")));
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"Kivo.ini"});
+}
+
+}  // namespace
+}  // namespace kivo
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(AtomicFileLinks, ASymbolicLinkIsWrittenThroughToItsTarget) {
+  TempDir dir;
+  fs::create_directory(dir.File("shared"));
+  dir.Write("shared/Kivo.ini", "old\n");
+  fs::create_symlink("shared/Kivo.ini", dir.File("Kivo.ini"));
+  WriteFileAtomically(dir.File("Kivo.ini"), "new\n");
+  EXPECT_TRUE(fs::is_symlink(dir.File("Kivo.ini")));
+  EXPECT_EQ(dir.Read("shared/Kivo.ini"), "new\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("shared")), fs::directory_iterator()), 1);
+}
+
+TEST(AtomicFileLinks, OldTemporaryFilesOfAnInterruptedSaveAreRemoved) {
+  TempDir dir;
+  dir.Write("Kivo.ini.tmp0a1b2c", "half a save");
+  dir.Write("Kivo.ini.tmp3d4e5f", "a save going on right now");
+  dir.Write("Other.ini.tmp0a1b2c", "not ours");
+  fs::last_write_time(dir.File("Kivo.ini.tmp0a1b2c"),
+                      fs::file_time_type::clock::now() - std::chrono::hours(1));
+  fs::last_write_time(dir.File("Other.ini.tmp0a1b2c"),
+                      fs::file_time_type::clock::now() - std::chrono::hours(1));
+  WriteFileAtomically(dir.File("Kivo.ini"), "whole\n");
+  EXPECT_FALSE(fs::exists(dir.File("Kivo.ini.tmp0a1b2c")));
+  EXPECT_TRUE(fs::exists(dir.File("Kivo.ini.tmp3d4e5f")));
+  EXPECT_TRUE(fs::exists(dir.File("Other.ini.tmp0a1b2c")));
+}
+
+TEST(IniFileReadOnly, AReadOnlyFileIsLeftUntouched) {
+  TempDir dir;
+  dir.Write("Kivo.ini", "[BacPac]\nPassword=mine\n");
+  fs::permissions(dir.File("Kivo.ini"), fs::perms::owner_read | fs::perms::group_read);
+  {
+    IniFile ini(dir.File("Kivo.ini"));
+    ini.WriteString("BacPac", "Password", "other");
+    EXPECT_NO_THROW(ini.UpdateFile());
+  }
+  EXPECT_EQ(dir.Read("Kivo.ini"), "[BacPac]\nPassword=mine\n");
+  EXPECT_EQ(fs::status(dir.File("Kivo.ini")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::group_read);
 }
 
 }  // namespace

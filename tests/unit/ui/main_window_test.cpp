@@ -166,6 +166,112 @@ TEST_F(MainWindow, AFailedSaveIsReportedNotDropped) {
   EXPECT_NE(errors_[0].find("Kivo.ini"), std::string::npos) << errors_[0];
 }
 
+TEST_F(MainWindow, AnAddressThatCannotBeResolvedIsSaidOnTheStatusBar) {
+  TForm1& f = Create();
+  dialogs_.input_answers.push_back(std::string("no-such-camera.invalid"));
+  f.Model().Click("IPAddress1");
+  const std::string expected = "Unable to resolve no-such-camera.invalid";
+  // The name is looked up off the window's thread; each poll of the unreachable camera pings.
+  for (int i = 0; i < 300 && f["StatusBar"].Caption() != expected; ++i) {
+    loop_.RunFor(10);
+    f.BacPacStatusBtnClick();
+  }
+  EXPECT_EQ(f["StatusBar"].Caption(), expected);
+  EXPECT_EQ(f.camera_address, "no-such-camera.invalid");
+  EXPECT_NE(ReadIni().find("IPAddress=no-such-camera.invalid\n"), std::string::npos);
+}
+
+TEST_F(MainWindow, AHelperProgramThatCannotStartIsNamedOnTheStatusBar) {
+  // A PATH holding only what each case installs; the scripted shell fails every start.
+  const std::string bin = dir_ + "bin";
+  std::filesystem::create_directory(bin);
+  const char* old_path = getenv("PATH");
+  const std::string saved = old_path ? old_path : "";
+  setenv("PATH", bin.c_str(), 1);
+  TForm1& f = Create();
+  shell_.result = false;
+  f.Model().Click("Help2");
+  EXPECT_EQ(f["StatusBar"].Caption(), "Could not start the web browser");
+  f.Model().Click("ViewWiFiConnections1");
+  EXPECT_EQ(f["StatusBar"].Caption(),
+            "Could not start gnome-control-center, nm-connection-editor, x-terminal-emulator");
+  const std::string tool = bin + "/nm-connection-editor";
+  std::ofstream(tool) << "#!/bin/sh\n";
+  std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+  f.Model().Click("ViewWiFiConnections1");
+  EXPECT_EQ(f["StatusBar"].Caption(), "Could not start nm-connection-editor");
+  setenv("PATH", saved.c_str(), 1);
+}
+
+struct SizeCase {
+  const char* name;
+  int stored_width, stored_height;
+  int screen_left, screen_top, screen_width, screen_height;
+  Bounds expected;
+};
+
+class WindowSizeTest : public FormFixture, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(WindowSizeTest, StoredSizeIsKeptOnTheScreenAndSavedAsUsed) {
+  const SizeCase& c = GetParam();
+  WriteIni("[Kivo]\nWidth=" + std::to_string(c.stored_width) + "\nHeight=" +
+           std::to_string(c.stored_height) + "\n");
+  TForm1& f = Create();
+  f.FormShow(c.screen_left, c.screen_top, c.screen_width, c.screen_height);
+  EXPECT_EQ(f["Form1"].GetBounds(), c.expected);
+  f.FormClose();
+  EXPECT_NE(ReadIni().find("Width=" + std::to_string(c.expected.width) + "\nHeight=" +
+                           std::to_string(c.expected.height) + "\n"),
+            std::string::npos)
+      << ReadIni();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WindowSizeTest,
+    ::testing::Values(SizeCase{"Negative", -5, -5, 0, 0, 1920, 1080, {743, 417, 434, 245}},
+                      SizeCase{"Huge", 99999, 99999, 0, 0, 1920, 1080, {0, 0, 1920, 1080}},
+                      SizeCase{"Fits", 700, 650, 0, 0, 1920, 1080, {610, 215, 700, 650}},
+                      SizeCase{"AreaBesideAPanel", 434, 245, 64, 27, 1856, 1053, {775, 431, 434, 245}},
+                      SizeCase{"ScreenSmallerThanTheMinimum", 434, 245, 0, 0, 400, 200, {0, 0, 400, 200}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, WithAFallbackFolderTheCopyBesideTheProgramIsReadUntilTheFirstSave) {
+  const std::string exe_dir = dir_ + "exe/";
+  const std::string fallback = dir_ + "fallback/";
+  std::filesystem::create_directories(exe_dir);
+  std::filesystem::create_directories(fallback);
+  std::ofstream(exe_dir + "Kivo.ini") << "[BacPac]\nPassword=shipped\n";
+  auto make = [&] {
+    return std::make_unique<TForm1>(
+        FormEnvironment{loop_, clock_, dialogs_, shell_, fallback, "/usr/bin/vlc", exe_dir});
+  };
+  auto form = make();
+  form->FormCreate();
+  EXPECT_EQ(form->camera_password, "shipped");
+  form->camera_password = "changed";
+  form->FormClose();
+  form = make();
+  form->FormCreate();
+  EXPECT_EQ(form->camera_password, "changed");  // the fallback copy wins once it exists
+  form.reset();
+  std::ifstream in(exe_dir + "Kivo.ini");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "[BacPac]\nPassword=shipped\n");
+}
+
+TEST_F(MainWindow, TheEchoGoesToTheHostOfAnAddressWithAPort) {
+  TForm1& f = Create();
+  const std::pair<const char*, const char*> cases[] = {
+      {"127.0.0.1:8080", "127.0.0.1"}, {"camera.test:80", "camera.test"}, {"10.5.5.9", "10.5.5.9"},
+      {"10.5.5.9:", "10.5.5.9:"}, {"a:b", "a:b"}};
+  for (const auto& [address, host] : cases) {
+    f.camera_address = address;
+    f.PingBtnClick();
+    EXPECT_EQ(f.Ping->Address(), host) << address;
+  }
+}
+
 TEST_F(MainWindow, ExitAsksTheViewToCloseAndClosingSaves) {
   TForm1& f = Create();
   int close_requests = 0;
