@@ -11,7 +11,7 @@ struct FaultRow {
   std::string_view help;
 };
 
-constexpr std::array<FaultRow, 11> kFaults = {{
+constexpr std::array<FaultRow, 12> kFaults = {{
     {FaultMode::kNone, "none", "behave normally (and plug the camera back in)"},
     {FaultMode::kSilent, "silent", "accept and read requests, never answer"},
     {FaultMode::kDelay, "delay", "answer after MS milliseconds (default 3000)"},
