@@ -246,7 +246,12 @@ ListingResult ParseListing(std::string_view page, std::string_view dir_path) {
     const std::size_t next = FindNoCase(page, "<a ", tag_end);
     std::string href;
     const bool linked = HrefOf(page.substr(at + 3, tag_end - at - 3), &href);
-    const std::size_t link_close = FindNoCase(page, "</a>", tag_end);
+    // Only up to the next link: a page of links that never close must not cost n squared.
+    const std::size_t cells_to = next == std::string_view::npos ? page.size() : next;
+    const std::size_t close_at =
+        FindNoCase(page.substr(tag_end, cells_to - tag_end), "</a>");
+    const std::size_t link_close =
+        close_at == std::string_view::npos ? std::string_view::npos : tag_end + close_at;
     at = next;
     if (!linked) continue;
     // Relative names, or absolute paths straight into this directory.
@@ -261,7 +266,6 @@ ListingResult ParseListing(std::string_view page, std::string_view dir_path) {
     // The row's cells after the link, up to the next link.
     const std::size_t cells_from = link_close == std::string_view::npos ? tag_end + 1
                                                                          : link_close + 4;
-    const std::size_t cells_to = next == std::string_view::npos ? page.size() : next;
     if (cells_from < cells_to) {
       std::string_view row = page.substr(cells_from, cells_to - cells_from);
       const std::size_t row_end = FindNoCase(row, "</tr>");
