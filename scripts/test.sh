@@ -14,3 +14,6 @@ kivo_configure_and_build "$KIVO_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 kivo_configure_and_build "$KIVO_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKIVO_SANITIZE=ON \
   -DKIVO_GUI=OFF -DKIVO_BENCH=OFF
 (cd "$KIVO_ROOT/build-asan" && ctest --output-on-failure -j2 --timeout 600 -LE e2e)
+
+# The native Windows build (mingw-w64), its tests and a smoke test of kivo.exe under Wine.
+"$KIVO_ROOT/scripts/test_windows.sh"

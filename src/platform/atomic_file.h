@@ -26,4 +26,8 @@ bool ReadWholeFile(const std::string& path, std::string* contents);
 // untouched and the temporary file removed).
 void WriteFileAtomically(const std::string& path, std::string_view contents);
 
+// Whether a text file the program creates ends its lines with CR LF (Windows) rather than LF.
+// Files that exist keep the line ends they have.
+bool NewTextFilesUseCrlf();
+
 }  // namespace kivo

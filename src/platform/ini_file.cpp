@@ -89,7 +89,7 @@ void CheckName(std::string_view what, std::string_view name) {
 
 }  // namespace
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {
+IniFile::IniFile(std::string path) : path_(std::move(path)), crlf_(NewTextFilesUseCrlf()) {
   std::string text;
   if (ReadWholeFile(path_, &text)) Parse(text, &lines_, &crlf_);
 }
@@ -105,7 +105,9 @@ IniFile::~IniFile() {
 
 void IniFile::Parse(std::string_view text, std::vector<std::string>* lines, bool* crlf) {
   lines->clear();
-  *crlf = text.find("\r\n") != std::string_view::npos;
+  // A file without any line end yet gets the system's own.
+  *crlf = text.find('\n') == std::string_view::npos ? NewTextFilesUseCrlf()
+                                                     : text.find("\r\n") != std::string_view::npos;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -255,7 +257,7 @@ void IniFile::UpdateFile() {
   if (ReadWholeFile(path_, &text)) {
     Parse(text, &lines, &crlf);
   } else {
-    crlf = false;
+    crlf = NewTextFilesUseCrlf();
   }
   for (const Change& change : pending_) Apply(change, &lines);
   WriteFileAtomically(path_, Join(lines, crlf));

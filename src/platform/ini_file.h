@@ -69,7 +69,7 @@ class IniFile {
 
   std::string path_;
   std::vector<std::string> lines_;  // current view: the file as read plus the pending changes
-  bool crlf_ = false;               // keep the file's own line ends
+  bool crlf_;                       // keep the file's own line ends
   std::vector<Change> pending_;
 };
 

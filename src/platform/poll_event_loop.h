@@ -1,4 +1,6 @@
-// EventLoop on poll(2) with a self-pipe for wake-ups; used by tests, tools and the simulator.
+// The plain event loop used by tests, tools and the simulator: on POSIX poll(2) with a self-pipe
+// for wake-ups; on Windows the thread's message queue, with a hidden window that receives the
+// socket notifications (WSAAsyncSelect) and wake-ups, so it also drives the Win32 windows.
 // Construct it on the thread that will run it. Post/InvokeAndWait are thread-safe; the rest is
 // for the loop thread only.
 #pragma once
@@ -46,8 +48,11 @@ class PollEventLoop : public EventLoop {
   void DrainPosted();
   void Wake();
 
+  // The system's wake-up device: the self-pipe, or the hidden window.
+  struct Native;
+
   std::thread::id owner_;
-  int wake_pipe_[2] = {-1, -1};
+  std::unique_ptr<Native> native_;
   std::mutex mutex_;
   std::deque<Task> posted_;
   bool shut_down_ = false;

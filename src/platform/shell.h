@@ -53,14 +53,14 @@ class ScriptedShell : public Shell {
   bool result = true;
 };
 
-// The real one: xdg-open for pages, fork/exec for programs (no shell involved), /bin/sh for
-// scripts.
+// The real one. On Linux: xdg-open for pages, fork/exec for programs (no shell involved),
+// /bin/sh for scripts. On Windows: ShellExecute for pages and programs, cmd.exe for scripts.
 class SystemShell : public Shell {
  public:
   bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& arguments) override;
   bool StartScript(const std::string& path) override;
-  std::string UrlOpener() const override { return "xdg-open"; }
+  std::string UrlOpener() const override;
 };
 
 }  // namespace kivo

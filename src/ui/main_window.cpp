@@ -1,8 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
-
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "ui/control_table.h"
 #include "ui/menu_table.h"
@@ -24,8 +23,8 @@ constexpr const char* kOneButtonModeText =
     "One Button Mode is not available when WiFi is enabled.";
 
 bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace

@@ -142,4 +142,6 @@ void WriteFileAtomically(const std::string& link_path, std::string_view contents
   }
 }
 
+bool NewTextFilesUseCrlf() { return false; }
+
 }  // namespace kivo

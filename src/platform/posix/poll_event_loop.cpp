@@ -11,8 +11,13 @@
 
 namespace kivo {
 
-PollEventLoop::PollEventLoop() : owner_(std::this_thread::get_id()) {
-  if (pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+struct PollEventLoop::Native {
+  int wake_pipe[2] = {-1, -1};
+};
+
+PollEventLoop::PollEventLoop()
+    : owner_(std::this_thread::get_id()), native_(std::make_unique<Native>()) {
+  if (pipe2(native_->wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
     throw std::system_error(errno, std::generic_category(), "pipe2");
 }
 
@@ -23,14 +28,14 @@ PollEventLoop::~PollEventLoop() {
     shut_down_ = true;
     posted_.clear();
   }
-  close(wake_pipe_[0]);
-  close(wake_pipe_[1]);
+  close(native_->wake_pipe[0]);
+  close(native_->wake_pipe[1]);
 }
 
 void PollEventLoop::Wake() {
   char byte = 1;
   // A full pipe already guarantees a wake-up, so a failed write is harmless.
-  [[maybe_unused]] ssize_t n = write(wake_pipe_[1], &byte, 1);
+  [[maybe_unused]] ssize_t n = write(native_->wake_pipe[1], &byte, 1);
 }
 
 void PollEventLoop::Post(Task task) {
@@ -71,6 +76,7 @@ void PollEventLoop::DrainPosted() {
 }
 
 void PollEventLoop::RunOnce(int timeout_ms) {
+  const int* wake_pipe_ = native_->wake_pipe;
   std::vector<pollfd> fds;
   std::vector<WatchId> ids;
   fds.push_back({wake_pipe_[0], POLLIN, 0});

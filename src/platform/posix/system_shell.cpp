@@ -71,4 +71,6 @@ bool SystemShell::StartProgram(const std::string& program, const std::string& ar
 
 bool SystemShell::StartScript(const std::string& path) { return SpawnDetached({"/bin/sh", path}); }
 
+std::string SystemShell::UrlOpener() const { return "xdg-open"; }
+
 }  // namespace kivo

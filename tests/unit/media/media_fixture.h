@@ -4,9 +4,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -41,9 +41,17 @@ class RecordingPool : public RequestPool {
 class MediaFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kivo-media-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = std::string(pattern) + "/";
+    // create_directory is exclusive: a name another process took is simply skipped.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && dir_.empty(); ++attempt) {
+      const auto candidate = base / ("kivo-media-" + std::to_string(random() % 1000000000));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error))
+        dir_ = candidate.generic_string() + "/";
+    }
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override {
     form_.reset();

@@ -1,4 +1,5 @@
 #include "media_fixture.h"
+#include "platform/wifi_query.h"
 
 namespace kivo {
 namespace {
@@ -14,6 +15,9 @@ constexpr const char* kConnected =
 
 std::string Caption(TForm1& f) { return f["Form1"].Caption(); }
 
+// The query script's name: GetSSID.sh, or GetSSID.bat on Windows.
+const std::string kScript = std::string("GetSSID") + kWifiQueryScriptExtension;
+
 TEST_F(WiFiMonitor, ReadsOneSecondAfterTheQueryThenRestsAndQueriesAgain) {
   TForm1& f = Create();
   std::string output = kConnected;
@@ -21,8 +25,8 @@ TEST_F(WiFiMonitor, ReadsOneSecondAfterTheQueryThenRestsAndQueriesAgain) {
 
   f.Model().Click("ShowWiFiConn");  // Off -> Reading
   EXPECT_TRUE(f["ShowWiFiConn"].Checked());
-  ASSERT_EQ(shell_.scripts, std::vector<std::string>{dir_ + "GetSSID.sh"});
-  EXPECT_NE(Read("GetSSID.sh").find("'" + dir_ + "getSSID.txt'"), std::string::npos);
+  ASSERT_EQ(shell_.scripts, std::vector<std::string>{dir_ + kScript});
+  EXPECT_EQ(Read(kScript), WifiQueryScript(dir_ + "getSSID.txt"));
   EXPECT_TRUE(f.GetSSIDTimer->Enabled());
   EXPECT_EQ(f.GetSSIDTimer->Interval(), 1000);
 
@@ -30,7 +34,7 @@ TEST_F(WiFiMonitor, ReadsOneSecondAfterTheQueryThenRestsAndQueriesAgain) {
   EXPECT_EQ(Caption(f), "Kivo - connected to MyCam - 96%");
   EXPECT_EQ(f.network_name, "MyCam");
   EXPECT_FALSE(Exists("getSSID.txt"));
-  EXPECT_FALSE(Exists("GetSSID.sh"));
+  EXPECT_FALSE(Exists(kScript));
   EXPECT_TRUE(f.GetSSIDTimer->Enabled());
   EXPECT_EQ(f.GetSSIDTimer->Interval(), 15000);
 
@@ -116,7 +120,7 @@ TEST_P(WiFiErrors, AreLoggedOnlyInDebugMode) {
   f.Debug = c.debug;
   // A folder in the way of the file, with something inside so that it cannot be removed.
   if (c.query_fails) {
-    std::filesystem::create_directories(dir_ + "GetSSID.sh/x");
+    std::filesystem::create_directories(dir_ + kScript + "/x");
     f.Model().Click("ShowWiFiConn");
     EXPECT_FALSE(f.GetSSIDTimer->Enabled());  // the monitor stops
     EXPECT_TRUE(shell_.scripts.empty());

@@ -1,18 +1,15 @@
 #include "script_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
+#include "test_sockets.h"
+
 namespace kivo::testing {
+
+namespace net = sockets;
 
 Script& Script::ReadRequest() {
   steps_.push_back({Kind::kReadRequest, {}, {}, 0, 0});
@@ -52,26 +49,13 @@ Script& Script::Silent() {
 }
 
 ScriptServer::ScriptServer() {
-  listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listen_fd_ < 0) throw std::runtime_error("socket");
-  int on = 1;
-  setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      listen(listen_fd_, 16) != 0) {
-    throw std::runtime_error("bind/listen");
-  }
-  socklen_t len = sizeof addr;
-  getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-  port_ = ntohs(addr.sin_port);
+  listen_fd_ = net::ListenLoopback(&port_);
+  if (listen_fd_ < 0) throw std::runtime_error("socket/bind/listen");
 }
 
 ScriptServer::~ScriptServer() {
   Stop();
-  close(listen_fd_);
+  net::Close(listen_fd_);
 }
 
 std::string ScriptServer::Url(const std::string& path) const {
@@ -95,8 +79,7 @@ std::vector<std::string> ScriptServer::Received() const {
 bool ScriptServer::WaitReadable(int fd, int timeout_ms) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   while (!stop_) {
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, 20) > 0) return true;
+    if (net::WaitReadable(fd, 20)) return true;
     if (timeout_ms >= 0 && std::chrono::steady_clock::now() >= deadline) return false;
   }
   return false;
@@ -105,15 +88,14 @@ bool ScriptServer::WaitReadable(int fd, int timeout_ms) {
 void ScriptServer::Run(std::vector<Script> scripts) {
   for (std::size_t i = 0; i < scripts.size() && !stop_; ++i) {
     if (!WaitReadable(listen_fd_, -1)) return;
-    int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    int fd = net::Accept(listen_fd_);
     if (fd < 0) return;
     ++accepted_;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       received_.emplace_back();
     }
-    int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    net::SetNoDelay(fd);
     Play(fd, scripts[i], i);
     ++finished_;
   }
@@ -141,7 +123,7 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
           }
           if (need != std::string::npos && got.size() >= need) break;
           if (!WaitReadable(fd, 10000)) break;
-          ssize_t n = recv(fd, buf, sizeof buf, 0);
+          long n = net::Receive(fd, buf, sizeof buf);
           if (n <= 0) break;
           got.append(buf, n);
           append(buf, n);
@@ -153,7 +135,7 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
         std::vector<char> buf(65536);
         while (got < step.count && !stop_) {
           if (!WaitReadable(fd, 10000)) break;
-          ssize_t n = recv(fd, buf.data(), std::min(buf.size(), step.count - got), 0);
+          long n = net::Receive(fd, buf.data(), std::min(buf.size(), step.count - got));
           if (n <= 0) break;
           append(buf.data(), n);
           got += n;
@@ -168,7 +150,7 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
           std::size_t n = std::min(pieces[k], step.bytes.size() - pos);
           std::size_t sent = 0;
           while (sent < n) {
-            ssize_t r = send(fd, step.bytes.data() + pos + sent, n - sent, MSG_NOSIGNAL);
+            long r = net::Send(fd, step.bytes.data() + pos + sent, n - sent);
             if (r <= 0) break;
             sent += r;
           }
@@ -185,16 +167,14 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
         break;
       }
       case Script::Kind::kClose:
-        close(fd);
+        net::Close(fd);
         open = false;
         break;
       case Script::Kind::kShutdownWrite:
-        shutdown(fd, SHUT_WR);
+        net::ShutdownWrite(fd);
         break;
       case Script::Kind::kReset: {
-        linger l{1, 0};
-        setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-        close(fd);
+        net::CloseWithReset(fd);
         open = false;
         break;
       }
@@ -202,7 +182,7 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
         char buf[4096];
         while (!stop_) {
           if (!WaitReadable(fd, 50)) continue;
-          ssize_t n = recv(fd, buf, sizeof buf, 0);
+          long n = net::Receive(fd, buf, sizeof buf);
           if (n <= 0) break;
           append(buf, n);
         }
@@ -211,19 +191,15 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
     }
     if (!open) break;
   }
-  if (open) close(fd);
+  if (open) net::Close(fd);
 }
 
 int ClosedPort() {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
+  // Listening and closing at once leaves a port nobody listens on.
+  int port = 0;
+  const int fd = net::ListenLoopback(&port);
+  if (fd >= 0) net::Close(fd);
+  return port;
 }
 
 }  // namespace kivo::testing

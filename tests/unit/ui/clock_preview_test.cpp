@@ -4,6 +4,7 @@
 
 #include "camera/clock_text.h"
 #include "form_fixture.h"
+#include "platform/player_choice.h"
 
 namespace kivo {
 namespace {
@@ -266,7 +267,7 @@ TEST_F(ClockPreview, PlayerChooserAndOptionsCheck) {
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].kind, "open");
   EXPECT_EQ(dialogs_.shown[0].text, "Find vlc.exe");
-  EXPECT_EQ(dialogs_.shown[0].prompt, "vlc");
+  EXPECT_EQ(dialogs_.shown[0].prompt, PlayerFileName());  // "vlc", or "vlc.exe" on Windows
   EXPECT_EQ(dialogs_.shown[0].initial, dir_ + "missing");
   std::ofstream(player) << "#!/bin/sh\n";
   dialogs_.open_answers.push_back(player);

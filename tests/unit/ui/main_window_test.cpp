@@ -1,6 +1,7 @@
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "form_fixture.h"
+#include "test_env.h"
 #include "ui/headless_renderer.h"
 #include "ui/web_site.h"
 
@@ -187,7 +188,7 @@ TEST_F(MainWindow, AHelperProgramThatCannotStartIsNamedOnTheStatusBar) {
   std::filesystem::create_directory(bin);
   const char* old_path = getenv("PATH");
   const std::string saved = old_path ? old_path : "";
-  setenv("PATH", bin.c_str(), 1);
+  testing::SetEnvForTest("PATH", bin.c_str());
   TForm1& f = Create();
   shell_.result = false;
   f.Model().Click("Help2");
@@ -200,7 +201,7 @@ TEST_F(MainWindow, AHelperProgramThatCannotStartIsNamedOnTheStatusBar) {
   std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
   f.Model().Click("ViewWiFiConnections1");
   EXPECT_EQ(f["StatusBar"].Caption(), "Could not start nm-connection-editor");
-  setenv("PATH", saved.c_str(), 1);
+  testing::SetEnvForTest("PATH", saved.c_str());
 }
 
 struct SizeCase {
@@ -281,8 +282,7 @@ TEST_F(MainWindow, ExitAsksTheViewToCloseAndClosingSaves) {
   };
   f.Model().Click("Exit1");
   EXPECT_EQ(close_requests, 1);
-  struct stat st;
-  EXPECT_EQ(stat((dir_ + "Kivo.ini").c_str(), &st), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "Kivo.ini"));
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+// Renders a ComponentModel as a Win32 main window: the menu bar (check marks, accelerators,
+// shortcut texts), buttons, labels, coloured group boxes and panels, list box and status bar.
+// Mirrors every property change of the model and forwards clicks, menu openings, moves,
+// resizes and the close request back to it. UI thread only; the thread's event loop
+// (PollEventLoop) pumps its messages.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/component.h"
+
+namespace kivo {
+
+class Win32MainWindow {
+ public:
+  // |form| names the kForm component whose caption and bounds are the window's; |main_menu|
+  // the kMainMenu component whose children are the menu bar's menus.
+  Win32MainWindow(ComponentModel& model, const std::string& form, const std::string& main_menu);
+  ~Win32MainWindow();
+  Win32MainWindow(const Win32MainWindow&) = delete;
+  Win32MainWindow& operator=(const Win32MainWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+
+  // Called when the user (or the system, at logoff) closes the window, before it goes away
+  // (or, with hide_on_close, is hidden).
+  std::function<void()> on_close;
+  bool hide_on_close = false;
+  // The Escape key in this window runs |handler|.
+  void OnEscape(std::function<void()> handler) { on_escape_ = std::move(handler); }
+
+  void ShowForm();
+  // Closes the window as its close box does.
+  void Close();
+  // Chooses the menu item |name| as the user would (it must be visible and enabled, with every
+  // menu above it): the item's command goes through the window's own command message.
+  bool ChooseMenuItem(const std::string& name);
+  // Saves the window as it is on screen to a 24-bit BMP file.
+  bool SaveScreenshot(const std::string& path);
+  // The text the status bar control shows.
+  std::string StatusBarText() const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT Handle(HWND window, UINT message, WPARAM w, LPARAM l);
+  void BuildMenus(Component& main_menu);
+  void BuildMenu(HMENU menu, Component& parent);
+  void FillMenu(HMENU menu);
+  void FillMenuBar();
+  void BuildAccelerators();
+  void BuildControls();
+  HWND BuildControl(Component& c, HWND parent);
+  void Apply(Component& c, Property what);
+  void ApplyAll(Component& c);
+  void StoreGeometry();
+  void DrawButton(const DRAWITEMSTRUCT& item);
+  HFONT FontFor(const Component& c);
+  HBRUSH BrushFor(Rgb color);
+  bool UserCanChoose(const Component& item) const;
+  bool FilterMessage(MSG& message);
+  void LayOutStatusBar();
+  void SetHint(Component& c, HWND control);
+
+  ComponentModel& model_;
+  Component& form_;
+  Component* main_menu_ = nullptr;
+  int observer_ = 0;
+  int filter_ = 0;
+  std::function<void()> on_escape_;
+  bool applying_geometry_ = false;
+  HWND window_ = nullptr;
+  HWND status_bar_ = nullptr;
+  HWND tooltips_ = nullptr;
+  HMENU menu_bar_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  std::map<const Component*, HWND> controls_;
+  std::map<HWND, Component*> by_window_;
+  std::map<HMENU, Component*> popups_;        // every menu that holds items
+  std::map<const Component*, HMENU> popup_of_;
+  std::map<UINT, Component*> by_command_;     // menu items by command id
+  std::map<const Component*, UINT> command_of_;
+  std::map<std::string, HFONT> fonts_;
+  std::map<std::uint32_t, HBRUSH> brushes_;
+};
+
+}  // namespace kivo
