@@ -19,6 +19,7 @@
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/shell.h"
+#include "ui/browse_window.h"
 #include "ui/main_window.h"
 #include "ui/net_window.h"
 
@@ -40,18 +41,20 @@ struct Options {
   int screenshot_delay = 8000;  // ... this many milliseconds after start
   int quit_after = 0;         // close the window after this many milliseconds (0: never)
   bool network_status = false;  // show the Network Status window too
+  bool browse = false;          // open SD Card > Browse and Download at start
 };
 
 void Usage(std::FILE* out) {
   std::fprintf(out,
       "Usage: kivo [--screenshot FILE.png] [--screenshot-delay MS] [--quit-after MS]\n"
-      "            [--network-status]\n"
+      "            [--network-status] [--browse]\n"
       "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
       "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside the\n"
       "  program (or in $XDG_CONFIG_HOME/kivo/ when that folder is not writable).\n"
       "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
       "  --quit-after MS        close the window (saving the settings) after MS ms\n"
       "  --network-status       also show the Network Status window (background requests)\n"
+      "  --browse               also open SD Card > Browse and Download at start\n"
       "  --help, --version      print this text, or the version, and exit\n"
       "  Qt's own options (-platform NAME, -display NAME, -style NAME ...) are passed on.\n"
       "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
@@ -95,6 +98,8 @@ ParseResult ParseOptions(int argc, char** argv, Options& options) {
       if (!value(options.screenshot_delay)) return ParseResult::kBadUsage;
     } else if (arg == "--network-status") {
       options.network_status = true;
+    } else if (arg == "--browse") {
+      options.browse = true;
     } else if (arg == "--quit-after") {
       if (!value(options.quit_after)) return ParseResult::kBadUsage;
     } else {
@@ -159,6 +164,16 @@ int main(int argc, char** argv) {
   net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
   net.OnCloseRequest = [&] { net_window.close(); };
 
+  kivo::TBrowseForm browse(form);
+  kivo::QtMainWindow browse_window(browse.Model(), "Browse", "BrowseMenu");
+  browse_window.OnEscape([&] { browse.Model().Dispatch([&] { browse.FormKeyEscape(); }); });
+  browse.OnCloseRequest = [&] { browse_window.close(); };
+  form.OnBrowseDownload = [&] {
+    browse_window.ShowForm();
+    browse_window.raise();
+    browse.Model().Dispatch([&] { browse.Open(); });
+  };
+
   kivo::QtMainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetParent(&window);
   bool closed = false;
@@ -190,6 +205,7 @@ int main(int argc, char** argv) {
   form.Model().Dispatch([&] { form.FormShow(screen.x(), screen.y(), screen.width(), screen.height()); });
   window.ShowForm();
   if (options.network_status) net_window.ShowForm();
+  if (options.browse) form.Model().Dispatch([&] { form.BrowseDownload1Click(); });
 
   if (!options.screenshot.empty()) {
     QTimer::singleShot(options.screenshot_delay, &window, [&] {

@@ -27,6 +27,14 @@ class Dialogs {
                                               const std::string& initial_dir,
                                               const std::string& file_name,
                                               const std::string& filter) = 0;
+  // Folder chooser starting at |initial_dir|; nullopt when the user cancels (and where a
+  // platform offers no chooser).
+  virtual std::optional<std::string> ChooseFolder(const std::string& title,
+                                                  const std::string& initial_dir) {
+    (void)title;
+    (void)initial_dir;
+    return std::nullopt;
+  }
 };
 
 // Records every dialog shown and answers from queues; an empty queue answers "cancel"
@@ -34,7 +42,7 @@ class Dialogs {
 class ScriptedDialogs : public Dialogs {
  public:
   struct Shown {
-    std::string kind;  // "message", "input", "open"
+    std::string kind;  // "message", "input", "open", "folder"
     std::string text;  // message text, or input/open title
     std::string prompt;
     std::string initial;
@@ -48,10 +56,13 @@ class ScriptedDialogs : public Dialogs {
   std::optional<std::string> OpenFile(const std::string& title, const std::string& initial_dir,
                                       const std::string& file_name,
                                       const std::string& filter) override;
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initial_dir) override;
 
   std::deque<MsgResult> message_answers;
   std::deque<std::optional<std::string>> input_answers;
   std::deque<std::optional<std::string>> open_answers;
+  std::deque<std::optional<std::string>> folder_answers;
   std::vector<Shown> shown;
 };
 

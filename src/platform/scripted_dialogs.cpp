@@ -31,4 +31,13 @@ std::optional<std::string> ScriptedDialogs::OpenFile(const std::string& title,
   return answer;
 }
 
+std::optional<std::string> ScriptedDialogs::ChooseFolder(const std::string& title,
+                                                         const std::string& initial_dir) {
+  shown.push_back({"folder", title, "", initial_dir});
+  if (folder_answers.empty()) return std::nullopt;
+  auto answer = folder_answers.front();
+  folder_answers.pop_front();
+  return answer;
+}
+
 }  // namespace kivo

@@ -66,6 +66,24 @@ void Component::SetBounds(Bounds bounds) {
   Changed(Property::kBounds);
 }
 
+void Component::SetValue(int value) {
+  if (value == value_) return;
+  value_ = value;
+  Changed(Property::kValue);
+}
+
+void Component::SetData(std::string data) {
+  if (data == data_) return;
+  data_ = std::move(data);
+  Changed(Property::kData);
+}
+
+void Component::SetSelection(std::vector<int> rows) {
+  if (rows == selection_) return;
+  selection_ = std::move(rows);
+  Changed(Property::kSelection);
+}
+
 Component& ComponentModel::Add(std::string name, ComponentKind kind, Component* parent) {
   if (Find(name)) throw std::logic_error("duplicate component name " + name);
   components_.push_back(std::make_unique<Component>(*this, std::move(name), kind, parent));

@@ -34,6 +34,9 @@ enum class ComponentKind {
   kPanel,
   kListBox,
   kStatusBar,
+  kFileList,     // rows of tab-separated cells (Lines) under |columns|; Selection is the user's
+  kProgressBar,  // Value 0..1000, Caption the text on the bar
+  kPicture,      // Data: an encoded image (JPEG); Caption shown when there is none
 };
 
 // What changed, for observers.
@@ -46,6 +49,9 @@ enum class Property {
   kFontColor,
   kLines,
   kBounds,
+  kValue,
+  kData,
+  kSelection,
 };
 
 struct Bounds {
@@ -88,11 +94,21 @@ class Component {
   void AddLine(std::string line);
   const Bounds& GetBounds() const { return bounds_; }
   void SetBounds(Bounds bounds);
+  int Value() const { return value_; }
+  void SetValue(int value);
+  const std::string& Data() const { return data_; }
+  void SetData(std::string data);
+  // Selected rows of a file list, ascending. A renderer sets it from the user's selection and
+  // then clicks the list.
+  const std::vector<int>& Selection() const { return selection_; }
+  void SetSelection(std::vector<int> rows);
 
   // Design-time properties: set while the window is built, read by renderers.
   std::string short_cut;      // "Ctrl+W", "F1", "Alt+V" ...; empty for none
   std::optional<Rgb> color;   // background of group boxes and panels
   FontSpec font;
+  std::vector<std::string> columns;  // a file list's column titles
+  std::vector<int> column_widths;    // and their widths in pixels
   int min_width = 0, min_height = 0;  // forms: the smallest size the user may give the window
   // For assistive technology: the label naming a value label, or a name for a control that
   // shows no text of its own (renderers otherwise use the visible text).
@@ -122,6 +138,9 @@ class Component {
   Rgb font_color_{};
   std::vector<std::string> lines_;
   Bounds bounds_{};
+  int value_ = 0;
+  std::string data_;
+  std::vector<int> selection_;
 };
 
 class ComponentModel {

@@ -24,6 +24,15 @@ HeadlessRenderer::HeadlessRenderer(ComponentModel& model) : model_(model) {
       case Property::kLines:
         value = std::to_string(c.Lines().size());
         break;
+      case Property::kValue:
+        value = std::to_string(c.Value());
+        break;
+      case Property::kData:
+        value = std::to_string(c.Data().size());
+        break;
+      case Property::kSelection:
+        for (int row : c.Selection()) value += (value.empty() ? "" : ",") + std::to_string(row);
+        break;
       case Property::kFontColor:
       case Property::kBounds:
         break;

@@ -16,7 +16,9 @@ class HeadlessRenderer {
   struct Change {
     std::string component;
     Property property;
-    std::string value;  // the new caption, "1"/"0" for flags, the line count for lines
+    // The new caption, "1"/"0" for flags, the line count for lines, the value, the data's size,
+    // the selected rows "0,2".
+    std::string value;
   };
 
   explicit HeadlessRenderer(ComponentModel& model);

@@ -131,6 +131,10 @@ class TForm1 : public StatusActions {
   bool PoolGet(const std::string& url, PoolCompletion done);
   bool PoolHead(const std::string& url, PoolCompletion done);
 
+  // SD Card > Browse and Download: asks whoever shows the Browse window to open it.
+  void BrowseDownload1Click();
+  std::function<void()> OnBrowseDownload;
+
   // Wi-Fi: the system's list of available networks.
   void ViewWiFiConnections1Click();
   void AutoVANClick();
@@ -166,6 +170,7 @@ class TForm1 : public StatusActions {
   std::string camera_address;
   std::string camera_password;
   std::string player_path;
+  std::string download_folder;  // empty: the user's pictures folder + "/Kivo"
   bool Debug = false;
   int LastReplyLength = 0;
   bool ServiceReplied = false;

@@ -53,6 +53,7 @@ struct SettingRow {
   int default_number;        // for kInteger and kBoolean
   bool read_at_creation;     // Debug is written, never read
   Binding (*bind)(TForm1&);  // where the value lives in the window
+  bool omit_when_empty = false;  // a text row written only once it has a value
 };
 
 // The network status window keeps its own rows in section "Status" of the same file.
@@ -89,6 +90,9 @@ constexpr SettingRow kSettingRows[] = {
      [](TForm1& f) { return Checked(f["AutoVAN"]); }},
     {"Kivo", "ShowWiFi", Type::kBoolean, nullptr, 0, true,
      [](TForm1& f) { return Checked(f["ShowWiFiConn"]); }},
+    // Browse and Download's folder; empty means the user's pictures folder + "/Kivo".
+    {"Kivo", "DownloadFolder", Type::kText, "", 0, true,
+     [](TForm1& f) { return Text(f.download_folder); }, true},
 };
 
 }  // namespace
@@ -125,6 +129,7 @@ void TForm1::SaveSettings() {
     Binding b = row.bind(*this);
     switch (row.type) {
       case Type::kText:
+        if (row.omit_when_empty && b.text->empty()) break;
         ini.WriteString(row.section, row.key, *b.text);
         break;
       case Type::kInteger:

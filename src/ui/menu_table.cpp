@@ -121,6 +121,7 @@ constexpr MenuSpec kMenus[] = {
     Item("DeleteAll1", "SDCard", "Delete &All"),
     Item("N3", "SDCard", kSeparatorCaption),
     Item("View1", "SDCard", "&View", "F5"),
+    Item("BrowseDownload1", "SDCard", "&Browse and Download..."),
 
     Item("Help1", kMainMenuName, "&Help"),
     Item("Help2", "Help1", "&Help", "F1"),

@@ -116,10 +116,38 @@ HttpResponse CameraRoutes::FolderIndex(const std::string& folder, const std::str
   std::vector<IndexEntry> entries;
   if (hostile) entries.push_back({std::string(kHostileName), {}, 1, std::string(kHostileDate)});
   for (const MediaFile* f : files) {
-    entries.push_back({f->name, f->taken, f->content.size(),
+    entries.push_back({f->name, f->taken, f->Size(),
                        hostile ? std::string(kHostileDate) : std::string()});
   }
-  return MediaReply(200, "text/html", IndexPage("/videos/" + folder + "/", entries), head);
+  return MediaReply(200, "text/html", Index(media_root_ + folder + "/", entries), head);
+}
+
+std::string CameraRoutes::Index(const std::string& path,
+                                const std::vector<IndexEntry>& entries) const {
+  switch (style_) {
+    case ListingStyle::kTable: return TableIndexPage(path, entries);
+    case ListingStyle::kOld: return OldIndexPage(path, entries);
+    case ListingStyle::kDefault: break;
+  }
+  return IndexPage(path, entries);
+}
+
+HttpResponse CameraRoutes::FileReply(const MediaFile& file, const HttpRequest& request, bool head,
+                                     bool hostile) const {
+  HttpResponse response = MediaReply(200, ContentTypeOf(file.name), std::string(), head);
+  if (hostile && file.name.ends_with(".JPG")) {
+    response.body = HostilePhoto(file.content);
+  } else if (file.generated_size != 0) {
+    response.generated = GeneratedBody{file.content, file.seed, file.generated_size, 0,
+                                       file.generated_size};
+  } else {
+    response.body = file.content;
+  }
+  response.headers.emplace_back("Accept-Ranges", "bytes");
+  if (auto range = ParseByteRange(request.range, file.Size())) {
+    ApplyRange(response, *range, file.Size());
+  }
+  return response;
 }
 
 HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fault) {
@@ -137,12 +165,12 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fa
                              state_.card().PhotoCount(), state_.card().VideoCount()};
     return MediaReply(200, "text/html", FrontPage(info), head);
   }
-  if (path == "/videos" || path == "/live") {
+  if (path == "/videos" || path == "/live" || path + "/" == media_root_) {
     HttpResponse response = MediaReply(301, "text/plain", "moved\n", head);
     response.headers.emplace_back("Location", path + "/");
     return response;
   }
-  if (path == "/videos/") {
+  if (path == media_root_) {
     std::vector<IndexEntry> entries;
     if (state_.card().present()) {
       const CivilTime now = state_.clock().Now();
@@ -150,10 +178,10 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fa
         entries.push_back({folder + "/", now, 0});
       }
     }
-    return MediaReply(200, "text/html", IndexPage("/videos/", entries), head);
+    return MediaReply(200, "text/html", Index(media_root_, entries), head);
   }
-  if (path.starts_with("/videos/") && state_.card().present()) {
-    const std::string rest = path.substr(8);
+  if (path.starts_with(media_root_) && state_.card().present()) {
+    const std::string rest = path.substr(media_root_.size());
     const size_t slash = rest.find('/');
     const std::string folder = rest.substr(0, slash);
     const auto folders = state_.card().Folders();
@@ -166,9 +194,7 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fa
       const std::string name = rest.substr(slash + 1);
       if (name.empty()) return FolderIndex(folder, request.query, head, hostile);
       if (const MediaFile* f = state_.card().Find(folder, name)) {
-        const bool photo = name.ends_with(".JPG");
-        return MediaReply(200, ContentTypeOf(name),
-                          hostile && photo ? HostilePhoto(f->content) : f->content, head);
+        return FileReply(*f, request, head, hostile);
       }
     }
   }

@@ -10,6 +10,7 @@
 #include "camera_state.h"
 #include "faults.h"
 #include "http_message.h"
+#include "media_layouts.h"
 
 namespace kivo::camsim {
 
@@ -23,6 +24,12 @@ class CameraRoutes {
 
   HttpResponse CommandPort(const HttpRequest& request, const Fault& fault);
   HttpResponse MediaPort(const HttpRequest& request, const Fault& fault = {});
+  // Directory-index layout and where the card's folders are served ("/videos/" by default,
+  // "/videos/DCIM/" or "/DCIM/" on other firmware).
+  void SetListing(ListingStyle style, std::string media_root) {
+    style_ = style;
+    media_root_ = std::move(media_root);
+  }
 
  private:
   HttpResponse Binary(int status, std::string body) const;
@@ -30,9 +37,14 @@ class CameraRoutes {
                           bool head) const;
   HttpResponse FolderIndex(const std::string& folder, const std::string& query, bool head,
                            bool hostile);
+  std::string Index(const std::string& path, const std::vector<IndexEntry>& entries) const;
+  HttpResponse FileReply(const MediaFile& file, const HttpRequest& request, bool head,
+                         bool hostile) const;
 
   CameraState& state_;
   std::string password_;
+  ListingStyle style_ = ListingStyle::kDefault;
+  std::string media_root_ = "/videos/";
 };
 
 }  // namespace kivo::camsim

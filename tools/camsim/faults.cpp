@@ -11,7 +11,7 @@ struct FaultRow {
   std::string_view help;
 };
 
-constexpr std::array<FaultRow, 11> kFaults = {{
+constexpr std::array<FaultRow, 12> kFaults = {{
     {FaultMode::kNone, "none", "behave normally (and plug the camera back in)"},
     {FaultMode::kSilent, "silent", "accept and read requests, never answer"},
     {FaultMode::kDelay, "delay", "answer after MS milliseconds (default 3000)"},
@@ -22,6 +22,7 @@ constexpr std::array<FaultRow, 11> kFaults = {{
     {FaultMode::kTextRecord, "text", "status records replaced by a text page"},
     {FaultMode::kNoBody, "nobody", "replies carry headers only, Content-Length: 0"},
     {FaultMode::kWrongPassword, "wrongpass", "refuse every password (body \"403 ...\")"},
+    {FaultMode::kFlaky, "flaky", "drop the link every N MB sent (default 8; N not 80/8080)"},
     {FaultMode::kHostileMedia, "hostile",
      "listings and photos whose names and dates hold \"../../x\" and control bytes"},
 }};
@@ -93,7 +94,9 @@ std::optional<std::string> FaultSet::Apply(const std::vector<std::string>& words
 std::string FaultSet::Describe() const {
   auto one = [](const Fault& f) {
     std::string text(FaultName(f.mode));
-    if (f.mode == FaultMode::kDelay) text += ":" + std::to_string(f.delay_ms);
+    if (f.mode == FaultMode::kDelay || (f.mode == FaultMode::kFlaky && f.delay_ms > 0)) {
+      text += ":" + std::to_string(f.delay_ms);
+    }
     return text;
   };
   return "80=" + one(For(Role::kCommand)) + " 8080=" + one(For(Role::kMedia)) +

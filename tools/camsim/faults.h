@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,13 +27,20 @@ enum class FaultMode {
   kTextRecord,     // status records replaced by a text page
   kNoBody,         // replies carry headers only (Content-Length: 0)
   kWrongPassword,  // every password is refused
+  kFlaky,          // the link drops (close or reset) every N megabytes sent
   kHostileMedia,   // listing and photos built to lead a client out of its folder
 };
 
 struct Fault {
   FaultMode mode = FaultMode::kNone;
-  int delay_ms = 0;
+  int delay_ms = 0;  // "delay": milliseconds; "flaky": megabytes between drops
 };
+
+inline constexpr int kDefaultFlakyMegabytes = 8;
+inline uint64_t FlakyEveryBytes(const Fault& fault) {
+  return static_cast<uint64_t>(fault.delay_ms > 0 ? fault.delay_ms : kDefaultFlakyMegabytes) *
+         1024 * 1024;
+}
 
 class FaultSet {
  public:

@@ -73,6 +73,7 @@ std::string ExifSegment(const PhotoSpec& spec) {
   PutEntry(tiff, 0x0110, kAscii, static_cast<uint32_t>(model.size()), model_at);
   PutEntry(tiff, 0x0132, kAscii, 20, datetime_at);
   PutEntry(tiff, 0x8769, kLong, 1, kExifIfd);
+  const size_t next_ifd_at = tiff.size();  // IFD0's link to IFD1, patched below
   Put32(tiff, 0);
   Put16(tiff, kExifEntries);
   PutEntry(tiff, 0x9000, kUndefined, 4, 0x30323330);  // "0230", stored inline
@@ -89,6 +90,24 @@ std::string ExifSegment(const PhotoSpec& spec) {
   comment.resize(comment_size, ' ');
   tiff += comment;
   tiff += date_z;
+  if (spec.exif_thumbnail) {
+    // IFD1: where the thumbnail JPEG lies (offset and length), then the thumbnail itself.
+    PhotoSpec small = spec;
+    small.width_blocks = 20;
+    small.height_blocks = 15;
+    small.exif_thumbnail = false;
+    const std::string thumbnail = MakeJpeg(small);
+    const uint32_t ifd1 = static_cast<uint32_t>(tiff.size());
+    tiff[next_ifd_at] = static_cast<char>(ifd1 >> 24);
+    tiff[next_ifd_at + 1] = static_cast<char>(ifd1 >> 16);
+    tiff[next_ifd_at + 2] = static_cast<char>(ifd1 >> 8);
+    tiff[next_ifd_at + 3] = static_cast<char>(ifd1);
+    Put16(tiff, 2);
+    PutEntry(tiff, 0x0201, kLong, 1, ifd1 + 2 + 2 * 12 + 4);
+    PutEntry(tiff, 0x0202, kLong, 1, static_cast<uint32_t>(thumbnail.size()));
+    Put32(tiff, 0);
+    tiff += thumbnail;
+  }
 
   std::string segment;
   Put16(segment, 0xffe1);

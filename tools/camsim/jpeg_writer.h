@@ -20,6 +20,7 @@ struct PhotoSpec {
   std::string_view model;     // camera model written into the metadata
   int width_blocks = 40;      // picture size in 8x8 blocks (40 x 30 = 320 x 240 pixels)
   int height_blocks = 30;
+  bool exif_thumbnail = false;  // also embed a 160 x 120 thumbnail (Exif IFD1), as cameras do
 };
 
 std::string MakeJpeg(const PhotoSpec& spec);

@@ -73,12 +73,13 @@ MediaFile& MediaCard::Add(std::string name, FileKind kind, const CivilTime& take
   return files_.back();
 }
 
-bool MediaCard::AddPhoto(const CivilTime& taken, uint64_t card_bytes) {
+bool MediaCard::AddPhoto(const CivilTime& taken, uint64_t card_bytes, bool exif_thumbnail) {
   if (!present_ || free_bytes_ < card_bytes) return false;
   OpenCapture();
   const uint32_t number = NextNumber();
-  Add(NumberedName("GOPR", number, "JPG"), FileKind::kPhoto, taken, card_bytes,
-      MakeJpeg({taken, number, model_name_}));
+  PhotoSpec spec{taken, number, model_name_};
+  spec.exif_thumbnail = exif_thumbnail;
+  Add(NumberedName("GOPR", number, "JPG"), FileKind::kPhoto, taken, card_bytes, MakeJpeg(spec));
   return true;
 }
 
@@ -111,6 +112,17 @@ bool MediaCard::AddVideo(const CivilTime& taken, uint64_t card_bytes) {
   Add(NumberedName("GOPR", number, "THM"), FileKind::kThumbnail, taken, 0, MakeJpeg(thumb));
   const std::string low = NumberedName("GOPR", number, "LRV");
   Add(low, FileKind::kLowResVideo, taken, 0, VideoStub(low, taken));
+  return true;
+}
+
+bool MediaCard::AddLargeVideo(const CivilTime& taken, uint64_t served_bytes) {
+  if (!AddVideo(taken, served_bytes)) return false;
+  for (MediaFile& f : files_) {
+    if (f.capture == open_capture_ && f.kind == FileKind::kVideo) {
+      f.generated_size = std::max<uint64_t>(served_bytes, f.content.size());
+      f.seed = f.sequence * 0x100000001b3ULL + served_bytes;
+    }
+  }
   return true;
 }
 

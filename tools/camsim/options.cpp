@@ -6,6 +6,7 @@
 
 #include "control_channel.h"
 #include "faults.h"
+#include "media_layouts.h"
 
 namespace kivo::camsim {
 namespace {
@@ -26,6 +27,31 @@ bool ParseNumber(const std::string& text, long min, long max, long* value) {
   if (text.empty() || *end != '\0' || v < min || v > max) return false;
   *value = v;
   return true;
+}
+
+// "photos=N videos=N video-size=300M" (K, M, G: binary units).
+std::optional<std::string> ParseFill(const std::string& text, Options* o) {
+  for (const std::string& word : SplitWords(text)) {
+    const size_t eq = word.find('=');
+    const std::string key = word.substr(0, eq);
+    std::string value = eq == std::string::npos ? std::string() : word.substr(eq + 1);
+    long number = 0;
+    if (key == "video-size") {
+      uint64_t scale = 1;
+      if (!value.empty() && (value.back() == 'K' || value.back() == 'M' || value.back() == 'G')) {
+        scale = value.back() == 'K' ? 1024 : value.back() == 'M' ? 1024 * 1024 : 1024 * 1024 * 1024;
+        value.pop_back();
+      }
+      if (!ParseNumber(value, 1, 1L << 40, &number)) return "--fill-card: bad video-size";
+      o->fill_video_bytes = static_cast<uint64_t>(number) * scale;
+    } else if (key == "photos" || key == "videos") {
+      if (!ParseNumber(value, 0, 9999, &number)) return "--fill-card: bad " + key;
+      (key == "photos" ? o->fill_photos : o->fill_videos) = static_cast<int>(number);
+    } else {
+      return "--fill-card: unexpected '" + word + "'";
+    }
+  }
+  return std::nullopt;
 }
 
 bool IsIpv4(const std::string& text) {
@@ -108,6 +134,14 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options* o) {
       const auto t = ParseCivilTime(value);
       if (!t) return "--clock wants \"YYYY-MM-DD HH:MM:SS\", got " + value;
       o->camera.clock = *t;
+    } else if (arg == "--listing") {
+      if (!ParseListingStyle(value)) return "--listing: default, table or old";
+      o->listing = value;
+    } else if (arg == "--media-root") {
+      if (!value.starts_with('/') || !value.ends_with('/')) return "--media-root: /PATH/";
+      o->media_root = value;
+    } else if (arg == "--fill-card") {
+      if (auto error = ParseFill(value, o)) return *error;
     } else if (arg == "--clock-offset") {
       if (!ParseNumber(value, -kMaxClockOffset, kMaxClockOffset, &number))
         return "--clock-offset: seconds, -3153600000..3153600000";
@@ -148,6 +182,14 @@ std::string HelpText() {
       "  --card present|missing  SD card (default present)\n"
       "  --folder-files N        files per folder before 101GOPRO, 102GOPRO... (default 999)\n"
       "  --clock \"YYYY-MM-DD HH:MM:SS\"  camera clock at start (default: the host's local time)\n"
+      "  --fill-card \"photos=N videos=N video-size=300M\"  files on the card at start: photos\n"
+      "                          with an Exif thumbnail, videos of that size (generated, served\n"
+      "                          with byte ranges; default size 32M)\n"
+      "  --listing default|table|old  directory-index layout: the default one, a table with\n"
+      "                          icon, date and \"4.1M\" sizes, or an old one without dates and\n"
+      "                          with absolute links\n"
+      "  --media-root /PATH/     where the card's folders are served (default /videos/; later\n"
+      "                          firmware /videos/DCIM/, earlier /DCIM/)\n"
       "  --clock-offset SECONDS  camera clock at start: the host's local time plus SECONDS (to the\n"
       "                          millisecond; negative: behind the host)\n"
       "\n"

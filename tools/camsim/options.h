@@ -29,6 +29,12 @@ struct Options {
   std::string ports_file;
   std::vector<std::string> faults;  // each "NAME [MS] [SCOPE]"
   CameraConfig camera;
+  std::string listing = "default";     // directory-index layout: default, table or old
+  std::string media_root = "/videos/";  // where the card's folders are served
+  // Files put on the card at start: photos (with an Exif thumbnail) and large generated videos.
+  int fill_photos = 0;
+  int fill_videos = 0;
+  uint64_t fill_video_bytes = 0;
   bool help = false;
   // Client mode: send these words to the control port at control_target.
   std::string control_target;

@@ -10,10 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 
 #include "address_switch.h"
+#include "generated_body.h"
 
 namespace kivo::camsim {
 namespace {
@@ -208,7 +210,12 @@ void ServerLoop::OnRequest(Connection& c) {
   HttpResponse response = handler_.HandleHttp(c.role, request);
   if (fault.mode == FaultMode::kNoBody) {
     response.body.clear();
+    response.generated.reset();
     response.content_length = true;
+  }
+  if (response.generated && response.send_body) {
+    c.generated = response.generated;
+    c.generated_at = response.generated->begin;
   }
   StartReply(c, SerializeResponse(response),
              fault.mode == FaultMode::kDelay ? fault.delay_ms : 0);
@@ -237,9 +244,48 @@ void ServerLoop::OnReadable(Connection& c) {
   OnRequest(c);
 }
 
+bool ServerLoop::RefillGenerated(Connection& c) {
+  constexpr uint64_t kPiece = 256 * 1024;
+  if (!c.generated || c.generated_at >= c.generated->end) return false;
+  const size_t n = static_cast<size_t>(std::min(kPiece, c.generated->end - c.generated_at));
+  c.out.resize(n);
+  FillGenerated(*c.generated, c.generated_at, c.out.data(), n);
+  c.generated_at += n;
+  c.sent = 0;
+  return true;
+}
+
+size_t ServerLoop::FlakyRoom(const Connection& c) {
+  if (c.role == Role::kControl) return SIZE_MAX;
+  const Fault& fault = faults_.For(c.role);
+  if (fault.mode != FaultMode::kFlaky) return SIZE_MAX;
+  if (flaky_next_ == 0) {
+    flaky_next_ = flaky_sent_ + FlakyEveryBytes(fault);
+  }
+  return static_cast<size_t>(flaky_next_ - flaky_sent_);
+}
+
+void ServerLoop::DropFlaky(Connection& c) {
+  // Every other drop is a reset; the others are an orderly close in the middle of the reply,
+  // which a client can only tell from a complete one by counting the bytes.
+  if (++flaky_drops_ % 2 == 0) {
+    const linger hard{1, 0};
+    setsockopt(c.fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  }
+  close(c.fd);
+  c.fd = -1;
+  flaky_next_ = flaky_sent_ + FlakyEveryBytes(faults_.For(c.role));
+}
+
 void ServerLoop::OnWritable(Connection& c) {
-  while (c.sent < c.out.size()) {
-    const ssize_t n = send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent, MSG_NOSIGNAL);
+  while (c.sent < c.out.size() || RefillGenerated(c)) {
+    const size_t room = FlakyRoom(c);
+    if (room == 0) {
+      DropFlaky(c);
+      return;
+    }
+    const size_t want = std::min(room, c.out.size() - c.sent);
+    const ssize_t n = send(c.fd, c.out.data() + c.sent, want, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EAGAIN || errno == EINTR) return;
       close(c.fd);  // the client aborted: that is how the program ends most replies
@@ -247,6 +293,7 @@ void ServerLoop::OnWritable(Connection& c) {
       return;
     }
     c.sent += static_cast<size_t>(n);
+    if (room != SIZE_MAX) flaky_sent_ += static_cast<uint64_t>(n);
   }
   StartDraining(c);
 }

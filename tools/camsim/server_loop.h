@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,8 @@ class ServerLoop {
     std::string out;
     size_t sent = 0;
     int64_t deadline = 0;
+    std::optional<GeneratedBody> generated;  // streamed after |out|
+    uint64_t generated_at = 0;
   };
 
   bool OpenListener(Listener& listener, std::string* error);
@@ -73,6 +76,11 @@ class ServerLoop {
   void OnRequest(Connection& c);
   void StartReply(Connection& c, std::string bytes, int delay_ms);
   void StartDraining(Connection& c);
+  // Next piece of a generated body into c.out; false when the body is complete.
+  bool RefillGenerated(Connection& c);
+  // "flaky": how many more bytes may go out before the link drops (SIZE_MAX when not flaky).
+  size_t FlakyRoom(const Connection& c);
+  void DropFlaky(Connection& c);
   void CheckDeadline(Connection& c, int64_t now);
   void DropCameraConnections();
   static bool IsCamera(Role role) { return role == Role::kCommand || role == Role::kMedia; }
@@ -88,6 +96,9 @@ class ServerLoop {
   bool stop_ = false;
   int exit_code_ = 0;
   std::string last_error_;
+  uint64_t flaky_sent_ = 0;  // bytes sent by servers under the "flaky" fault
+  uint64_t flaky_next_ = 0;  // where the next drop happens; 0 = not armed yet
+  int flaky_drops_ = 0;
 };
 
 }  // namespace kivo::camsim

@@ -15,7 +15,27 @@ Simulator::Simulator(const Options& options)
                   loop_.ApplyFaults();
                   return loop_.last_error();
                 },
-                [this] { loop_.Stop(0); }}) {}
+                [this] { loop_.Stop(0); }}) {
+  routes_.SetListing(ParseListingStyle(options.listing).value_or(ListingStyle::kDefault),
+                     options.media_root);
+  // Captures a few minutes apart, ending now.
+  const int count = options.fill_photos + options.fill_videos;
+  const uint64_t video_bytes =
+      options.fill_video_bytes != 0 ? options.fill_video_bytes : 32ULL * 1024 * 1024;
+  const int64_t now = state_.clock().NowNaiveSeconds();
+  int photos = options.fill_photos;
+  int videos = options.fill_videos;
+  for (int i = 0; i < count; ++i) {
+    const CivilTime taken = FromNaiveSeconds(now - int64_t{300} * (count - i));
+    if (videos > 0 && (photos == 0 || i % 2 == 1)) {
+      state_.card().AddLargeVideo(taken, video_bytes);
+      --videos;
+    } else {
+      state_.card().AddPhoto(taken, state_.PhotoBytes(), true);
+      --photos;
+    }
+  }
+}
 
 bool Simulator::Start(std::vector<std::string>* listening, std::string* error) {
   for (const std::string& spec : options_.faults) {

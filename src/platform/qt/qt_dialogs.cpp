@@ -59,4 +59,11 @@ std::optional<std::string> QtDialogs::OpenFile(const std::string& title,
   return chosen.toStdString();
 }
 
+std::optional<std::string> QtDialogs::ChooseFolder(const std::string& title,
+                                                   const std::string& initial_dir) {
+  QString chosen = QFileDialog::getExistingDirectory(parent_, Q(title), Q(initial_dir));
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}
+
 }  // namespace kivo

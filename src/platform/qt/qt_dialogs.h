@@ -20,6 +20,8 @@ class QtDialogs : public Dialogs {
   std::optional<std::string> OpenFile(const std::string& title, const std::string& initial_dir,
                                       const std::string& file_name,
                                       const std::string& filter) override;
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initial_dir) override;
 
  private:
   std::string title_;

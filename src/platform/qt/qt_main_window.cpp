@@ -1,5 +1,7 @@
 #include "platform/qt/qt_main_window.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -10,7 +12,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QHeaderView>
+#include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QShortcut>
 #include <QTimer>
 #include <QStatusBar>
@@ -196,6 +202,23 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
       w = new QListWidget(parent);
       break;
     }
+    case ComponentKind::kFileList:
+      w = BuildFileList(c, parent);
+      break;
+    case ComponentKind::kProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 1000);
+      bar->setTextVisible(true);
+      w = bar;
+      break;
+    }
+    case ComponentKind::kPicture: {
+      auto* l = new QLabel(parent);
+      l->setAlignment(Qt::AlignCenter);
+      l->setFrameShape(QFrame::StyledPanel);
+      w = l;
+      break;
+    }
     default:
       w = new QWidget(parent);
       break;
@@ -218,11 +241,84 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
   return w;
 }
 
+QWidget* QtMainWindow::BuildFileList(Component& c, QWidget* parent) {
+  auto* tree = new QTreeWidget(parent);
+  tree->setRootIsDecorated(false);
+  tree->setUniformRowHeights(true);
+  tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  tree->setAlternatingRowColors(true);
+  QStringList titles;
+  for (const std::string& title : c.columns) titles << Q(title);
+  tree->setHeaderLabels(titles);
+  for (std::size_t i = 0; i < c.column_widths.size(); ++i) {
+    tree->setColumnWidth(static_cast<int>(i), c.column_widths[i]);
+  }
+  Component* comp = &c;
+  connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, comp, tree] {
+    if (applying_selection_) return;
+    std::vector<int> rows;
+    for (QTreeWidgetItem* item : tree->selectedItems()) {
+      rows.push_back(tree->indexOfTopLevelItem(item));
+    }
+    std::sort(rows.begin(), rows.end());
+    comp->SetSelection(std::move(rows));
+    model_.Click(comp->Name());
+  });
+  return tree;
+}
+
+void QtMainWindow::ApplyFileList(Component& c, QTreeWidget* tree, Property what) {
+  applying_selection_ = true;
+  if (what == Property::kLines) {
+    const auto& lines = c.Lines();
+    // Same rows: only texts change (progress), so the view keeps its place and selection.
+    if (tree->topLevelItemCount() != static_cast<int>(lines.size())) {
+      tree->clear();
+      for (std::size_t i = 0; i < lines.size(); ++i) tree->addTopLevelItem(new QTreeWidgetItem());
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const QStringList cells = Q(lines[i]).split('\t');
+      QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(i));
+      for (int k = 0; k < cells.size(); ++k) {
+        if (item->text(k) != cells[k]) item->setText(k, cells[k]);
+      }
+    }
+  }
+  if (what == Property::kLines || what == Property::kSelection) {
+    tree->clearSelection();
+    for (int row : c.Selection()) {
+      if (QTreeWidgetItem* item = tree->topLevelItem(row)) item->setSelected(true);
+    }
+  }
+  applying_selection_ = false;
+}
+
 void QtMainWindow::ApplyAll(Component& c) {
   for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
                      Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines,
-                     Property::kBounds})
+                     Property::kBounds, Property::kValue, Property::kData, Property::kSelection})
     Apply(c, p);
+}
+
+void QtMainWindow::ApplyNewKinds(Component& c, QWidget* w, Property what) {
+  if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
+    if (what == Property::kLines || what == Property::kSelection) ApplyFileList(c, tree, what);
+  } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+    if (what == Property::kValue) bar->setValue(c.Value());
+    if (what == Property::kCaption) bar->setFormat(Q(c.Caption()));
+  } else if (auto* picture = qobject_cast<QLabel*>(w)) {
+    if (what != Property::kData && what != Property::kCaption && what != Property::kBounds) return;
+    QPixmap pixmap;
+    const std::string& data = c.Data();
+    if (!data.empty() &&
+        pixmap.loadFromData(reinterpret_cast<const uchar*>(data.data()),
+                            static_cast<uint>(data.size()))) {
+      picture->setPixmap(pixmap.scaled(picture->size() - QSize(4, 4), Qt::KeepAspectRatio,
+                                       Qt::SmoothTransformation));
+    } else {
+      picture->setText(Q(c.Caption()));
+    }
+  }
 }
 
 void QtMainWindow::Apply(Component& c, Property what) {
@@ -267,6 +363,11 @@ void QtMainWindow::Apply(Component& c, Property what) {
   auto it = widgets_.find(&c);
   if (it == widgets_.end()) return;
   QWidget* w = it->second;
+  if (c.Kind() == ComponentKind::kFileList || c.Kind() == ComponentKind::kProgressBar ||
+      c.Kind() == ComponentKind::kPicture) {
+    ApplyNewKinds(c, w, what);
+    if (what == Property::kCaption || what == Property::kLines) return;
+  }
   switch (what) {
     case Property::kCaption:
       if (w == status_label_) {
