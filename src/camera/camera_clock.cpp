@@ -13,8 +13,6 @@ namespace kivo {
 namespace {
 
 constexpr const char* kSetClockCommand = "camera/TM";
-constexpr const char* kGetTimeTimeout = "Get Time Unable to connect to camera";
-constexpr const char* kGetTimeRefused = "Get Time Connection Refused";
 constexpr const char* kCustomDateTitle = "Set Camera Date and Time";
 constexpr const char* kCustomDatePrompt = "yy.mm.dd hh.mm.ss:";
 constexpr const char* kCustomDateWrong = "Date is not in correct format";
@@ -28,13 +26,7 @@ void TForm1::GetTimeBtnClick() {
 
 void TForm1::GetTimeDone(const std::string&, const std::string& file_name,
                          std::uint16_t error) {
-  if (error == 10060) {
-    LogError(kGetTimeTimeout);
-  } else if (error == 10061) {
-    LogError(kGetTimeRefused);
-  } else if (error != 0) {
-    SetStatusText("Error: " + std::to_string(error));
-  }
+  if (error != 0) ReportMediaServerError(error);
   std::optional<ReplyText> reply = ReadReplyFile(file_name);
   if (!reply) return;
   std::vector<std::string> lines = std::move(reply->lines);

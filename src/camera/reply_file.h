@@ -16,7 +16,6 @@ struct ReplyText {
   std::uint64_t bytes = 0;
 };
 
-std::vector<std::string> SplitReplyLines(std::string_view content);
 // nullopt when there is no file at |path| or it cannot be read.
 std::optional<ReplyText> ReadReplyFile(const std::string& path);
 

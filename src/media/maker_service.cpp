@@ -34,23 +34,6 @@ std::string ProblemReportUrl(const std::string& host, const std::string& model_l
          "&msg=" + UrlEncode(text);
 }
 
-std::vector<std::string> SplitTextLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char ch = text[i];
-    if (ch == '\r' || ch == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += ch;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 std::optional<std::string> NewerVersion(const std::vector<std::string>& lines,
                                         const std::string& own_version) {
   if (lines.empty()) return std::nullopt;

@@ -20,8 +20,6 @@ std::string VersionCheckUrl(const std::string& host, const std::string& model_co
 std::string ProblemReportUrl(const std::string& host, const std::string& model_letters,
                              const std::string& text);
 
-// The answer's lines as a text list reads them (CR, LF or CR LF end a line).
-std::vector<std::string> SplitTextLines(const std::string& text);
 // The newer version the answer announces, if any: the first line, when the answer is short
 // (its lines, each with CR LF, under 10 characters) and the line sorts after our own version
 // character by character.

@@ -45,8 +45,8 @@ void TForm1::DownloadBtnClick() {
 
 namespace {
 
-// The same for both requests: time-out and refusal go to the error log, other errors only to
-// the status bar.
+// The same for every request to the camera's media server (the clock, the listing, the photo):
+// time-out and refusal go to the error log, other errors only to the status bar.
 struct ErrorReport {
   bool to_log;
   std::string text;
@@ -60,7 +60,7 @@ ErrorReport DownloadError(std::uint16_t error) {
 
 }  // namespace
 
-void TForm1::ReportDownloadError(std::uint16_t error) {
+void TForm1::ReportMediaServerError(std::uint16_t error) {
   ErrorReport report = DownloadError(error);
   if (report.to_log) {
     LogError(report.text);
@@ -71,7 +71,7 @@ void TForm1::ReportDownloadError(std::uint16_t error) {
 
 void TForm1::DownloadListingDone(const std::string&, const std::string& file_name,
                                  std::uint16_t error) {
-  if (error != 0) ReportDownloadError(error);
+  if (error != 0) ReportMediaServerError(error);
   if (!std::filesystem::exists(file_name)) return;
   std::string text;
   ReadWholeFile(file_name, &text);
@@ -99,7 +99,7 @@ void TForm1::DownloadListingDone(const std::string&, const std::string& file_nam
 void TForm1::DownloadPhotoDone(const std::string&, const std::string& file_name,
                                std::uint16_t error) {
   if (error != 0) {
-    ReportDownloadError(error);
+    ReportMediaServerError(error);
     // A download that ended early keeps its temporary name: named after its date, it would
     // pass for the whole photo.
     return;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "media/maker_service.h"
+#include "media/text_lines.h"
 #include "platform/atomic_file.h"
 #include "ui/main_window.h"
 #include "ui/web_site.h"
@@ -22,7 +23,7 @@ void TForm1::VersionReply(const std::string&, const std::string& file_name,
   std::string body;
   ReadWholeFile(file_name, &body);
   if (!Debug) std::filesystem::remove(file_name, ec);
-  if (auto latest = NewerVersion(SplitTextLines(body), kProgramVersion)) {
+  if (auto latest = NewerVersion(SplitLines(body), kProgramVersion)) {
     MsgResult answer = env_.dialogs.MessageBox(NewerVersionQuestion(kProgramVersion, *latest),
                                                MsgType::kWarning, MsgButtons::kYesNo);
     if (answer == MsgResult::kYes) OpenPage(DownloadPageUrl());

@@ -220,8 +220,9 @@ class TForm1 : public StatusActions {
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
-  // A failed listing or photo request: to the error log or the status bar, by its error.
-  void ReportDownloadError(std::uint16_t error);
+  // A failed request to the media server (clock, listing, photo): to the error log or the
+  // status bar, by its error.
+  void ReportMediaServerError(std::uint16_t error);
   // Sends a 17-character clock text as camera/TM; false (nothing sent) for another length.
   bool SendClockText(const std::string& text);
 

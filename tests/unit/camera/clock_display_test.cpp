@@ -4,6 +4,7 @@
 
 #include "camera/clock_text.h"
 #include "camera/reply_file.h"
+#include "media/text_lines.h"
 
 namespace kivo {
 namespace {
@@ -54,10 +55,10 @@ TEST(ClockLabels, PlaceholdersUntilKnownThenCameraTime) {
 
 TEST(ReplyLines, EveryLineEndAndALastLineWithoutOne) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(SplitReplyLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitReplyLines("a\r\n\r\n"), (V{"a", ""}));
-  EXPECT_EQ(SplitReplyLines(""), V{});
-  EXPECT_EQ(SplitReplyLines("\n"), V{""});
+  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("a\r\n\r\n"), (V{"a", ""}));
+  EXPECT_EQ(SplitLines(""), V{});
+  EXPECT_EQ(SplitLines("\n"), V{""});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "media/maker_service.h"
+#include "media/text_lines.h"
 #include "pool_fixture.h"
 #include "ui/web_site.h"
 
@@ -20,7 +21,7 @@ struct VersionCase {
 class VersionAnswer : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(VersionAnswer, OffersOnlyAShortGreaterAnswer) {
-  auto latest = NewerVersion(SplitTextLines(GetParam().body), "0.35");
+  auto latest = NewerVersion(SplitLines(GetParam().body), "0.35");
   if (GetParam().latest) {
     ASSERT_TRUE(latest.has_value());
     EXPECT_EQ(*latest, GetParam().latest);
