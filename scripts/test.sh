@@ -5,6 +5,8 @@
 set -euo pipefail
 KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$KIVO_ROOT/scripts/deps.sh"
+# The source folders keep their floors (app > forms > media > camera > ui, net > platform).
+"$KIVO_ROOT/scripts/check_layers.sh"
 kivo_ensure_packages
 
 export QT_QPA_PLATFORM=offscreen

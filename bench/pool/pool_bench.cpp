@@ -13,11 +13,11 @@
 #include "bench_server.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_main_window.h"
+#include "ui/qt/qt_event_loop.h"
+#include "ui/qt/qt_main_window.h"
 #include "platform/shell.h"
-#include "ui/main_window.h"
-#include "ui/net_window.h"
+#include "forms/main_window.h"
+#include "forms/net_window.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "platform/dialogs.h"
 #include "platform/poll_event_loop.h"
 #include "platform/shell.h"
-#include "ui/main_window.h"
+#include "forms/main_window.h"
 
 namespace {
 

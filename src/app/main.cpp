@@ -15,13 +15,13 @@
 
 #include "platform/clock.h"
 #include "platform/program_dir.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_main_window.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/qt_event_loop.h"
+#include "ui/qt/qt_main_window.h"
 #include "platform/shell.h"
-#include "ui/browse_window.h"
-#include "ui/main_window.h"
-#include "ui/net_window.h"
+#include "forms/browse_window.h"
+#include "forms/main_window.h"
+#include "forms/net_window.h"
 
 namespace {
 

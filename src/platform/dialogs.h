@@ -1,6 +1,6 @@
 // Modal dialogs the window logic needs: message box, one-line input, file-open. Loop thread
 // only; each call returns when the user has answered. The real implementation is Qt's
-// (platform/qt); ScriptedDialogs answers from a script for tests.
+// (ui/qt); ScriptedDialogs answers from a script for tests.
 #pragma once
 
 #include <deque>

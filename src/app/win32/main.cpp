@@ -16,11 +16,11 @@
 #include "platform/poll_event_loop.h"
 #include "platform/program_dir.h"
 #include "platform/shell.h"
-#include "platform/win32/ui/win32_dialogs.h"
-#include "platform/win32/ui/win32_main_window.h"
+#include "ui/win32/win32_dialogs.h"
+#include "ui/win32/win32_main_window.h"
 #include "platform/win32/wide_text.h"
-#include "ui/main_window.h"
-#include "ui/net_window.h"
+#include "forms/main_window.h"
+#include "forms/net_window.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "platform/dialogs.h"
 #include "platform/poll_event_loop.h"
 #include "platform/shell.h"
-#include "ui/browse_texts.h"
-#include "ui/browse_window.h"
-#include "ui/main_window.h"
+#include "forms/browse_texts.h"
+#include "forms/browse_window.h"
+#include "forms/main_window.h"
 
 namespace kivo {
 namespace {

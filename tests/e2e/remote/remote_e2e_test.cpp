@@ -17,7 +17,7 @@
 #include "platform/poll_event_loop.h"
 #include "platform/shell.h"
 #include "ui/headless_renderer.h"
-#include "ui/main_window.h"
+#include "forms/main_window.h"
 
 namespace kivo {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "camera/clock_text.h"
-#include "camera/reply_file.h"
+#include "media/reply_file.h"
 #include "media/text_lines.h"
 
 namespace kivo {

@@ -17,10 +17,10 @@
 #include <sstream>
 
 #include "platform/clock.h"
-#include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_main_window.h"
+#include "ui/qt/qt_event_loop.h"
+#include "ui/qt/qt_main_window.h"
 #include "platform/shell.h"
-#include "ui/main_window.h"
+#include "forms/main_window.h"
 #include "ui/menu_table.h"
 
 namespace kivo {

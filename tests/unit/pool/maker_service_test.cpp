@@ -4,7 +4,7 @@
 #include "media/maker_service.h"
 #include "media/text_lines.h"
 #include "pool_fixture.h"
-#include "ui/web_site.h"
+#include "media/web_site.h"
 
 namespace kivo {
 namespace {

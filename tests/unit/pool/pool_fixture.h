@@ -14,8 +14,8 @@
 #include "platform/poll_event_loop.h"
 #include "platform/shell.h"
 #include "platform/temp_dir.h"
-#include "ui/main_window.h"
-#include "ui/net_window.h"
+#include "forms/main_window.h"
+#include "forms/net_window.h"
 
 namespace kivo {
 

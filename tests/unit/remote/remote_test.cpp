@@ -1,5 +1,5 @@
 #include "remote_fixture.h"
-#include "ui/web_site.h"
+#include "media/web_site.h"
 
 namespace kivo {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/ui/short_cut.h"
+#include "ui/win32/short_cut.h"
 
 #include <gtest/gtest.h>
 

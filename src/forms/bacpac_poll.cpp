@@ -1,0 +1,64 @@
+// The BacPac status poll: every tick of BacPacStatusTimer either pings (camera not reachable)
+// or asks /bacpac/se on HttpCli1; the first chunk of the reply is decoded and, with the camera
+// on, the camera status request follows at once.
+#include "camera/bacpac_status.h"
+#include "forms/main_window.h"
+
+namespace kivo {
+
+void TForm1::BacPacStatusBtnClick() {
+  if (!CameraReachable) {
+    // The line comes first, so that a remark of the ping (an address it cannot resolve) stands.
+    SetStatusText("Not connected to camera");
+    PingCamera();
+    if (model_["AutoVAN"].Checked()) {
+      try {
+        ViewWiFiConnections1Click();
+      } catch (...) {
+        // The list is a convenience; the poll goes on without it.
+      }
+    }
+    return;
+  }
+  if (StatusText().find("Connected") == std::string::npos) SetStatusText("Connecting...");
+  HttpCli1->URL = "http://" + camera_address + "/bacpac/se?t=" + camera_password;
+  if (HttpCli1->State() != THttpState::Ready) return;  // no queue: this tick is lost
+  try {
+    TimeOut1->SetEnabled(true);
+    HttpCli1->GetASync();
+  } catch (...) {
+    SetStatusText("HTTP error getting BacPac Status");
+  }
+}
+
+void TForm1::HttpCli1DocData(THttpCli&, const char* buffer, int len) {
+  TimeOut1->SetEnabled(false);
+  HttpCli1->Abort();
+  LastReplyLength = len;
+  DecodeBacPacStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
+}
+
+void TForm1::HttpCli1RequestDone(THttpCli&, THttpRequest, std::uint16_t error) {
+  if (LastReplyLength == 0 || error == 10053 || error == 10060) {
+    SetStatusText("No connection to Camera");
+    PingCamera();
+  } else if (error == 3) {
+    // The abort after the first chunk: the normal end of a poll.
+  } else {
+    SetStatusText("BacPac Status " + std::to_string(error));
+  }
+}
+
+void TForm1::HttpCli1SocketError(THttpCli&) { SetStatusText("Status Request failed"); }
+
+void TForm1::TimeOut1Stop() {
+  HttpCli1->Abort();
+  SetStatusText("BacPac timeout");
+  PingCamera();
+}
+
+void TForm1::ShowMessage(const std::string& text) {
+  env_.dialogs.MessageBox(text, MsgType::kInformation, MsgButtons::kOk);
+}
+
+}  // namespace kivo

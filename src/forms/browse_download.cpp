@@ -1,0 +1,158 @@
+// The Browse and Download window's downloads: which files, the progress bars and the outcome of
+// each file in the State column.
+#include <cstdio>
+#include <filesystem>
+
+#include "forms/browse_texts.h"
+#include "forms/browse_window.h"
+#include "forms/main_window.h"
+
+namespace kivo {
+namespace {
+
+namespace text = browse_text;
+
+// "5 min 10 s", "42 s", "1 h 3 min".
+std::string DurationText(double seconds) {
+  const long s = static_cast<long>(seconds + 0.5);
+  if (s >= 3600) return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
+  if (s >= 60) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
+  return std::to_string(s) + " s";
+}
+
+int Permille(std::uint64_t done, std::uint64_t total) {
+  if (total == 0) return 0;
+  return static_cast<int>(std::min<std::uint64_t>(1000, done * 1000 / total));
+}
+
+}  // namespace
+
+void TBrowseForm::DownloadSelectedBtnClick() {
+  std::vector<std::size_t> chosen;
+  for (int row : model_["FileList"].Selection()) {
+    if (row >= 0 && static_cast<std::size_t>(row) < items_.size()) chosen.push_back(row);
+  }
+  if (chosen.empty()) {
+    SetStatus(text::kNothingSelected);
+    return;
+  }
+  Download(chosen);
+}
+
+void TBrowseForm::DownloadAllBtnClick() {
+  std::vector<std::size_t> chosen;
+  const std::filesystem::path folder = Folder();
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const MediaItem& m = items_[i];
+    std::error_code ec;
+    bool missing = !std::filesystem::exists(folder / m.folder / m.file.name, ec);
+    for (const ListingEntry& c : m.companions) {
+      missing = missing || !std::filesystem::exists(folder / m.folder / c.name, ec);
+    }
+    if (missing) chosen.push_back(i);
+  }
+  if (chosen.empty()) {
+    SetStatus(text::kNothingToDownload);
+    return;
+  }
+  Download(chosen);
+}
+
+void TBrowseForm::Download(const std::vector<std::size_t>& items) {
+  if (Busy()) return;
+  std::vector<FetchJob> jobs;
+  jobs_.clear();
+  for (std::size_t i : items) {
+    const MediaItem& m = items_[i];
+    jobs.push_back({FileUrl(m, m.file.name), m.file.name, m.folder, m.file.size});
+    jobs_.push_back({i, true});
+    for (const ListingEntry& c : m.companions) {
+      jobs.push_back({FileUrl(m, c.name), c.name, m.folder, c.size});
+      jobs_.push_back({i, false});
+    }
+    states_[i] = text::kStateQueued;
+  }
+  jobs_total_ = jobs.size();
+  downloaded_ = already_ = failed_ = 0;
+  ShowRows();
+  model_["CancelBtn"].SetEnabled(true);
+  model_["RefreshBtn"].SetEnabled(false);
+  model_["DownloadSelectedBtn"].SetEnabled(false);
+  model_["DownloadAllBtn"].SetEnabled(false);
+  model_["FolderBtn"].SetEnabled(false);
+  fetcher_.Start(Folder(), std::move(jobs));
+}
+
+void TBrowseForm::CancelBtnClick() {
+  if (!fetcher_.Busy()) return;
+  SetStatus(text::kCancelling);
+  fetcher_.Cancel();
+}
+
+void TBrowseForm::Progress(const FetchProgress& p) {
+  if (p.file < jobs_.size()) {
+    const JobOf& job = jobs_[p.file];
+    const MediaItem& m = items_[job.item];
+    const int file_permille = Permille(p.file_done, p.file_total);
+    Component& bar = model_["FileProgress"];
+    bar.SetValue(file_permille);
+    bar.SetCaption(m.folder + "/" + (job.main_file ? m.file.name : std::string("...")) + "  " +
+                   std::to_string(file_permille / 10) + "%");
+    if (job.main_file && states_[job.item] != std::to_string(file_permille / 10) + "%") {
+      states_[job.item] = std::to_string(file_permille / 10) + "%";
+      ShowRows();
+    }
+  }
+  Component& batch = model_["BatchProgress"];
+  batch.SetValue(Permille(p.batch_done, p.batch_total));
+  batch.SetCaption("File " + std::to_string(std::min(p.file + 1, jobs_total_)) + " of " +
+                   std::to_string(jobs_total_));
+  std::string line = SizeText(p.batch_done) + " of " + SizeText(p.batch_total);
+  if (p.bytes_per_second > 0) line += " at " + SizeText(static_cast<std::uint64_t>(p.bytes_per_second)) + "/s";
+  if (p.seconds_left >= 0) line += ", " + DurationText(p.seconds_left) + " left";
+  model_["RateLabel"].SetCaption(line);
+}
+
+void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
+  if (job >= jobs_.size()) return;
+  const JobOf& of = jobs_[job];
+  std::string& state = states_[of.item];
+  switch (result.outcome) {
+    case FetchOutcome::kDownloaded:
+      ++downloaded_;
+      if (of.main_file) state = text::kStateDone;
+      break;
+    case FetchOutcome::kAlreadyHere:
+      ++already_;
+      if (of.main_file) state = text::kStateAlready;
+      break;
+    case FetchOutcome::kCancelled:
+      state = text::kStateCancelled;
+      break;
+    case FetchOutcome::kSizeMismatch:
+    case FetchOutcome::kFailed:
+      ++failed_;
+      state = result.message;  // a companion's failure shows on its video's row too
+      break;
+  }
+  ShowRows();
+}
+
+void TBrowseForm::BatchDone() {
+  for (std::string& state : states_) {
+    if (state == text::kStateQueued || (!state.empty() && state.back() == '%')) {
+      state = text::kStateCancelled;
+    }
+  }
+  ShowRows();
+  model_["CancelBtn"].SetEnabled(false);
+  model_["RefreshBtn"].SetEnabled(true);
+  model_["DownloadSelectedBtn"].SetEnabled(true);
+  model_["DownloadAllBtn"].SetEnabled(true);
+  model_["FolderBtn"].SetEnabled(true);
+  SetStatus("Downloaded " + std::to_string(downloaded_) + ", already here " +
+            std::to_string(already_) + ", failed " + std::to_string(failed_) + " of " +
+            std::to_string(jobs_total_) + " files");
+}
+
+}  // namespace kivo

@@ -1,0 +1,106 @@
+// The command channel of the main window: one GET per user action on HttpCli3, guarded by
+// TimeOut3; the first body chunk is the reply, dumped into CommandL. Fire and forget: the
+// camera's new state arrives with the next status poll.
+#include <cstdio>
+
+#include "camera/command_table.h"
+#include "camera/command_url.h"
+#include "media/reply_file.h"
+#include "forms/main_window.h"
+#include "media/web_site.h"
+
+namespace kivo {
+namespace {
+
+constexpr const char* kCommandTimeout = "Command Timeout";
+constexpr const char* kConnected = "Connected";
+
+}  // namespace
+
+std::string TForm1::StatusText() { return model_["StatusBar"].Caption(); }
+
+void TForm1::SetStatusText(const std::string& text) { model_["StatusBar"].SetCaption(text); }
+
+void TForm1::ClearStatusUnlessConnected() {
+  if (StatusText().find(kConnected) == std::string::npos) SetStatusText("");
+}
+
+void TForm1::SendCommand(const std::string& path, const std::string& parameter) {
+  ClearStatusUnlessConnected();
+  HttpCli3->URL = BuildCommandUrl(camera_address, camera_password, path, parameter);
+  // A client still busy with the previous command throws its busy error from here; it reaches
+  // the error box and this command is dropped, with TimeOut3 left as it was.
+  HttpCli3->GetASync();
+  model_["CommandL"].SetCaption("");
+  TimeOut3->SetEnabled(true);
+}
+
+void TForm1::HttpCli3DocData(THttpCli&, const char* buffer, int len) {
+  TimeOut3->SetEnabled(false);
+  HttpCli3->Abort();
+  LastReplyLength = len;
+  try {
+    int n = std::min(len, static_cast<int>(sizeof command_reply_));
+    std::fill(std::begin(command_reply_), std::end(command_reply_), 0);
+    std::copy(buffer, buffer + n, command_reply_);
+    model_["CommandL"].SetCaption(CommandReplyDump(command_reply_, n));
+  } catch (...) {
+    if (Debug) LogError("Exception parsing CommandStatus");
+  }
+}
+
+void TForm1::TimeOut3Stop() {
+  HttpCli3->Abort();
+  SetStatusText(kCommandTimeout);
+}
+
+void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
+                               std::uint16_t error) {
+  if (error != 0) {
+    if (error == 10060) {
+      LogError("Unable to connect to camera: 10060");
+    } else if (error == 10061) {
+      LogError("Command Error: 10061");
+    } else if (error == 3) {
+      LogError("Unable to connect: 3");
+    } else {
+      SetStatusText("Error: " + std::to_string(error));
+    }
+  }
+  std::optional<ReplyText> reply = ReadReplyFile(file_name);
+  if (!reply) return;
+  std::vector<std::string> lines = std::move(reply->lines);
+  // The count shown is the reply file's exact size in bytes.
+  lines.push_back("Received - " + std::to_string(reply->bytes));
+  model_["ListBox1"].SetLines(std::move(lines));
+  if (!Debug) std::remove(file_name.c_str());
+}
+
+void TForm1::CommandClick(const std::string& component) {
+  const CommandRow* row = FindCommand(component);
+  if (!row) return;
+  std::optional<Command> command = CommandFor(component, model_);
+  if (!command) return;
+  bool stopping = false;
+  if (row->step == WindowStep::kRecordInterval) {
+    // The caption "Stop" (the camera is recording) selects the row's first value.
+    stopping = command->parameter == row->on;
+    BacPacStatusTimer->SetInterval(stopping ? 2000 : 1000);
+  }
+  SendCommand(command->path, command->parameter);
+  if (stopping) {
+    model_["RecordBtn"].SetCaption(kRecordCaption);
+    model_["RecordBtn"].SetEnabled(false);
+  }
+}
+
+void TForm1::SSID1Click() {
+  auto name = env_.dialogs.InputQuery("Change Camera Name", "New name:", "");
+  if (!name) return;
+  const CommandRow* row = FindCommand("SSID1");
+  SendCommand(row ? row->path : "camera/CN", CameraNameParameter(*name));
+}
+
+void TForm1::Greaterthan60seconds1Click() { OpenPage(TimeLapsePageUrl()); }
+
+}  // namespace kivo

@@ -1,0 +1,149 @@
+// The settings file: one table of rows (section, key, type, default) with how each row reads
+// into and out of the window. SaveSettings writes the rows in the table's order.
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/ini_file.h"
+#include "forms/main_window.h"
+
+namespace kivo {
+namespace {
+
+// Where each row's value lives in the window. Text rows use |text|, the others |number|
+// (booleans as 0/1).
+struct Binding {
+  std::string* text = nullptr;
+  std::function<int()> get;
+  std::function<void(int)> set;
+};
+
+Binding Text(std::string& text) {
+  Binding b;
+  b.text = &text;
+  return b;
+}
+
+Binding Bool(bool& flag) {
+  return {nullptr, [&flag] { return flag ? 1 : 0; }, [&flag](int v) { flag = v != 0; }};
+}
+
+Binding Checked(Component& item) {
+  return {nullptr, [&item] { return item.Checked() ? 1 : 0; },
+          [&item](int v) { item.SetChecked(v != 0); }};
+}
+
+Binding BoundsField(Component& form, int Bounds::*field) {
+  return {nullptr, [&form, field] { return form.GetBounds().*field; },
+          [&form, field](int v) {
+            Bounds b = form.GetBounds();
+            b.*field = v;
+            form.SetBounds(b);
+          }};
+}
+
+enum class Type { kText, kInteger, kBoolean };
+
+struct SettingRow {
+  const char* section;
+  const char* key;
+  Type type;
+  const char* default_text;  // for kText
+  int default_number;        // for kInteger and kBoolean
+  bool read_at_creation;     // Debug is written, never read
+  Binding (*bind)(TForm1&);  // where the value lives in the window
+  bool omit_when_empty = false;  // a text row written only once it has a value
+};
+
+// The network status window keeps its own rows in section "Status" of the same file.
+constexpr SettingRow kSettingRows[] = {
+    {"BacPac", "Password", Type::kText, "cameralnk", 0, true,
+     [](TForm1& f) { return Text(f.camera_password); }},
+    {"BacPac", "IPAddress", Type::kText, "10.5.5.9", 0, true,
+     [](TForm1& f) { return Text(f.camera_address); }},
+    {"BacPac", "VLC", Type::kText, nullptr, 0, true,
+     [](TForm1& f) { return Text(f.player_path); }},  // default: the platform's player
+    {"Kivo", "Top", Type::kInteger, nullptr, 110, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::top); }},
+    {"Kivo", "Left", Type::kInteger, nullptr, 564, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::left); }},
+    {"Kivo", "Width", Type::kInteger, nullptr, 434, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::width); }},
+    {"Kivo", "Height", Type::kInteger, nullptr, 245, true,
+     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::height); }},
+    {"Kivo", "Debug", Type::kBoolean, nullptr, 0, false,
+     [](TForm1& f) { return Bool(f.Debug); }},
+    {"Camera", "Hero2", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.Hero2); }},
+    {"Camera", "HeroWhite", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroWhite); }},
+    {"Camera", "HeroBlack", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroBlack); }},
+    {"Camera", "HeroSilver", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroSilver); }},
+    {"Camera", "HeroSilverPlus", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroSilverPlus); }},
+    {"Camera", "HeroBlackPlus", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Bool(f.camera.HeroBlackPlus); }},
+    {"Kivo", "AutoVAN", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Checked(f["AutoVAN"]); }},
+    {"Kivo", "ShowWiFi", Type::kBoolean, nullptr, 0, true,
+     [](TForm1& f) { return Checked(f["ShowWiFiConn"]); }},
+    // Browse and Download's folder; empty means the user's pictures folder + "/Kivo".
+    {"Kivo", "DownloadFolder", Type::kText, "", 0, true,
+     [](TForm1& f) { return Text(f.download_folder); }, true},
+};
+
+}  // namespace
+
+void TForm1::LoadSettings() {
+  // Saves go to program_dir; until one has, the copy beside the program is the one to read.
+  std::string path = SettingsPath();
+  const std::string source = env_.settings_source_dir + kSettingsFileName;
+  if (!env_.settings_source_dir.empty() && !std::filesystem::exists(path) &&
+      std::filesystem::exists(source))
+    path = source;
+  IniFile ini(path);
+  for (const SettingRow& row : kSettingRows) {
+    if (!row.read_at_creation) continue;
+    Binding b = row.bind(*this);
+    switch (row.type) {
+      case Type::kText:
+        *b.text = ini.ReadString(row.section, row.key,
+                                 row.default_text ? row.default_text : env_.default_player);
+        break;
+      case Type::kInteger:
+        b.set(ini.ReadInteger(row.section, row.key, row.default_number));
+        break;
+      case Type::kBoolean:
+        b.set(ini.ReadBool(row.section, row.key, row.default_number != 0) ? 1 : 0);
+        break;
+    }
+  }
+}
+
+void TForm1::SaveSettings() {
+  IniFile ini(SettingsPath());
+  for (const SettingRow& row : kSettingRows) {
+    Binding b = row.bind(*this);
+    switch (row.type) {
+      case Type::kText:
+        if (row.omit_when_empty && b.text->empty()) break;
+        ini.WriteString(row.section, row.key, *b.text);
+        break;
+      case Type::kInteger:
+        ini.WriteInteger(row.section, row.key, b.get());
+        break;
+      case Type::kBoolean:
+        ini.WriteBool(row.section, row.key, b.get() != 0);
+        break;
+    }
+  }
+  if (OnSaveSettings) OnSaveSettings(ini);
+  // A failure surfaces as an exception with the file's name, which the event dispatch shows in
+  // an error box: the user learns the settings were not saved.
+  ini.UpdateFile();
+}
+
+}  // namespace kivo

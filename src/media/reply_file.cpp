@@ -1,0 +1,20 @@
+#include "media/reply_file.h"
+
+#include "media/text_lines.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace kivo {
+
+std::optional<ReplyText> ReadReplyFile(const std::string& path) {
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ReplyText{SplitLines(content), content.size()};
+}
+
+}  // namespace kivo

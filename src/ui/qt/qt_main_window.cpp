@@ -1,0 +1,498 @@
+#include "ui/qt/qt_main_window.h"
+
+#include <algorithm>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QHeaderView>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QShortcut>
+#include <QTimer>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "ui/qt/qt_accessible.h"
+
+namespace kivo {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString ColorName(Rgb c) { return QColor(c.r, c.g, c.b).name(); }
+
+// The model's captions keep their blanks ("    Camera    ") and their "&" accelerator markers,
+// both of which Qt understands as they are.
+QFont FontFor(const Component& c, const QFont& base) {
+  QFont font = base;
+  if (!c.font.family.empty()) {
+    font.setFamily(Q(c.font.family));
+    // Where the named fixed-pitch family is missing, the system's own fixed-pitch one stands in.
+    if (c.font.family.find("Courier") != std::string::npos) {
+      font.setStyleHint(QFont::TypeWriter);
+      font.setFixedPitch(true);
+    }
+  }
+  if (c.font.height_px > 0) font.setPixelSize(c.font.height_px);
+  font.setBold(c.font.bold);
+  return font;
+}
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(ComponentModel& model, const std::string& form,
+                           const std::string& main_menu)
+    : model_(model), form_(model.Get(form)) {
+  InstallAccessibility();
+  QFont base = font();
+  base.setPixelSize(11);
+  setFont(base);
+  BuildMenus(model.Get(main_menu));
+  BuildControls();
+  observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
+  setWindowTitle(Q(form_.Caption()));
+  setMinimumSize(form_.min_width, form_.min_height);
+}
+
+QWidget* QtMainWindow::Client() const { return client_; }
+
+QtMainWindow::~QtMainWindow() { model_.Unsubscribe(observer_); }
+
+void QtMainWindow::BuildMenus(Component& main_menu) {
+  for (Component* top : main_menu.Children()) {
+    QMenu* menu = menuBar()->addMenu(Q(top->Caption()));
+    menus_[top] = menu;
+    actions_[top] = menu->menuAction();
+    BuildMenu(menu, *top);
+    ApplyAll(*top);
+  }
+}
+
+void QtMainWindow::BuildMenu(QMenu* menu, Component& parent) {
+  // A menu's opening is an event of its own (the Options menu refreshes a check mark there).
+  connect(menu, &QMenu::aboutToShow, this, [this, &parent] {
+    if (parent.OnClick) model_.Dispatch(parent.OnClick);
+  });
+  for (Component* item : parent.Children()) {
+    QAction* action = nullptr;
+    if (item->Kind() == ComponentKind::kSeparator) {
+      action = menu->addSeparator();
+    } else if (item->Kind() == ComponentKind::kMenu) {
+      QMenu* sub = menu->addMenu(Q(item->Caption()));
+      menus_[item] = sub;
+      action = sub->menuAction();
+      BuildMenu(sub, *item);
+    } else {
+      action = menu->addAction(Q(item->Caption()));
+      if (!item->short_cut.empty()) action->setShortcut(QKeySequence(Q(item->short_cut)));
+      Component* c = item;
+      // A setting is checkable whether or not it is on, so assistive technology can tell it
+      // from a command; exclusive choices share a group and are drawn with radio marks.
+      if (item->checkable || !item->check_group.empty()) action->setCheckable(true);
+      if (!item->check_group.empty()) {
+        QActionGroup*& group = check_groups_[item->check_group];
+        if (group == nullptr) {
+          group = new QActionGroup(this);
+          group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        }
+        group->addAction(action);
+      }
+      connect(action, &QAction::triggered, this, [this, c, action] {
+        // Qt flips a checked action (and its group) by itself; the model decides, so undo that.
+        action->setChecked(c->Checked());
+        model_.Click(c->Name());
+        SyncChecks(*c);
+      });
+    }
+    actions_[item] = action;
+    ApplyAll(*item);
+  }
+}
+
+void QtMainWindow::SyncChecks(const Component& clicked) {
+  for (const auto& [item, action] : actions_) {
+    if (item == &clicked || (!clicked.check_group.empty() && item->check_group == clicked.check_group))
+      if (action->isCheckable()) action->setChecked(item->Checked());
+  }
+}
+
+void QtMainWindow::BuildControls() {
+  client_ = new QWidget(this);
+  setCentralWidget(client_);
+  status_label_ = new QLabel(this);
+  statusBar()->addWidget(status_label_, 1);
+  // Parents come before their children in the model, so one pass in order is enough.
+  for (const auto& owned : model_.All()) {
+    Component& c = *owned;
+    switch (c.Kind()) {
+      case ComponentKind::kForm:
+      case ComponentKind::kMainMenu:
+      case ComponentKind::kMenu:
+      case ComponentKind::kMenuItem:
+      case ComponentKind::kSeparator:
+        continue;
+      case ComponentKind::kStatusBar:
+        widgets_[&c] = status_label_;
+        statusBar()->setAccessibleName(QString::fromStdString(c.accessible_name));
+        ApplyAll(c);
+        continue;
+      default:
+        break;
+    }
+    QWidget* parent = client_;
+    if (c.Parent()) {
+      auto it = widgets_.find(c.Parent());
+      if (it != widgets_.end()) parent = it->second;
+    }
+    widgets_[&c] = BuildControl(c, parent);
+    ApplyAll(c);
+  }
+}
+
+QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
+  QWidget* w = nullptr;
+  Component* comp = &c;
+  auto click = [this, comp] { model_.Click(comp->Name()); };
+  switch (c.Kind()) {
+    case ComponentKind::kBitBtn:
+    case ComponentKind::kButton: {
+      auto* b = new QPushButton(parent);
+      connect(b, &QPushButton::clicked, this, click);
+      w = b;
+      break;
+    }
+    case ComponentKind::kSpeedButton: {
+      auto* b = new QPushButton(parent);
+      b->setFlat(true);
+      ShowFocusOnFlatButton(b);
+      connect(b, &QPushButton::clicked, this, click);
+      w = b;
+      break;
+    }
+    case ComponentKind::kLabel: {
+      auto* l = new QLabel(parent);
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      if (c.font.height_px >= 20) l->setAlignment(Qt::AlignCenter);
+      w = l;
+      break;
+    }
+    case ComponentKind::kGroupBox: {
+      auto* g = new QGroupBox(parent);
+      w = g;
+      break;
+    }
+    case ComponentKind::kPanel: {
+      auto* f = new QFrame(parent);
+      f->setFrameShape(QFrame::Panel);
+      f->setFrameShadow(QFrame::Sunken);
+      w = f;
+      break;
+    }
+    case ComponentKind::kListBox: {
+      w = new QListWidget(parent);
+      break;
+    }
+    case ComponentKind::kFileList:
+      w = BuildFileList(c, parent);
+      break;
+    case ComponentKind::kProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 1000);
+      bar->setTextVisible(true);
+      w = bar;
+      break;
+    }
+    case ComponentKind::kPicture: {
+      auto* l = new QLabel(parent);
+      l->setAlignment(Qt::AlignCenter);
+      l->setFrameShape(QFrame::StyledPanel);
+      w = l;
+      break;
+    }
+    default:
+      w = new QWidget(parent);
+      break;
+  }
+  w->setObjectName(Q(c.Name()));
+  w->setFont(FontFor(c, font()));
+  if (c.color) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, QColor(c.color->r, c.color->g, c.color->b));
+    w->setPalette(p);
+    if (c.Kind() == ComponentKind::kGroupBox) {
+      w->setStyleSheet(QString("QGroupBox#%1 { background-color: %2; border: 1px solid #808080;"
+                               " border-radius: 3px; margin-top: 0px; padding-top: 14px; }"
+                               " QGroupBox#%1::title { subcontrol-origin: padding;"
+                               " subcontrol-position: top center; padding: 1px 2px; }")
+                           .arg(Q(c.Name()), ColorName(*c.color)));
+    }
+  }
+  return w;
+}
+
+QWidget* QtMainWindow::BuildFileList(Component& c, QWidget* parent) {
+  auto* tree = new QTreeWidget(parent);
+  tree->setRootIsDecorated(false);
+  tree->setUniformRowHeights(true);
+  tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  tree->setAlternatingRowColors(true);
+  QStringList titles;
+  for (const std::string& title : c.columns) titles << Q(title);
+  tree->setHeaderLabels(titles);
+  for (std::size_t i = 0; i < c.column_widths.size(); ++i) {
+    tree->setColumnWidth(static_cast<int>(i), c.column_widths[i]);
+  }
+  Component* comp = &c;
+  connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, comp, tree] {
+    if (applying_selection_) return;
+    std::vector<int> rows;
+    for (QTreeWidgetItem* item : tree->selectedItems()) {
+      rows.push_back(tree->indexOfTopLevelItem(item));
+    }
+    std::sort(rows.begin(), rows.end());
+    comp->SetSelection(std::move(rows));
+    model_.Click(comp->Name());
+  });
+  return tree;
+}
+
+void QtMainWindow::ApplyFileList(Component& c, QTreeWidget* tree, Property what) {
+  applying_selection_ = true;
+  if (what == Property::kLines) {
+    const auto& lines = c.Lines();
+    // Same rows: only texts change (progress), so the view keeps its place and selection.
+    if (tree->topLevelItemCount() != static_cast<int>(lines.size())) {
+      tree->clear();
+      for (std::size_t i = 0; i < lines.size(); ++i) tree->addTopLevelItem(new QTreeWidgetItem());
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const QStringList cells = Q(lines[i]).split('\t');
+      QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(i));
+      for (int k = 0; k < cells.size(); ++k) {
+        if (item->text(k) != cells[k]) item->setText(k, cells[k]);
+      }
+    }
+  }
+  if (what == Property::kLines || what == Property::kSelection) {
+    tree->clearSelection();
+    for (int row : c.Selection()) {
+      if (QTreeWidgetItem* item = tree->topLevelItem(row)) item->setSelected(true);
+    }
+  }
+  applying_selection_ = false;
+}
+
+void QtMainWindow::ApplyAll(Component& c) {
+  for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
+                     Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines,
+                     Property::kBounds, Property::kValue, Property::kData, Property::kSelection})
+    Apply(c, p);
+}
+
+void QtMainWindow::ApplyNewKinds(Component& c, QWidget* w, Property what) {
+  if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
+    if (what == Property::kLines || what == Property::kSelection) ApplyFileList(c, tree, what);
+  } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+    if (what == Property::kValue) bar->setValue(c.Value());
+    if (what == Property::kCaption) bar->setFormat(Q(c.Caption()));
+  } else if (auto* picture = qobject_cast<QLabel*>(w)) {
+    if (what != Property::kData && what != Property::kCaption && what != Property::kBounds) return;
+    QPixmap pixmap;
+    const std::string& data = c.Data();
+    if (!data.empty() &&
+        pixmap.loadFromData(reinterpret_cast<const uchar*>(data.data()),
+                            static_cast<uint>(data.size()))) {
+      picture->setPixmap(pixmap.scaled(picture->size() - QSize(4, 4), Qt::KeepAspectRatio,
+                                       Qt::SmoothTransformation));
+    } else {
+      picture->setText(Q(c.Caption()));
+    }
+  }
+}
+
+void QtMainWindow::Apply(Component& c, Property what) {
+  if (&c == &form_) {
+    if (what == Property::kCaption) setWindowTitle(Q(c.Caption()));
+    if (what == Property::kBounds && !applying_geometry_) {
+      const Bounds& b = c.GetBounds();
+      applying_geometry_ = true;
+      setGeometry(b.left, b.top, b.width, b.height);
+      applying_geometry_ = false;
+    }
+    return;
+  }
+  if (auto it = actions_.find(&c); it != actions_.end()) {
+    QAction* a = it->second;
+    switch (what) {
+      case Property::kCaption:
+        if (!a->isSeparator()) a->setText(Q(c.Caption()));
+        break;
+      case Property::kChecked:
+        // Only a checked item shows a check box, as on the platform the menus come from.
+        if (c.Kind() == ComponentKind::kMenuItem) {
+          if (!c.checkable && c.check_group.empty()) a->setCheckable(c.Checked());
+          a->setChecked(c.Checked());
+        }
+        break;
+      case Property::kEnabled:
+        a->setEnabled(c.Enabled());
+        break;
+      case Property::kVisible:
+        a->setVisible(c.Visible());
+        break;
+      case Property::kHint:
+        a->setStatusTip(Q(c.Hint()));
+        a->setToolTip(Q(c.Hint()));
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+  auto it = widgets_.find(&c);
+  if (it == widgets_.end()) return;
+  QWidget* w = it->second;
+  if (c.Kind() == ComponentKind::kFileList || c.Kind() == ComponentKind::kProgressBar ||
+      c.Kind() == ComponentKind::kPicture) {
+    ApplyNewKinds(c, w, what);
+    if (what == Property::kCaption || what == Property::kLines) return;
+  }
+  switch (what) {
+    case Property::kCaption:
+      if (w == status_label_) {
+        ShowStatus(c);
+      } else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(DisplayText(c.Caption()));
+      else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(DisplayText(c.Caption()));
+      else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(Q(c.Caption()));
+      SetAccessibleName(w, AccessibleName(c));
+      break;
+    case Property::kEnabled:
+      if (w == status_label_) break;
+      // Qt hands the focus of a control being disabled to the next one, where a stray Space
+      // would press it; the window itself keeps the focus instead.
+      if (!c.Enabled() && w->hasFocus()) client_->setFocus(Qt::OtherFocusReason);
+      w->setEnabled(c.Enabled());
+      break;
+    case Property::kVisible:
+      if (w != status_label_) w->setVisible(c.Visible());
+      break;
+    case Property::kHint:
+      w->setToolTip(Q(c.Hint()));
+      break;
+    case Property::kFontColor: {
+      QPalette p = w->palette();
+      QColor color(c.FontColor().r, c.FontColor().g, c.FontColor().b);
+      // Only the enabled look takes the colour: a disabled control stays greyed out.
+      for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::WindowText, color);
+        p.setColor(group, QPalette::ButtonText, color);
+      }
+      w->setPalette(p);
+      break;
+    }
+    case Property::kLines:
+      if (auto* list = qobject_cast<QListWidget*>(w)) {
+        // A log grows by one line at a time: add the new lines instead of rebuilding the list.
+        const auto& lines = c.Lines();
+        int have = list->count();
+        bool grows = have > 0 && static_cast<std::size_t>(have) <= lines.size() &&
+                     list->item(0)->text() == Q(lines[0]) &&
+                     list->item(have - 1)->text() == Q(lines[have - 1]);
+        if (!grows) {
+          list->clear();
+          have = 0;
+        }
+        for (std::size_t i = have; i < lines.size(); ++i) list->addItem(Q(lines[i]));
+        if (grows) list->scrollToBottom();
+      }
+      break;
+    case Property::kBounds:
+      if (w != status_label_) {
+        const Bounds& b = c.GetBounds();
+        w->setGeometry(b.left, b.top, b.width, b.height);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+QString QtMainWindow::AccessibleName(const Component& c) const {
+  QString text = AccessibleText(c.Caption());
+  if (!c.caption_label.empty())
+    return AccessibleText(model_.Get(c.caption_label).Caption()) + " " + text;
+  if (text.isEmpty() && !c.accessible_name.empty()) return QString::fromStdString(c.accessible_name);
+  return text;
+}
+
+void QtMainWindow::ShowStatus(Component& status) {
+  // A download sets a new rate line for every chunk, thousands a second; laying the text out
+  // each time would cost more than the download. The first line shows at once, later ones at
+  // most every kStatusRepaintMs, always ending on the latest.
+  constexpr int kStatusRepaintMs = 33;
+  if (status_timer_.isValid() && status_timer_.elapsed() < kStatusRepaintMs) {
+    if (!status_pending_) {
+      status_pending_ = true;
+      QTimer::singleShot(kStatusRepaintMs - status_timer_.elapsed(), this, [this, &status] {
+        status_pending_ = false;
+        status_timer_.restart();
+        status_label_->setText(Q(status.Caption()));
+      });
+    }
+    return;
+  }
+  status_timer_.restart();
+  status_label_->setText(Q(status.Caption()));
+}
+
+void QtMainWindow::OnEscape(std::function<void()> handler) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, [handler] { handler(); });
+}
+
+void QtMainWindow::ShowForm() {
+  const Bounds& b = form_.GetBounds();
+  applying_geometry_ = true;
+  setGeometry(b.left, b.top, b.width, b.height);
+  show();
+  applying_geometry_ = false;
+  StoreGeometry();
+}
+
+void QtMainWindow::StoreGeometry() {
+  if (applying_geometry_ || !isVisible()) return;
+  QRect g = geometry();
+  applying_geometry_ = true;
+  form_.SetBounds({g.x(), g.y(), g.width(), g.height()});
+  applying_geometry_ = false;
+}
+
+void QtMainWindow::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  StoreGeometry();
+}
+
+void QtMainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  StoreGeometry();
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+  StoreGeometry();
+  if (on_close) on_close();
+  event->accept();
+}
+
+}  // namespace kivo

@@ -1,0 +1,119 @@
+// The Browse and Download window with the headless renderer against a scripted camera: it finds
+// the card's folder under the later firmware's path, lists a video with its companions on one
+// row, shows a photo's embedded thumbnail, downloads everything with the bars at their end, and
+// remembers a chosen folder in the settings file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "form_fixture.h"
+#include "jpeg_writer.h"
+#include "media/exif_thumbnail.h"
+#include "net/script_server.h"
+#include "forms/browse_texts.h"
+#include "forms/browse_window.h"
+#include "ui/headless_renderer.h"
+
+namespace kivo {
+namespace {
+
+using testing::Script;
+using testing::ScriptServer;
+
+std::string Reply(const std::string& body, int status = 200) {
+  return "HTTP/1.0 " + std::to_string(status) + " X\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+std::string Row(const std::string& name, const std::string& date, const std::string& size) {
+  return "<tr><td><img src=\"/icons/x.gif\"></td><td><a href=\"" + name + "\">" + name +
+         "</a></td><td align=\"right\">" + date + "  </td><td align=\"right\">" + size +
+         "</td></tr>\n";
+}
+
+std::string Page(const std::string& rows) {
+  return "<html><body><table>" + rows + "</table></body></html>\n";
+}
+
+class BrowseWindowTest : public FormFixture {};
+
+TEST_F(BrowseWindowTest, ListsPicturesAndDownloadsEverything) {
+  TForm1& f = Create();
+  f.camera_address = "127.0.0.1";
+  HeadlessRenderer main_view(f.Model());
+  int opened = 0;
+  f.OnBrowseDownload = [&] { ++opened; };
+  const auto& items = f["SDCard"].Children();
+  ASSERT_GE(items.size(), 2u);
+  EXPECT_EQ(items[items.size() - 2]->Name(), "View1");
+  EXPECT_EQ(items.back()->Caption(), "&Browse and Download...");
+  f["SDCard"].SetEnabled(true);  // as the BacPac poll does once the camera is on
+  ASSERT_TRUE(main_view.UserClick("BrowseDownload1"));
+  EXPECT_EQ(opened, 1);
+
+  camsim::PhotoSpec spec{{2015, 3, 1, 12, 0, 0}, 1, "HERO3"};
+  spec.exif_thumbnail = true;
+  const std::string photo = camsim::MakeJpeg(spec);
+  const auto thumb = FindExifThumbnail(photo);
+  ASSERT_TRUE(thumb.has_value());
+  const std::string thm = camsim::MakeJpeg({{2015, 3, 1, 12, 5, 0}, 2, "HERO3", 20, 15});
+  const std::string video(3000, 'v');
+
+  const std::string root = Page(Row("100GOPRO/", "01-Mar-2015 12:00", "-"));
+  const std::string folder =
+      Page(Row("GOPR0001.JPG", "01-Mar-2015 12:00", "4.5K") + Row("GOPR0002.MP4", "01-Mar-2015 12:05", "2.9K") +
+           Row("GOPR0002.THM", "01-Mar-2015 12:05", "1.7K"));
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Reply(root)).Close(),
+                Script().ReadRequest().Send(Reply(folder)).Close(),
+                Script().ReadRequest().Send(Reply(thm)).Close(),     // the video's picture
+                Script().ReadRequest().Send(Reply(photo)).Close(),   // the photo's
+                Script().ReadRequest().Send(Reply(video)).Close(),
+                Script().ReadRequest().Send(Reply(thm)).Close(),
+                Script().ReadRequest().Send(Reply(photo)).Close()});
+
+  const std::string pictures = dir_ + "pictures";
+  dialogs_.folder_answers.push_back(pictures);
+  TBrowseForm browse(f);
+  browse.media_port = server.port();
+  HeadlessRenderer view(browse.Model());
+  ASSERT_TRUE(view.UserClick("FolderBtn"));
+  EXPECT_EQ(browse.Folder(), pictures);
+
+  browse.Open();
+  ASSERT_TRUE(loop_.RunUntil([&] { return server.Finished() >= 4; }, 5000));
+  loop_.RunFor(50);
+  const std::vector<std::string> sent = server.Received();
+  EXPECT_TRUE(sent[0].starts_with("GET /videos/DCIM/ ")) << sent[0];
+  EXPECT_TRUE(sent[1].starts_with("GET /videos/DCIM/100GOPRO/ ")) << sent[1];
+  EXPECT_NE(sent[3].find("Range: bytes=0-65535"), std::string::npos) << sent[3];
+  EXPECT_EQ(browse["FileList"].Lines(),
+            (std::vector<std::string>{"GOPR0002.MP4\t2015-03-01 12:05\t3 KB\tVideo + THM\t",
+                                      "GOPR0001.JPG\t2015-03-01 12:00\t4 KB\tPhoto\t"}));
+  EXPECT_EQ(browse["Picture"].Data(), thm);  // the newest row starts selected
+  browse["FileList"].SetSelection({1});
+  ASSERT_TRUE(view.UserClick("FileList"));
+  EXPECT_EQ(browse["Picture"].Data(), photo.substr(thumb->offset, thumb->length));
+  EXPECT_EQ(browse["NoDeleteLabel"].Caption(), browse_text::kNoDelete);
+
+  ASSERT_TRUE(view.UserClick("DownloadAllBtn"));
+  EXPECT_TRUE(browse["CancelBtn"].Enabled());
+  ASSERT_TRUE(loop_.RunUntil([&] { return !browse.Fetcher().Busy(); }, 5000));
+  loop_.RunFor(20);
+  EXPECT_EQ(browse["BrowseStatus"].Caption(), "Downloaded 3, already here 0, failed 0 of 3 files");
+  EXPECT_EQ(browse["BatchProgress"].Value(), 1000);
+  EXPECT_FALSE(browse["CancelBtn"].Enabled());
+  const std::filesystem::path got = std::filesystem::path(pictures) / "100GOPRO";
+  EXPECT_EQ(std::filesystem::file_size(got / "GOPR0002.MP4"), video.size());
+  EXPECT_EQ(std::filesystem::file_size(got / "GOPR0001.JPG"), photo.size());
+  EXPECT_EQ(browse["FileList"].Lines()[0].substr(browse["FileList"].Lines()[0].rfind('\t') + 1),
+            browse_text::kStateDone);
+
+  f.FormClose();
+  EXPECT_NE(ReadIni().find("DownloadFolder=" + pictures + "\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kivo
