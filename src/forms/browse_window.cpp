@@ -125,7 +125,7 @@ void TBrowseForm::BuildWindow() {
 
 std::string TBrowseForm::Folder() const {
   if (!main_.download_folder.empty()) return main_.download_folder;
-  return UserPicturesDir() + "/Kivo";
+  return UserPicturesSubdir("Kivo");
 }
 
 std::string TBrowseForm::BaseUrl() const {

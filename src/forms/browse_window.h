@@ -49,7 +49,7 @@ class TBrowseForm {
   // The camera's media server port; tests point it elsewhere.
   int media_port = 8080;
 
-  // The folder downloads go to: the chosen one, or the pictures folder + "/Kivo".
+  // The folder downloads go to: the chosen one, or the pictures folder + "Kivo".
   std::string Folder() const;
   const std::vector<MediaItem>& Items() const { return items_; }
   MediaFetcher& Fetcher() { return fetcher_; }

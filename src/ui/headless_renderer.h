@@ -1,13 +1,17 @@
 // A renderer without a screen, for tests and tools: it mirrors the model the way the Qt window
 // does (a transcript of every change it was told about) and clicks the way a user can, which is
-// only on what is visible and enabled, menus above it included. Loop thread only.
+// only on what is visible and enabled, menus above it included. Its "native controls" are its
+// own copies of each component's state, kept from the changes it was told about (Inspect).
+// Loop thread only.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ui/component.h"
+#include "ui/native_view.h"
 
 namespace kivo {
 
@@ -36,9 +40,14 @@ class HeadlessRenderer {
   const std::vector<Change>& Transcript() const { return transcript_; }
   // Every text the status bar showed, in order.
   std::vector<std::string> StatusHistory() const;
+  // What it shows of every component, in the model's order.
+  std::vector<NativeControl> Inspect() const;
 
  private:
+  void Mirror(const Component& c, Property what);
+
   ComponentModel& model_;
+  std::map<const Component*, NativeControl> shown_;
   int observer_ = 0;
   std::vector<Change> transcript_;
 };

@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -19,6 +20,7 @@
 #include "ui/win32/win32_dialogs.h"
 #include "ui/win32/win32_main_window.h"
 #include "platform/win32/wide_text.h"
+#include "forms/browse_window.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 
@@ -31,22 +33,34 @@ struct Options {
   int screenshot_delay = 8000;  // ... this many milliseconds after start
   int quit_after = 0;           // close the window after this many milliseconds (0: never)
   bool network_status = false;  // show the Network Status window too
-  std::vector<std::pair<std::string, int>> choices;  // menu item, milliseconds after start
+  bool browse = false;          // open SD Card > Browse and Download at start
+  std::vector<std::pair<std::string, int>> choices;  // menu item or button, ms after start
+  struct Selection {
+    std::string list;
+    std::vector<int> rows;
+    int ms;
+  };
+  std::vector<Selection> selections;
 };
 
 void Usage() {
   std::fprintf(stderr,
                "Usage: kivo.exe [--screenshot FILE.bmp] [--screenshot-delay MS] [--quit-after MS]\n"
-               "                [--choose MENUITEM@MS ...] [--network-status]\n"
+               "                [--choose NAME@MS ...] [--select LIST=ROWS@MS ...]\n"
+               "                [--network-status] [--browse]\n"
                "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
                "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside\n"
                "  kivo.exe.\n"
                "  --help, --version      print this text, or the version, and exit\n"
                "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
+               "                         (and of Browse and Download, when open, as FILE-browse)\n"
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
-               "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) after MS ms, as\n"
-               "                         a user would; nothing happens when it is disabled\n"
+               "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) or press the\n"
+               "                         button NAME after MS ms, as a user would; nothing\n"
+               "                         happens when it is hidden or disabled\n"
+               "  --select LIST=ROWS@MS  select the rows (e.g. 0,1) of the list LIST after MS ms\n"
                "  --network-status       also show the Network Status window\n"
+               "  --browse               also open SD Card > Browse and Download at start\n"
                "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
 }
 
@@ -77,6 +91,21 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       options.quit_after = std::atoi(args[++i].c_str());
     } else if (arg == "--network-status") {
       options.network_status = true;
+    } else if (arg == "--browse") {
+      options.browse = true;
+    } else if (arg == "--select" && has_value) {
+      const std::string value = args[++i];
+      const size_t equals = value.find('=');
+      const size_t at = value.find('@');
+      if (equals == std::string::npos || at == std::string::npos || at < equals) return false;
+      Options::Selection selection{value.substr(0, equals), {}, std::atoi(value.c_str() + at + 1)};
+      const std::string rows = value.substr(equals + 1, at - equals - 1);
+      for (size_t p = 0; p < rows.size();) {
+        const size_t comma = std::min(rows.find(',', p), rows.size());
+        selection.rows.push_back(std::atoi(rows.substr(p, comma - p).c_str()));
+        p = comma + 1;
+      }
+      options.selections.push_back(std::move(selection));
     } else if (arg == "--choose" && has_value) {
       const std::string value = args[++i];
       const size_t at = value.find('@');
@@ -131,15 +160,23 @@ int main() {
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
   };
   form.FormCreate();
-  // Browse and Download has no Win32 window yet (its file list, progress bars and picture are
-  // drawn by the Qt renderer only): the item stays out of the menu rather than doing nothing.
-  form["BrowseDownload1"].SetVisible(false);
   // The request pool and its window live from here to the end of the run.
   kivo::Tnet net(form);
   kivo::Win32MainWindow net_window(net.Model(), "net", "NetMenu");
   net_window.hide_on_close = true;
   net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
   net.OnCloseRequest = [&] { net_window.Close(); };
+
+  kivo::TBrowseForm browse(form);
+  kivo::Win32MainWindow browse_window(browse.Model(), "Browse", "BrowseMenu");
+  browse_window.hide_on_close = true;
+  browse_window.OnEscape([&] { browse.Model().Dispatch([&] { browse.FormKeyEscape(); }); });
+  browse.OnCloseRequest = [&] { browse_window.Close(); };
+  form.OnBrowseDownload = [&] {
+    browse_window.ShowForm();
+    SetForegroundWindow(browse_window.Handle());
+    browse.Model().Dispatch([&] { browse.Open(); });
+  };
 
   kivo::Win32MainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetOwner(window.Handle());
@@ -158,20 +195,43 @@ int main() {
       [&] { form.FormShow(work.right - work.left, work.bottom - work.top); });
   window.ShowForm();
   if (options.network_status) net_window.ShowForm();
+  if (options.browse) form.Model().Dispatch([&] { form.BrowseDownload1Click(); });
 
   if (!options.screenshot.empty()) {
     After(options.screenshot_delay, [&] {
-      if (window.SaveScreenshot(options.screenshot))
-        std::fprintf(stderr, "kivo: screenshot written to %s\n", options.screenshot.c_str());
-      else
-        std::fprintf(stderr, "kivo: could not write %s\n", options.screenshot.c_str());
+      std::string browse_shot = options.screenshot;
+      const size_t dot = browse_shot.rfind('.');
+      browse_shot.insert(dot == std::string::npos ? browse_shot.size() : dot, "-browse");
+      const std::pair<kivo::Win32MainWindow*, std::string> shots[] = {
+          {&window, options.screenshot}, {&browse_window, browse_shot}};
+      for (const auto& [shown, path] : shots) {
+        if (!IsWindowVisible(shown->Handle())) continue;
+        // Raised first: the picture is taken from the screen.
+        SetWindowPos(shown->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        RedrawWindow(shown->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        if (shown->SaveScreenshot(path))
+          std::fprintf(stderr, "kivo: screenshot written to %s\n", path.c_str());
+        else
+          std::fprintf(stderr, "kivo: could not write %s\n", path.c_str());
+      }
       std::fprintf(stderr, "kivo: status bar: %s\n", window.StatusBarText().c_str());
+      if (IsWindowVisible(browse_window.Handle()))
+        std::fprintf(stderr, "kivo: browse status bar: %s\n",
+                     browse_window.StatusBarText().c_str());
     });
   }
   for (const auto& [name, ms] : options.choices) {
-    After(ms, [&window, name = name] {
-      if (!window.ChooseMenuItem(name))
+    After(ms, [&window, &browse_window, &net_window, name = name] {
+      if (!window.ChooseMenuItem(name) && !window.ClickControl(name) &&
+          !browse_window.ClickControl(name) && !net_window.ClickControl(name))
         std::fprintf(stderr, "kivo: %s cannot be chosen now\n", name.c_str());
+    });
+  }
+  for (const Options::Selection& selection : options.selections) {
+    After(selection.ms, [&browse_window, &selection] {
+      if (!browse_window.SelectRows(selection.list, selection.rows))
+        std::fprintf(stderr, "kivo: %s cannot be selected now\n", selection.list.c_str());
     });
   }
   if (options.quit_after > 0) After(options.quit_after, [&] { window.Close(); });

@@ -22,4 +22,6 @@ std::string UserPicturesDir() {
   return dir;
 }
 
+std::string UserPicturesSubdir(const std::string& name) { return UserPicturesDir() + "/" + name; }
+
 }  // namespace kivo

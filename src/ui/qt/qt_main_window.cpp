@@ -146,7 +146,16 @@ void QtMainWindow::BuildControls() {
         statusBar()->setAccessibleName(QString::fromStdString(c.accessible_name));
         ApplyAll(c);
         continue;
-      default:
+      case ComponentKind::kBitBtn:
+      case ComponentKind::kSpeedButton:
+      case ComponentKind::kButton:
+      case ComponentKind::kLabel:
+      case ComponentKind::kGroupBox:
+      case ComponentKind::kPanel:
+      case ComponentKind::kListBox:
+      case ComponentKind::kFileList:
+      case ComponentKind::kProgressBar:
+      case ComponentKind::kPicture:
         break;
     }
     QWidget* parent = client_;
@@ -219,7 +228,12 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
       w = l;
       break;
     }
-    default:
+    case ComponentKind::kForm:  // never here: BuildControls makes none of these
+    case ComponentKind::kMainMenu:
+    case ComponentKind::kMenu:
+    case ComponentKind::kMenuItem:
+    case ComponentKind::kSeparator:
+    case ComponentKind::kStatusBar:
       w = new QWidget(parent);
       break;
   }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/component.h"
+#include "ui/native_view.h"
 
 class QAction;
 class QActionGroup;
@@ -37,6 +38,8 @@ class QtMainWindow : public QMainWindow {
   QWidget* Client() const;
   // Esc anywhere in the window (its lists included) runs |handler|.
   void OnEscape(std::function<void()> handler);
+  // What each component shows, read back from its widget or menu action (qt_inspect.cpp).
+  std::vector<NativeControl> Inspect() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,7 @@
 // Dialogs on Win32: MessageBox, a one-line input dialog built in memory (no resource file),
-// and the common file-open dialog. UI thread only; each call runs a modal loop, during which
-// the event loop's sockets and posted tasks keep being served (they arrive as messages).
+// the common file-open dialog and the system's folder picker. UI thread only; each call runs a
+// modal loop, during which the event loop's sockets and posted tasks keep being served (they
+// arrive as messages).
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,9 @@ class Win32Dialogs : public Dialogs {
   std::optional<std::string> OpenFile(const std::string& title, const std::string& initial_dir,
                                       const std::string& file_name,
                                       const std::string& filter) override;
+  // The system's folder picker (win32_folder_picker.cpp).
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initial_dir) override;
 
  private:
   std::string title_;

@@ -6,6 +6,7 @@
 
 #include "platform/win32/message_filter.h"
 #include "ui/win32/short_cut.h"
+#include "ui/win32/win32_control.h"
 #include "platform/win32/wide_text.h"
 
 namespace kivo {
@@ -67,7 +68,8 @@ Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
   const Bounds& b = form_.GetBounds();
   const SIZE frame = FrameSize();
   window_ = CreateWindowExW(0, kWindowClass, Wide(form_.Caption()).c_str(), kWindowStyle, b.left,
-                            b.top, b.width + frame.cx, b.height + frame.cy, nullptr, menu_bar_,
+                            b.top, b.width + frame.cx, b.height + frame.cy, nullptr,
+                            main_menu_->Children().empty() ? nullptr : menu_bar_,
                             GetModuleHandleW(nullptr), this);
   BuildControls();
   BuildAccelerators();
@@ -103,7 +105,7 @@ void Win32MainWindow::BuildMenu(HMENU menu, Component& parent) {
       popups_[sub] = item;
       popup_of_[item] = sub;
       BuildMenu(sub, *item);
-    } else if (item->Kind() == ComponentKind::kMenuItem) {
+    } else {  // items, and separators so that each entry can be found again
       const UINT id = kFirstCommand + static_cast<UINT>(by_command_.size());
       by_command_[id] = item;
       command_of_[item] = id;
@@ -120,7 +122,7 @@ void Win32MainWindow::FillMenu(HMENU menu) {
     if (!item->Visible()) continue;
     const UINT grayed = item->Enabled() ? 0 : MF_GRAYED;
     if (item->Kind() == ComponentKind::kSeparator) {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu, MF_SEPARATOR, command_of_[item], nullptr);
     } else if (item->Kind() == ComponentKind::kMenu) {
       AppendMenuW(menu, MF_POPUP | grayed, reinterpret_cast<UINT_PTR>(popup_of_[item]),
                   Wide(item->Caption()).c_str());
@@ -205,7 +207,18 @@ HWND Win32MainWindow::BuildControl(Component& c, HWND parent) {
       window_class = L"LISTBOX";
       style |= WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
       break;
-    default:  // group boxes and panels paint themselves (colour, frame, title)
+    case ComponentKind::kFileList:
+    case ComponentKind::kProgressBar:
+    case ComponentKind::kPicture:
+      return BuildOwnControl(c, parent);
+    case ComponentKind::kGroupBox:
+    case ComponentKind::kPanel:  // paint themselves (colour, frame, title)
+    case ComponentKind::kForm:   // the rest never get here: the window, its menus and its
+    case ComponentKind::kMainMenu:  // status bar are made by the constructor and BuildControls
+    case ComponentKind::kMenu:
+    case ComponentKind::kMenuItem:
+    case ComponentKind::kSeparator:
+    case ComponentKind::kStatusBar:
       style |= WS_CLIPCHILDREN;
       break;
   }
@@ -220,7 +233,8 @@ HWND Win32MainWindow::BuildControl(Component& c, HWND parent) {
 
 void Win32MainWindow::ApplyAll(Component& c) {
   for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
-                     Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines})
+                     Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines,
+                     Property::kValue, Property::kData, Property::kSelection})
     Apply(c, p);
 }
 
@@ -247,6 +261,8 @@ void Win32MainWindow::Apply(Component& c, Property what) {
   auto it = controls_.find(&c);
   if (it == controls_.end()) return;
   HWND control = it->second;
+  if (auto own = own_controls_.find(&c); own != own_controls_.end() && own->second->Apply(what))
+    return;
   if (control == status_bar_) {
     if (what == Property::kCaption)
       SendMessageW(status_bar_, SB_SETTEXTW, 0,
@@ -412,6 +428,11 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_DRAWITEM:
       DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
       return TRUE;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (NotifyOwnControl(*reinterpret_cast<const NMHDR*>(l), &result)) return result;
+      break;
+    }
     case WM_CTLCOLORSTATIC: {
       auto it = by_window_.find(reinterpret_cast<HWND>(l));
       if (it == by_window_.end()) break;

@@ -9,11 +9,16 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/component.h"
+#include "ui/native_view.h"
 
 namespace kivo {
+
+class Win32Control;
 
 class Win32MainWindow {
  public:
@@ -44,6 +49,15 @@ class Win32MainWindow {
   // The text the status bar control shows.
   std::string StatusBarText() const;
 
+  // What each component shows, read back from its native control or menu entry (menus are
+  // refilled first, as opening them does). win32_main_window_controls.cpp.
+  std::vector<NativeControl> Inspect();
+  // Presses the button |name| as the user would; false when it is hidden or disabled.
+  bool ClickControl(const std::string& name);
+  // Selects |rows| of the list |name| as the user would (the model hears of it once the list
+  // has settled); false when the list cannot be used.
+  bool SelectRows(const std::string& name, const std::vector<int>& rows);
+
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
   static LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -65,6 +79,11 @@ class Win32MainWindow {
   bool FilterMessage(MSG& message);
   void LayOutStatusBar();
   void SetHint(Component& c, HWND control);
+  // The file list, progress bar and picture (win32_main_window_controls.cpp).
+  HWND BuildOwnControl(Component& c, HWND parent);
+  bool NotifyOwnControl(const NMHDR& header, LRESULT* result);
+  NativeControl InspectControl(const Component& c, HWND control) const;
+  NativeControl InspectMenuEntry(const Component& c) const;
 
   ComponentModel& model_;
   Component& form_;
@@ -86,6 +105,7 @@ class Win32MainWindow {
   std::map<const Component*, UINT> command_of_;
   std::map<std::string, HFONT> fonts_;
   std::map<std::uint32_t, HBRUSH> brushes_;
+  std::map<const Component*, std::unique_ptr<Win32Control>> own_controls_;
 };
 
 }  // namespace kivo

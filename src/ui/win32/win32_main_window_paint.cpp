@@ -123,6 +123,7 @@ LRESULT CALLBACK Win32MainWindow::BoxProc(HWND window, UINT message, WPARAM w, L
   if (self == nullptr) return DefWindowProcW(window, message, w, l);
   switch (message) {
     case WM_COMMAND:
+    case WM_NOTIFY:
     case WM_DRAWITEM:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
