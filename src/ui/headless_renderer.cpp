@@ -119,6 +119,13 @@ void HeadlessRenderer::Mirror(const Component& c, Property what) {
       shown.items = c.Lines();
       shown.columns = c.columns;
       break;
+    case Property::kLine:
+      if (c.ChangedLine() < shown.items.size()) {
+        shown.items[c.ChangedLine()] = c.Lines()[c.ChangedLine()];
+      } else {
+        shown.items = c.Lines();
+      }
+      break;
     case Property::kValue:
       shown.value = c.Value();
       break;

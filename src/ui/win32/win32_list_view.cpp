@@ -66,6 +66,14 @@ class Win32ListView : public Win32Control {
         ShowRows();
         ShowSelection();
         return true;
+      case Property::kLine:
+        // One row changed in place: only its cells are set again.
+        if (c_.ChangedLine() < shown_.size()) {
+          UpdateRow(static_cast<int>(c_.ChangedLine()), Cells(c_.Lines()[c_.ChangedLine()]));
+        } else {
+          ShowRows();
+        }
+        return true;
       case Property::kSelection:
         ShowSelection();
         return true;

@@ -127,6 +127,7 @@ class Win32Picture : public Win32Control {
         InvalidateRect(window_, nullptr, TRUE);
         return true;
       case Property::kLines:
+      case Property::kLine:
       case Property::kValue:
       case Property::kSelection:
       case Property::kChecked:

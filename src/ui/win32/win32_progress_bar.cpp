@@ -43,6 +43,7 @@ class Win32ProgressBar : public Win32Control {
         InvalidateRect(window_, nullptr, FALSE);
         return true;
       case Property::kLines:
+      case Property::kLine:
       case Property::kData:
       case Property::kSelection:
       case Property::kChecked:
