@@ -12,8 +12,8 @@ namespace {
 using win32::Utf8;
 using win32::Wide;
 
-constexpr UINT_PTR kSubclassId = 1;
 constexpr int kRange = 1000;
+constexpr wchar_t kSelfProperty[] = L"KivoProgressBar";
 
 class Win32ProgressBar : public Win32Control {
  public:
@@ -25,11 +25,18 @@ class Win32ProgressBar : public Win32Control {
                               b.left, b.top, b.width, b.height, parent, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     SendMessageW(window_, PBM_SETRANGE32, 0, kRange);
-    SetWindowSubclass(window_, &Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // Subclassed the classic way (the control's own procedure kept and called), which every
+    // comctl32 supports.
+    SetPropW(window_, kSelfProperty, this);
+    control_proc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
   }
 
   ~Win32ProgressBar() override {
-    if (IsWindow(window_)) RemoveWindowSubclass(window_, &Proc, kSubclassId);
+    if (IsWindow(window_)) {
+      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control_proc_));
+      RemovePropW(window_, kSelfProperty);
+    }
   }
 
   bool Apply(Property what) override {
@@ -67,9 +74,9 @@ class Win32ProgressBar : public Win32Control {
   }
 
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
-                               DWORD_PTR data) {
-    auto* self = reinterpret_cast<Win32ProgressBar*>(data);
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    auto* self = static_cast<Win32ProgressBar*>(GetPropW(window, kSelfProperty));
+    if (self == nullptr) return DefWindowProcW(window, message, w, l);
     switch (message) {
       case WM_SETFONT:
         self->font_ = reinterpret_cast<HFONT>(w);
@@ -77,12 +84,18 @@ class Win32ProgressBar : public Win32Control {
       case WM_GETFONT:
         return reinterpret_cast<LRESULT>(self->font_);
       case WM_PAINT: {
-        const LRESULT result = DefSubclassProc(window, message, w, l);
+        const LRESULT result = CallWindowProcW(self->control_proc_, window, message, w, l);
         self->DrawCaption();
         return result;
       }
+      case WM_NCDESTROY: {  // the last message: the control goes back to its own procedure
+        const WNDPROC proc = self->control_proc_;
+        RemovePropW(window, kSelfProperty);
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        return CallWindowProcW(proc, window, message, w, l);
+      }
       default:
-        return DefSubclassProc(window, message, w, l);
+        return CallWindowProcW(self->control_proc_, window, message, w, l);
     }
   }
 
@@ -114,6 +127,7 @@ class Win32ProgressBar : public Win32Control {
   }
 
   Component& c_;
+  WNDPROC control_proc_ = nullptr;
   HFONT font_ = nullptr;
 };
 
