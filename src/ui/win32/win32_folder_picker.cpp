@@ -1,5 +1,6 @@
 // The folder chooser: the system's own file dialog in its pick-folders mode (IFileOpenDialog,
 // FOS_PICKFOLDERS), opened at the current folder (or the nearest one above it that exists).
+// The event loop's sockets keep being served while it is open.
 #include <shobjidl.h>
 
 #include <filesystem>
@@ -49,7 +50,10 @@ std::optional<std::string> Win32Dialogs::ChooseFolder(const std::string& title,
   dialog.p->SetTitle(Wide(title).c_str());
   Released<IShellItem> start{ExistingFolder(initial_dir)};
   if (start.p != nullptr) dialog.p->SetFolder(start.p);
-  if (FAILED(dialog.p->Show(owner_))) return std::nullopt;  // cancelled, or it could not open
+  // Owned by the window the user asked from (Browse and Download), which it blocks meanwhile.
+  HWND owner = GetActiveWindow();
+  if (owner == nullptr) owner = owner_;
+  if (FAILED(dialog.p->Show(owner))) return std::nullopt;  // cancelled, or it could not open
   Released<IShellItem> chosen;
   if (FAILED(dialog.p->GetResult(&chosen.p))) return std::nullopt;
   wchar_t* path = nullptr;

@@ -167,6 +167,7 @@ class Win32ListView : public Win32Control {
       SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
       SendMessageW(window_, LVM_DELETEALLITEMS, 0, 0);
       shown_.assign(rows.size(), {});
+      SendMessageW(window_, LVM_SETITEMCOUNT, rows.size(), 0);  // room for all rows at once
       for (std::size_t i = 0; i < rows.size(); ++i) {
         LVITEMW item{};
         item.mask = LVIF_TEXT;
