@@ -9,8 +9,9 @@ KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 started=$(date +%s)
 
 # "wine" brings the wine and wineserver commands, "fonts-wine" the fonts Windows programs expect
-# (both only recommended by wine64).
-KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth iproute2 util-linux" \
+# (both only recommended by wine64); librsvg2-bin and imagemagick render kivo.exe's icon.
+KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth iproute2 util-linux
+  librsvg2-bin imagemagick" \
   kivo_ensure_packages
 
 kivo_configure_and_build "$KIVO_ROOT/build-win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -6,6 +6,7 @@
 #include "forms/browse_texts.h"
 #include "forms/browse_window.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -41,7 +42,7 @@ void TBrowseForm::DownloadSelectedBtnClick() {
 
 void TBrowseForm::DownloadAllBtnClick() {
   std::vector<std::size_t> chosen;
-  const std::filesystem::path folder = Folder();
+  const std::filesystem::path folder = PathFromUtf8(Folder());
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const MediaItem& m = items_[i];
     std::error_code ec;
@@ -80,7 +81,7 @@ void TBrowseForm::Download(const std::vector<std::size_t>& items) {
   model_["DownloadSelectedBtn"].SetEnabled(false);
   model_["DownloadAllBtn"].SetEnabled(false);
   model_["FolderBtn"].SetEnabled(false);
-  fetcher_.Start(Folder(), std::move(jobs));
+  fetcher_.Start(PathFromUtf8(Folder()), std::move(jobs));
 }
 
 void TBrowseForm::CancelBtnClick() {

@@ -9,6 +9,7 @@
 #include "platform/user_dirs.h"
 #include "forms/browse_texts.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -229,7 +230,7 @@ void TBrowseForm::ListingFinished(const std::string& status) {
   SetStatus(listing_note_.empty() ? status : status + " (" + listing_note_ + ")");
   listing_note_.clear();
   states_.assign(items_.size(), std::string());
-  const std::filesystem::path folder = Folder();
+  const std::filesystem::path folder = PathFromUtf8(Folder());
   for (std::size_t i = 0; i < items_.size(); ++i) {
     std::error_code ec;
     if (std::filesystem::exists(folder / items_[i].folder / items_[i].file.name, ec)) {

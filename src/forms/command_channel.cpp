@@ -1,13 +1,14 @@
 // The command channel of the main window: one GET per user action on HttpCli3, guarded by
 // TimeOut3; the first body chunk is the reply, dumped into CommandL. Fire and forget: the
 // camera's new state arrives with the next status poll.
-#include <cstdio>
+#include <filesystem>
 
 #include "camera/command_table.h"
 #include "camera/command_url.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
 #include "media/web_site.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -73,7 +74,8 @@ void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
   // The count shown is the reply file's exact size in bytes.
   lines.push_back("Received - " + std::to_string(reply->bytes));
   model_["ListBox1"].SetLines(std::move(lines));
-  if (!Debug) std::remove(file_name.c_str());
+  std::error_code ignored;
+  if (!Debug) std::filesystem::remove(PathFromUtf8(file_name), ignored);
 }
 
 void TForm1::CommandClick(const std::string& component) {

@@ -6,6 +6,7 @@
 #include "ui/control_table.h"
 #include "ui/menu_table.h"
 #include "media/web_site.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -24,7 +25,7 @@ constexpr const char* kOneButtonModeText =
 
 bool FileExists(const std::string& path) {
   std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
+  return !path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), error);
 }
 
 }  // namespace

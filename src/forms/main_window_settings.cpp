@@ -7,6 +7,7 @@
 
 #include "platform/ini_file.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -101,8 +102,8 @@ void TForm1::LoadSettings() {
   // Saves go to program_dir; until one has, the copy beside the program is the one to read.
   std::string path = SettingsPath();
   const std::string source = env_.settings_source_dir + kSettingsFileName;
-  if (!env_.settings_source_dir.empty() && !std::filesystem::exists(path) &&
-      std::filesystem::exists(source))
+  if (!env_.settings_source_dir.empty() && !std::filesystem::exists(PathFromUtf8(path)) &&
+      std::filesystem::exists(PathFromUtf8(source)))
     path = source;
   IniFile ini(path);
   for (const SettingRow& row : kSettingRows) {

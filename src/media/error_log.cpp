@@ -6,6 +6,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/file_path.h"
+
 namespace kivo {
 namespace {
 
@@ -24,7 +26,7 @@ std::runtime_error WriteError(const std::string& path, int error) {
 void AppendToErrorLog(const std::string& path, std::string_view message) {
   // Append mode positions every write at the current end of the file, even if another process
   // appended meanwhile. The stream is unbuffered so the whole line goes out in one write.
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "ab"));
+  std::unique_ptr<std::FILE, FileCloser> file(OpenFile(path, "ab"));
   if (!file) throw WriteError(path, errno);
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
   std::string line(message);
