@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The keyboard in kivo.exe's window beside the simulated camera: once the camera is connected,
 # Tab moves the focus from button to button (each one visible and enabled, all three buttons of
-# the window in turn, then round again), Space presses the focused button and Enter presses it
-# too.
+# the window in turn, then round again), Enter and Space press the focused button.
 #
 #   tests/win32/kivo_exe_keyboard.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX
 set -euo pipefail
@@ -14,6 +13,7 @@ if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
 fi
 
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+mkdir -p "$3"
 export KIVO_WINEPREFIX=$(cd "$3" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,10 +26,13 @@ fail() {
   exit 1
 }
 
-# Tab four times (the window's three buttons and back to the first), then Space, Tab, Enter.
+# Tab four times (the window's three buttons and back to the first), Tab to the second, then
+# Enter (Record starts) and Space (it stops).
 xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$work/kivo.exe" \
-  --keys "Tab Tab Tab Tab Space Tab Enter"@12000 --dismiss 16000 --quit-after 19000 \
+  --keys "Tab Tab Tab Tab Tab Enter Space"@12000 --dismiss 16000 --quit-after 19000 \
   2> "$work/kivo.log" || fail "kivo.exe ended with status $?"
+# Standard error is in text mode: CR LF line ends.
+sed -i "s/\r$//" "$work/kivo.log"
 
 mapfile -t focus < <(sed -n 's/^kivo: focus on //p' "$work/kivo.log")
 [ "${#focus[@]}" -eq 7 ] || fail "expected 7 focus reports, got ${#focus[@]}"
@@ -41,6 +44,6 @@ done
 [ "${focus[3]}" = "${focus[0]}" ] || fail "Tab did not come round: ${focus[*]:0:4}"
 mapfile -t clicked < <(sed -n 's/^kivo: clicked //p' "$work/kivo.log")
 [ "${#clicked[@]}" -ge 2 ] || fail "Space and Enter pressed ${#clicked[@]} buttons"
-[ "${clicked[0]}" = "${focus[3]}" ] || fail "Space pressed ${clicked[0]}, not ${focus[3]}"
-[ "${clicked[1]}" = "${focus[5]}" ] || fail "Enter pressed ${clicked[1]}, not ${focus[5]}"
+[ "${clicked[0]}" = "${focus[4]}" ] || fail "Enter pressed ${clicked[0]}, not ${focus[4]}"
+[ "${clicked[1]}" = "${focus[5]}" ] || fail "Space pressed ${clicked[1]}, not ${focus[5]}"
 echo "kivo_exe_keyboard: passed"

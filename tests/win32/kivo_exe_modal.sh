@@ -2,8 +2,9 @@
 # kivo.exe keeps talking to the camera while Windows runs a modal loop of its own: Help > About
 # is opened 9 s after the start (its message box stays up for 20 s, then is closed as its close
 # box would) beside the simulated camera in a private network namespace. Over the whole run the
-# BacPac status poll never pauses for more than 3 s, and every poll but the last is followed by
-# its camera status request before the next poll, as when no box is open.
+# BacPac status poll (every 5 s while the camera is idle) never pauses for more than 8 s, and
+# every poll but the last is followed by its camera status request before the next poll, as
+# when no box is open.
 #
 #   tests/win32/kivo_exe_modal.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX
 set -euo pipefail
@@ -15,6 +16,7 @@ if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
 fi
 
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+mkdir -p "$3"
 export KIVO_WINEPREFIX=$(cd "$3" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -32,6 +34,8 @@ fail() {
 xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$work/kivo.exe" \
   --choose About1@9000 --dismiss 29000 --quit-after 33000 2> "$work/kivo.log" ||
   fail "kivo.exe ended with status $?"
+# Standard error is in text mode: CR LF line ends.
+sed -i "s/\r$//" "$work/kivo.log"
 
 grep -q "message box: .*Kivo version" "$work/kivo.log" || fail "the About box did not open"
 grep -q "dismissing a dialog" "$work/kivo.log" || fail "the About box was not open 20 s later"
@@ -39,12 +43,12 @@ grep -q "dismissing a dialog" "$work/kivo.log" || fail "the About box was not op
 awk '
   $4 ~ /^\/bacpac\/se\?/ {
     if (polls > 0 && !answered) { print "poll at " last " ms had no camera status request"; bad = 1 }
-    if (polls > 0 && $1 - last > 3000) { print "no poll from " last " to " $1 " ms"; bad = 1 }
+    if (polls > 0 && $1 - last > 8000) { print "no poll from " last " to " $1 " ms"; bad = 1 }
     last = $1; polls++; answered = 0
   }
   $4 ~ /^\/camera\/se\?/ { answered = 1 }
   END {
-    if (polls < 20) { print "only " polls " polls in the run"; bad = 1 }
+    if (polls < 5) { print "only " polls " polls in the run"; bad = 1 }
     exit bad
   }' "$KIVO_CAMSIM_LOG" > "$work/verdict" || fail "$(cat "$work/verdict")"
 echo "kivo_exe_modal: passed"
