@@ -12,7 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ $# -ge 3 ] || { echo "usage: kivo_exe_modal.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX" >&2; exit 2; }
 
 if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
-  exec "$here/../e2e/netns_run.sh" --camsim "$2" -- bash "${BASH_SOURCE[0]}" "$@"
+  exec "$here/../e2e/netns_run.sh" --camsim "$2" ${KIVO_MODAL_CAMSIM_ARGS:+--camsim-args "$KIVO_MODAL_CAMSIM_ARGS"} -- bash "${BASH_SOURCE[0]}" "$@"
 fi
 
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
