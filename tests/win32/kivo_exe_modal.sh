@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # kivo.exe keeps talking to the camera while Windows runs a modal loop of its own: Help > About
-# is opened 9 s after the start (its message box stays up for 20 s, then is closed as its close
+# is opened 7 s after the start (its message box stays up for 20 s, then is closed as its close
 # box would) beside the simulated camera in a private network namespace. Over the whole run the
 # BacPac status poll (every 5 s while the camera is idle) never pauses for more than 8 s, and
 # every poll but the last is followed by its camera status request before the next poll, as
@@ -12,7 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ $# -ge 3 ] || { echo "usage: kivo_exe_modal.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX" >&2; exit 2; }
 
 if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
-  exec "$here/../e2e/netns_run.sh" --camsim "$2" ${KIVO_MODAL_CAMSIM_ARGS:+--camsim-args "$KIVO_MODAL_CAMSIM_ARGS"} -- bash "${BASH_SOURCE[0]}" "$@"
+  exec "$here/../e2e/netns_run.sh" --camsim "$2" -- bash "${BASH_SOURCE[0]}" "$@"
 fi
 
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -32,7 +32,7 @@ fail() {
 }
 
 xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$work/kivo.exe" \
-  --choose About1@9000 --dismiss 29000 --quit-after 33000 2> "$work/kivo.log" ||
+  --choose About1@7000 --dismiss 27000 --quit-after 29500 2> "$work/kivo.log" ||
   fail "kivo.exe ended with status $?"
 # Standard error is in text mode: CR LF line ends.
 sed -i "s/\r$//" "$work/kivo.log"
