@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -54,7 +55,8 @@ void Usage() {
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
                "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) after MS ms, as\n"
                "                         a user would; nothing happens when it is disabled\n"
-               "  --keys KEYS@MS         type KEYS (Tab, Space, Enter, blank-separated)\n"
+               "  --keys KEYS@MS         type KEYS (Tab, Space, Enter, Escape, Down, Alt+LETTER\n"
+               "                         to open a menu; blank-separated)\n"
                "                         into the window after MS ms; the focus is logged\n"
                "  --dismiss MS           close the open message box or dialog after MS ms\n"
                "  --print NAME@MS        log the caption of the component NAME after MS ms\n"
@@ -135,18 +137,28 @@ void After(int ms, std::function<void()> task) {
   if (id != 0) Pending()[id] = std::move(task);
 }
 
-// Types the blank-separated |keys| (Tab, Space, Enter) into the focused control from |ms| on,
-// one key every 400 ms, each as a key press and release through the thread's queue (as the
-// keyboard's would come), and logs where the focus is after each.
+// Types the blank-separated |keys| (Tab, Space, Enter, Escape, Down; Alt+LETTER opens a menu)
+// into the focused control from |ms| on, one key every 400 ms, each as a key press and release
+// through the thread's queue (as the keyboard's would come), and logs where the focus is after
+// each.
 void TypeKeys(const kivo::Win32MainWindow& window, const std::string& keys, int ms) {
   static const std::map<std::string, WPARAM> kKeys = {
-      {"Tab", VK_TAB}, {"Space", VK_SPACE}, {"Enter", VK_RETURN}};
+      {"Tab", VK_TAB},       {"Space", VK_SPACE}, {"Enter", VK_RETURN},
+      {"Escape", VK_ESCAPE}, {"Down", VK_DOWN}};
   size_t start = 0;
   for (int n = 0; start < keys.size(); ++n) {
     size_t end = keys.find(' ', start);
     if (end == std::string::npos) end = keys.size();
-    auto key = kKeys.find(keys.substr(start, end - start));
+    const std::string name = keys.substr(start, end - start);
+    auto key = kKeys.find(name);
     start = end + 1;
+    if (name.size() == 5 && name.rfind("Alt+", 0) == 0) {  // opens a menu by its letter
+      const WPARAM letter = static_cast<WPARAM>(std::tolower(name[4]));
+      After(ms + 400 * n, [&window, letter] {
+        PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(letter));
+      });
+      continue;
+    }
     if (key == kKeys.end()) continue;
     const WPARAM code = key->second;
     After(ms + 400 * n, [&window, code] {

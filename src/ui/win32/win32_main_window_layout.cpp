@@ -134,9 +134,11 @@ void Win32MainWindow::ShowMenuHint(WPARAM w, LPARAM l) {
     auto it = by_command_.find(LOWORD(w));
     if (it != by_command_.end()) hint = it->second->Hint();
   }
-  SendMessageW(status_bar_, SB_SIMPLE, TRUE, 0);
-  SendMessageW(status_bar_, SB_SETTEXTW, SB_SIMPLEID,
-               reinterpret_cast<LPARAM>(win32::Wide(hint).c_str()));
+  // An item without a hint leaves the status bar as it is.
+  SendMessageW(status_bar_, SB_SIMPLE, hint.empty() ? FALSE : TRUE, 0);
+  if (!hint.empty())
+    SendMessageW(status_bar_, SB_SETTEXTW, SB_SIMPLEID,
+                 reinterpret_cast<LPARAM>(win32::Wide(hint).c_str()));
 }
 
 // A list box scrolls sideways as far as its widest line (URLs in the Network Status window);
