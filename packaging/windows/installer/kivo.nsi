@@ -1,6 +1,7 @@
 ; Kivo's Windows installer (NSIS 3). make_packages.sh builds it:
 ;   makensis -DVERSION=0.35 -DVERSION_QUAD=0.35.0.0 -DSTAGE=dir -DOUTFILE=kivo-0.35-setup.exe kivo.nsi
-; STAGE holds kivo.exe, README.txt, kivo.ico and, when the sources have one, LICENSE.txt.
+; STAGE holds kivo.exe, README.txt, kivo.ico, wizard.bmp and, when the sources have one,
+; LICENSE.txt.
 ;
 ; Per user by default: no administrator rights, into %LOCALAPPDATA%\Programs\Kivo, shortcut and
 ; Uninstall entry under HKCU. Per machine when chosen on the second page or with /ALLUSERS: into
@@ -62,6 +63,8 @@ Var RemoveBox
 !define MUI_ICON "${STAGE}/kivo.ico"
 !define MUI_UNICON "${STAGE}/kivo.ico"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}/wizard.bmp"
+!define MUI_WELCOMEPAGE_TEXT "This installs Kivo ${VERSION}, the remote control for a GoPro HERO3 camera over its Wi-Fi, on this computer.$\r$\n$\r$\nIf Kivo is running, close it first.$\r$\n$\r$\nClick Next to continue."
 
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWhenElevated
 !insertmacro MUI_PAGE_WELCOME

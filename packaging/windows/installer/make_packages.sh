@@ -36,6 +36,10 @@ for size in 16 24 32 48 64 256; do
   icons+=("$stage/kivo-$size.png")
 done
 convert "${icons[@]}" "$stage/kivo.ico"
+# The picture at the left of the first and last pages (164 x 314, a plain 24-bit BMP).
+rsvg-convert -w 120 -h 120 "$src/packaging/icons/kivo.svg" -o "$stage/kivo-120.png"
+convert -size 164x314 gradient:'#dfe9f3-#ffffff' "$stage/kivo-120.png" -gravity north \
+  -geometry +0+60 -composite -type TrueColor "BMP3:$stage/wizard.bmp"
 
 # The version resource wants four numbers.
 quad=$version
