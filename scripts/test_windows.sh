@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The native Windows build: cross-compiles kivo.exe and the unit and network tests with
-# mingw-w64 (build-win/), then runs the tests and an end-to-end smoke test of kivo.exe under Wine,
-# every Wine process inside a private network namespace. Needs the Linux tree's kivo-camsim
+# mingw-w64 (build-win/) and packs kivo.exe into its installer and zip, then runs the tests, an
+# end-to-end smoke test of kivo.exe and the installer's test under Wine, every Wine process
+# inside a private network namespace. Needs the Linux tree's kivo-camsim
 # (build/bin/kivo-camsim, made by scripts/test.sh first). Prints how long it took.
 set -euo pipefail
 KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
