@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, in a fresh Wine prefix, beside the simulated camera in a
 # private network namespace (tests/e2e/netns_run.sh), on one virtual display:
+#   0. the zip holds kivo.exe and README.txt; the installer's manifest asks for no elevation;
 #   1. "kivo-VERSION-setup.exe /S" installs per user: the files in %LOCALAPPDATA%\Programs\Kivo,
 #      the Start-menu shortcut, the Uninstall entry under HKCU (read with "reg query") and none
 #      under HKLM;
@@ -115,6 +116,11 @@ for f in kivo.exe README.txt; do
   [ -s "$zip_dir/$f" ] || fail "the zip has no kivo-$version/$f"
 done
 grep -q $'\r$' "$zip_dir/README.txt" || fail "the zip's README.txt has no CR LF line ends"
+# Wine grants every program administrator rights, so only the manifest can show that the
+# installer asks Windows for none.
+manifest=$(strings -a "$setup")
+grep -q 'requestedExecutionLevel level="asInvoker"' <<< "$manifest" ||
+  fail "the installer's manifest asks for more than the user's own rights"
 
 # 1. Per user, silently (the first run makes the prefix).
 step "setup /S"
