@@ -132,10 +132,14 @@ CameraSnapshot CameraLink::ReadStatus() {
   const HttpReply camera = Get(BuildCommandUrl(address_, password_, "camera/se", ""),
                                kStatusTimeoutMs);
   CheckReachable(camera, kBacPacTimeout);
+  // Some captions and check marks (the video mode's, Protune's) follow the check marks the
+  // previous record left: the second decode shows what the window shows from its second poll on.
+  const auto* record = reinterpret_cast<const std::uint8_t*>(camera.body.data());
+  const int length = static_cast<int>(camera.body.size());
+  DecodeCameraStatus(record, length, *snapshot.model, snapshot.state, actions);
+  snapshot.notes.clear();
   snapshot.camera_record =
-      DecodeCameraStatus(reinterpret_cast<const std::uint8_t*>(camera.body.data()),
-                         static_cast<int>(camera.body.size()), *snapshot.model, snapshot.state,
-                         actions);
+      DecodeCameraStatus(record, length, *snapshot.model, snapshot.state, actions);
   return snapshot;
 }
 

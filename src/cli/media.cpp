@@ -201,7 +201,7 @@ int RunGet(CliContext& c) {
   fetcher.Start(dir, jobs);
   bool cancelled = false;
   while (!batch_done) {
-    c.link.Loop().RunUntil([&] { return batch_done || InterruptExitCode() != 0; }, 200);
+    c.link.Loop().RunUntil([&] { return batch_done || (!cancelled && InterruptExitCode()); }, 200);
     if (InterruptExitCode() && !cancelled) {
       // The .part file stays for the next run; a second interrupt ends the program at once.
       cancelled = true;
