@@ -59,7 +59,7 @@ std::vector<std::string> CompletionWords(const std::vector<std::string>& words) 
     if (words.size() == 1) {
       out.push_back("--list");
       for (const SettingName& s : SettingNames()) out.push_back(s.name);
-    } else if (const SettingName* s = FindSetting(words[1])) {
+    } else if (const SettingName* s = words.size() == 2 ? FindSetting(words[1]) : nullptr) {
       for (const SettingValue& v : s->values) out.push_back(v.name);
     }
     return out;
@@ -69,8 +69,9 @@ std::vector<std::string> CompletionWords(const std::vector<std::string>& words) 
   return out;
 }
 
-int RunCli(const std::vector<std::string>& arguments, const std::string& ini_path,
-           std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& arguments,
+           const std::function<std::string()>& settings_file, std::ostream& out,
+           std::ostream& err) {
   try {
     CliArgs args = ParseCliArgs(arguments);
     if (args.version) {
@@ -92,6 +93,7 @@ int RunCli(const std::vector<std::string>& arguments, const std::string& ini_pat
 
     std::string address = kDefaultAddress;
     std::string password = kDefaultPassword;
+    const std::string ini_path = settings_file ? settings_file() : "";
     if (!ini_path.empty()) {
       const IniFile ini(ini_path);
       address = ini.ReadString(kSection, kAddressKey, kDefaultAddress);

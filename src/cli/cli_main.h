@@ -3,15 +3,18 @@
 // runner, and every failure as one line on standard error. Call once, from main().
 #pragma once
 
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
 
 namespace kivo {
 
-// |arguments| without the program name. |ini_path| is the settings file to take the defaults
-// from ("" or a missing file: the built-in defaults).
-int RunCli(const std::vector<std::string>& arguments, const std::string& ini_path,
-           std::ostream& out = std::cout, std::ostream& err = std::cerr);
+// |arguments| without the program name. |settings_file| names the settings file to take the
+// defaults from ("" or a missing file: the built-in defaults); it is asked only by commands that
+// talk to the camera, so --help and the completion words touch nothing.
+int RunCli(const std::vector<std::string>& arguments,
+           const std::function<std::string()>& settings_file, std::ostream& out = std::cout,
+           std::ostream& err = std::cerr);
 
 }  // namespace kivo

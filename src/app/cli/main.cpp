@@ -8,7 +8,9 @@
 #include "cli/cli_main.h"
 #include "platform/program_dir.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+std::string SettingsFile() {
   const std::string name = "Kivo.ini";
   std::string ini = kivo::ProgramDir() + name;
   const std::string source = kivo::ProgramDirReadOnlySource();
@@ -16,5 +18,11 @@ int main(int argc, char** argv) {
   if (!source.empty() && !std::filesystem::exists(ini, ec) &&
       std::filesystem::exists(source + name, ec))
     ini = source + name;
-  return kivo::RunCli(std::vector<std::string>(argv + 1, argv + argc), ini);
+  return ini;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return kivo::RunCli(std::vector<std::string>(argv + 1, argv + argc), SettingsFile);
 }

@@ -237,6 +237,17 @@ $SE"
   run 0 --json status
   [ "$(json_field '.photos + .videos')" = 0 ] || fail "card not empty: $out"
 
+  begin "bash completion: commands, setting names and values, without a request"
+  local mark
+  mark=$(wc -l < "$log")
+  [ "$(complete_words kivo-cli "")" = "$(printf '%s ' status watch power record mode locate set \
+    clock ls get delete-last delete-all preview)" ] || fail "commands: $(complete_words kivo-cli "")"
+  [ "$(complete_words kivo-cli --json set fo)" = "fov " ] || fail "set fo"
+  [ "$(complete_words kivo-cli set interval "")" = "0.5s 1s 2s 5s 10s 30s 60s " ] ||
+    fail "interval values: $(complete_words kivo-cli set interval "")"
+  [ "$(complete_words kivo-cli set interval 5s "")" = "" ] || fail "after the value"
+  [ "$(wc -l < "$log")" = "$mark" ] || fail "completion talked to the camera"
+
   begin "defaults from Kivo.ini, which stays as it was"
   mkdir -p "$work/prog"
   cp "$cli" "$work/prog/kivo-cli"
@@ -250,6 +261,19 @@ $SE"
   run 0 --password "$pw" status
   cli=$real_cli
   cmp -s "$work/prog/Kivo.ini" "$work/ini.before" || fail "Kivo.ini was changed"
+}
+
+# The words the installed completion offers for a command line whose last word is being typed.
+complete_words() {
+  (
+    PATH=$(dirname "$cli"):$PATH
+    # shellcheck source=/dev/null
+    source "$(dirname "$0")/../../../packaging/linux/kivo-cli.bash-completion"
+    COMP_WORDS=("$@")
+    COMP_CWORD=$(($# - 1))
+    _kivo_cli
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s ' "${COMPREPLY[@]}"
+  )
 }
 
 # ls against the raw listing: every photo and video the pages name, newest first.
