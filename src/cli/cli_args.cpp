@@ -82,9 +82,7 @@ CliArgs ParseCliArgs(const std::vector<std::string>& argv) {
         throw CliError(kExitUsage, "unknown option " + a);
     }
     if (taken) continue;
-    if (out.command.empty() && !options_ended) {
-      out.command = a;
-    } else if (out.command.empty()) {
+    if (out.command.empty()) {
       out.command = a;
     } else {
       out.args.push_back(a);

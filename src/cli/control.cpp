@@ -24,6 +24,7 @@ namespace {
 constexpr int kFollowTimeoutMs = 10000;
 constexpr int kPowerOnTimeoutMs = 20000;  // a camera takes a few seconds to start
 constexpr char kCameraOff[] = "Connected Camera is off";
+constexpr char kNoCameraRecord[] = "The camera's status record was too short to read";
 constexpr char kDidNotFollow[] = "The camera did not follow: ";
 constexpr char kDateWrong[] = "Date is not in correct format";
 constexpr char kSetClockPath[] = "camera/TM";
@@ -54,7 +55,8 @@ std::string OneWord(CliContext& c, const char* command, std::initializer_list<co
 
 CameraSnapshot NeedCameraOn(CliContext& c) {
   CameraSnapshot s = c.link.ReadStatus();
-  if (!s.camera_on || !s.camera_record) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_on) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_record) throw CliError(kExitFailed, kNoCameraRecord);
   return s;
 }
 

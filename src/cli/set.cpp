@@ -66,7 +66,8 @@ int RunSet(CliContext& c) {
   if (!command)
     throw CliError(kExitUsage, std::string(setting->name) + " takes " + ValuesText(*setting));
   const CameraSnapshot s = c.link.ReadStatus();
-  if (!s.camera_on || !s.camera_record) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_on) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_record) throw CliError(kExitFailed, "The camera's status record was too short to read");
   c.link.SendCommand(command->path, command->parameter);
   // The camera's name is not in its status record: the reply is all there is to go by.
   if (setting->kind != SettingKind::kText) {

@@ -156,6 +156,30 @@ EOT
 8080 GET /live/"
   [ "$out" = "$media/live/amba.m3u8" ] || fail "preview printed: $out"
 
+  begin "preview --player starts the player on the stream"
+  printf '#!/bin/sh\necho "$@" > "%s/player-args"\n' "$work" > "$work/player"
+  chmod +x "$work/player"
+  run 0 preview --player "$work/player"
+  expect_requests "$SE
+8080 GET /live/"
+  for _ in $(seq 100); do [ -s "$work/player-args" ] && break; sleep 0.02; done
+  [ "$(cat "$work/player-args" 2> /dev/null)" = \
+    "$media/live/amba.m3u8 --qt-minimal-view --no-qt-name-in-title --scale=2" ] ||
+    fail "player got: $(cat "$work/player-args" 2> /dev/null)"
+
+  begin "watch, one object per line, ended by Ctrl-C with status 0"
+  timeout --preserve-status -s INT 2.5 "$cli" --json watch --interval 1 > "$work/watch" 2> "$work/err"
+  rc=$?
+  [ "$rc" = 0 ] || fail "watch exited $rc: $(cat "$work/err")"
+  [ "$(jq -s 'map(select(.model == "Hero 3 Black")) | length' "$work/watch")" -ge 2 ] ||
+    fail "watch printed: $(cat "$work/watch")"
+
+  begin "a status record cut short"
+  control fault short 0 80
+  run 1 mode photo
+  expect_err "The camera's status record was too short to read"
+  control fault none all
+
   begin "power"
   run 0 power off
   expect_requests "$SE
