@@ -377,12 +377,20 @@ group_interrupt() {
     [ -s "$part" ] || fail "no .part file left"
     [ -e "$dest/$name" ] && fail "the whole file is there"
   done
-  begin "the next run resumes"
+  begin "the next run resumes, with a progress line on a terminal"
   local before
   before=$(stat -c %s "$part")
-  run 0 get "$name" --to "$dest"
+  # script(1) gives the program a terminal; the progress line goes there, rewritten in place.
+  script -qec "$cli get $name --to $dest" /dev/null > "$work/tty" 2>&1 ||
+    fail "get on a terminal failed: $(cat "$work/tty")"
   [ -e "$part" ] && fail ".part left"
   [ "$(stat -c %s "$dest/$name")" -gt "$before" ] || fail "not resumed"
+  grep -q $'\r\[1/3\] '"$name"'  [0-9.]* [KMG]*B of 256.0 MB ([0-9]*%)' "$work/tty" ||
+    fail "no progress line: $(head -c 300 "$work/tty" | od -c | head)"
+  begin "no progress line when standard error is not a terminal"
+  rm -f "$dest/$name"
+  run 0 get "$name" --to "$dest"
+  [ -z "$err" ] || fail "stderr: $err"
 }
 
 case "$group" in
