@@ -3,7 +3,15 @@
 // interrupt is only noted, so the program can end cleanly; a second one ends the process at once.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace kivo {
+
+// The program's arguments in UTF-8, without the program's name. On Windows they are taken from
+// the wide command line (argv holds them in the ANSI code page, which loses characters), and the
+// console is switched to UTF-8 output.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 inline constexpr int kInterruptExitCode = 130;  // Ctrl-C (128 + SIGINT)
 inline constexpr int kTerminateExitCode = 143;  // a termination request (128 + SIGTERM)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_main.h"
+#include "platform/console.h"
 #include "platform/program_dir.h"
 
 namespace {
@@ -24,5 +25,5 @@ std::string SettingsFile() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return kivo::RunCli(std::vector<std::string>(argv + 1, argv + argc), SettingsFile);
+  return kivo::RunCli(kivo::CommandLineArguments(argc, argv), SettingsFile);
 }

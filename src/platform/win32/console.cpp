@@ -2,9 +2,12 @@
 
 #include <windows.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <cstdio>
+
+#include "platform/win32/wide_text.h"
 
 namespace kivo {
 namespace {
@@ -21,6 +24,17 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }
 
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int, char**) {
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::string> out;
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!args) return out;
+  for (int i = 1; i < count; ++i) out.push_back(win32::Utf8(args[i]));
+  LocalFree(args);
+  return out;
+}
 
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
