@@ -13,14 +13,6 @@ namespace {
 
 namespace text = browse_text;
 
-// "5 min 10 s", "42 s", "1 h 3 min".
-std::string DurationText(double seconds) {
-  const long s = static_cast<long>(seconds + 0.5);
-  if (s >= 3600) return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
-  if (s >= 60) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
-  return std::to_string(s) + " s";
-}
-
 int Permille(std::uint64_t done, std::uint64_t total) {
   if (total == 0) return 0;
   return static_cast<int>(std::min<std::uint64_t>(1000, done * 1000 / total));
