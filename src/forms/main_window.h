@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "kivo_version.h"
 #include "camera/camera_state.h"
 #include "camera/status_actions.h"
 #include "net/http_cli.h"
@@ -35,7 +36,6 @@ struct FormEnvironment {
   std::string settings_source_dir = {};
 };
 
-inline constexpr const char* kProgramVersion = "0.35";
 inline constexpr const char* kSettingsFileName = "Kivo.ini";
 // Status bar line when a helper program (browser opener, player, network list) cannot be started;
 // the program's name follows.
