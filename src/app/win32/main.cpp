@@ -140,6 +140,7 @@ int main() {
   net_window.hide_on_close = true;
   net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
   net.OnCloseRequest = [&] { net_window.Close(); };
+  net_window.on_close = [&] { net.Model().Dispatch([&] { net.FormClose(); }); };
 
   kivo::Win32MainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetOwner(window.Handle());
