@@ -101,8 +101,9 @@ TEST_P(NewerVersionAnswer, OnlyYesOpensTheDownloadPage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(YesAndNo, NewerVersionAnswer,
-                         ::testing::Values(MsgResult::kYes, MsgResult::kNo),
-                         [](const auto& info) { return info.param == MsgResult::kYes ? "Yes" : "No"; });
+                         ::testing::Values(MsgResult::kYes, MsgResult::kNo), [](const auto& info) {
+                           return info.param == MsgResult::kYes ? "Yes" : "No";
+                         });
 
 // Any earlier answer of the service (a problem report's) makes the first showing skip the check.
 class FirstShowing : public ServiceTest, public ::testing::WithParamInterface<bool> {};
