@@ -9,6 +9,7 @@
 #include "forms/main_window.h"
 #include "media/web_site.h"
 #include "platform/file_path.h"
+#include "platform/socket_errors.h"
 
 namespace kivo {
 namespace {
@@ -58,12 +59,12 @@ void TForm1::TimeOut3Stop() {
 void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
                                std::uint16_t error) {
   if (error != 0) {
-    if (error == 10060) {
-      LogError("Unable to connect to camera: 10060");
-    } else if (error == 10061) {
-      LogError("Command Error: 10061");
-    } else if (error == 3) {
-      LogError("Unable to connect: 3");
+    if (error == kWsaETimedOut) {
+      LogError("Unable to connect to camera: " + std::to_string(kWsaETimedOut));
+    } else if (error == kWsaEConnRefused) {
+      LogError("Command Error: " + std::to_string(kWsaEConnRefused));
+    } else if (error == kHttpErrorAborted) {
+      LogError("Unable to connect: " + std::to_string(kHttpErrorAborted));
     } else {
       SetStatusText("Error: " + std::to_string(error));
     }

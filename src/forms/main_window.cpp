@@ -20,7 +20,7 @@ constexpr const char* kDiagnosticControls[] = {
     "Bac",            "Cam",             "CameraStatusL", "CommandL",   "GoProReady",
     "PingBtn",        "DownloadBtn",     "GetTimeBtn"};
 
-constexpr const char* kAboutText = "     Kivo version 0.35";
+constexpr const char* kAboutPrefix = "     Kivo version ";
 constexpr const char* kOneButtonModeText =
     "One Button Mode is not available when WiFi is enabled.";
 
@@ -143,7 +143,8 @@ void TForm1::OpenPage(const std::string& url) {
 void TForm1::Help2Click() { OpenPage(ProductPageUrl()); }
 
 void TForm1::About1Click() {
-  env_.dialogs.MessageBox(kAboutText, MsgType::kInformation, MsgButtons::kOk);
+  env_.dialogs.MessageBox(kAboutPrefix + std::string(kProgramVersion), MsgType::kInformation,
+                          MsgButtons::kOk);
 }
 
 void TForm1::OneButtonModeClick() {

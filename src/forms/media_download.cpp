@@ -10,6 +10,7 @@
 #include "media/text_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/file_rename.h"
+#include "platform/socket_errors.h"
 #include "forms/main_window.h"
 #include "platform/file_path.h"
 
@@ -54,8 +55,8 @@ struct ErrorReport {
 };
 
 ErrorReport DownloadError(std::uint16_t error) {
-  if (error == 10060) return {true, kTimeoutText};
-  if (error == 10061) return {true, kRefusedText};
+  if (error == kWsaETimedOut) return {true, kTimeoutText};
+  if (error == kWsaEConnRefused) return {true, kRefusedText};
   return {false, kErrorPrefix + std::to_string(error)};
 }
 

@@ -247,6 +247,11 @@ int main() {
   net_window.hide_on_close = true;
   net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
   net.OnCloseRequest = [&] { net_window.Close(); };
+  // Closing it saves its position; at logoff every window hears of the end, and one that was
+  // never shown has not been closed.
+  net_window.on_close = [&] {
+    if (IsWindowVisible(net_window.Handle())) net.Model().Dispatch([&] { net.FormClose(); });
+  };
 
   kivo::Win32MainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetOwner(window.Handle());
