@@ -4,8 +4,6 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <cstdlib>
-
 #include "platform/win32/wide_text.h"
 
 namespace kivo {
@@ -17,8 +15,11 @@ std::string UserPicturesDir() {
     dir = win32::Utf8(path);
   CoTaskMemFree(path);  // also when the call failed
   if (!dir.empty()) return dir;
-  const char* profile = std::getenv("USERPROFILE");
-  return profile ? std::string(profile) + "\\Pictures" : std::string("Pictures");
+  // getenv would give the local code page's spelling: the profile folder is asked for wide.
+  wchar_t profile[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return "Pictures";
+  return win32::Utf8(std::wstring_view(profile, n)) + "\\Pictures";
 }
 
 std::string UserPicturesSubdir(const std::string& name) {

@@ -81,6 +81,11 @@ HWND Win32MainWindow::BuildOwnControl(Component& c, HWND parent) {
       return nullptr;  // plain windows: BuildControl makes them
   }
   HWND window = control->Handle();
+  // Made at the design's size; placed, like every control, for the window's DPI.
+  const Bounds& b = c.GetBounds();
+  MoveWindow(window, Px(b.left), Px(b.top), Px(b.width), Px(b.height), FALSE);
+  for (std::size_t i = 0; c.Kind() == ComponentKind::kFileList && i < c.column_widths.size(); ++i)
+    SendMessageW(window, LVM_SETCOLUMNWIDTH, i, Px(c.column_widths[i]));
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
   own_controls_[&c] = std::move(control);
   return window;

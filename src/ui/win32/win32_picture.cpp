@@ -196,6 +196,9 @@ class Win32Picture : public Win32Control {
         return self != nullptr ? reinterpret_cast<LRESULT>(self->font_) : 0;
       case WM_ERASEBKGND:
         return 1;
+      case WM_SIZE:  // a new size (another DPI): the image is scaled again to fit
+        if (self != nullptr) self->Decode();
+        return 0;
       case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
