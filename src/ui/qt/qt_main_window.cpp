@@ -284,6 +284,17 @@ void QtMainWindow::ApplyFileList(Component& c, QTreeWidget* tree, Property what)
       }
     }
   }
+  if (what == Property::kLine) {
+    // One row changed (a download's state): only that row is touched.
+    const std::size_t row = c.ChangedLine();
+    QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(row));
+    if (item && row < c.Lines().size()) {
+      const QStringList cells = Q(c.Lines()[row]).split('\t');
+      for (int k = 0; k < cells.size(); ++k) {
+        if (item->text(k) != cells[k]) item->setText(k, cells[k]);
+      }
+    }
+  }
   if (what == Property::kLines || what == Property::kSelection) {
     tree->clearSelection();
     for (int row : c.Selection()) {
@@ -302,7 +313,9 @@ void QtMainWindow::ApplyAll(Component& c) {
 
 void QtMainWindow::ApplyNewKinds(Component& c, QWidget* w, Property what) {
   if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
-    if (what == Property::kLines || what == Property::kSelection) ApplyFileList(c, tree, what);
+    if (what == Property::kLines || what == Property::kLine || what == Property::kSelection) {
+      ApplyFileList(c, tree, what);
+    }
   } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
     if (what == Property::kValue) bar->setValue(c.Value());
     if (what == Property::kCaption) bar->setFormat(Q(c.Caption()));
