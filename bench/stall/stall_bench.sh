@@ -31,8 +31,10 @@ netns() {  # CARD-FILLING MODE
 }
 if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
   [ -x "$bin/kivo" ] || { echo "build kivo and kivo-camsim first" >&2; exit 1; }
-  netns "photos=9999 videos=1 video-size=64K" stall
-  netns "photos=999 videos=1 video-size=64K" browse1000
+  # The simulated card holds at most about 4,600 full-size photos: videos (each with its
+  # .THM and .LRV companions, one row) make up the rest of the 10,000 files.
+  netns "photos=4000 videos=2000 video-size=16K" stall
+  netns "photos=400 videos=200 video-size=16K" browse1000
   netns "photos=1 videos=0" settings
   exit 0
 fi
@@ -71,6 +73,9 @@ run_browse() {  # LABEL: Download All of the card; prints files/s and the longes
   awk -v l="$1" -v f="$files" -v s="$seconds" -v d="$on_disk" -v g="$(longest "$gaps" "$from" "$to")" \
     'BEGIN { printf "%-24s %6d rows, %6d files on disk in %7.2f s: %7.1f files/s   longest stall %6.1f ms\n",
              l, f, d, s, (s > 0 ? d / s : 0), g }'
+  echo "  window's own words: ${line#*(}" | sed 's/)$//'
+  [ -z "${KIVO_STALL_KEEP:-}" ] || cp -r "$app" "$KIVO_STALL_KEEP/"
+  grep -v 'download-all' "$app/err" | sort | uniq -c | sort -rn | head -5 || true
 }
 
 case $mode in
