@@ -74,6 +74,19 @@ run_browse() {  # LABEL: Download All of the card; prints files/s and the longes
     'BEGIN { printf "%-24s %6d rows, %6d files on disk in %7.2f s: %7.1f files/s   longest stall %6.1f ms\n",
              l, f, d, s, (s > 0 ? d / s : 0), g }'
   echo "  window's own words: ${line#*(}" | sed 's/)$//'
+  # Peer in the same run: the download engine alone (no window) on up to 500 files of the card's
+  # first folder; the simulator's own cost per file grows with the size of its card.
+  local base="http://$KIVO_CAMSIM_ADDRESS:8080/videos/DCIM/100GOPRO/"
+  local names
+  names=$(curl -s "$base" | sed -n 's/.*href="\(GOPR[0-9]*\.[A-Z]*\)".*/\1/p' | sort -u | head -500)
+  mkdir -p "$work/engine-$1"
+  local es
+  es=$("$bin/kivo_fetch_bench" "$base" "$work/engine-$1" $names | sed -n 's/^kivo_seconds //p')
+  local en
+  en=$(find "$work/engine-$1" -type f | wc -l)
+  awk -v n="$en" -v s="$es" -v w="$on_disk" -v ws="$seconds" 'BEGIN {
+    printf "  engine alone, same card: %d files in %.2f s: %.1f files/s   window/engine %.2fx\n",
+      n, s, (s > 0 ? n / s : 0), (s > 0 && ws > 0 ? (w / ws) / (n / s) : 0) }'
   [ -z "${KIVO_STALL_KEEP:-}" ] || cp -r "$app" "$KIVO_STALL_KEEP/"
   grep -v 'download-all' "$app/err" | sort | uniq -c | sort -rn | head -5 || true
 }
