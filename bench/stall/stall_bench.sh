@@ -78,7 +78,7 @@ run_browse() {  # LABEL: Download All of the card; prints files/s and the longes
   # first folder; the simulator's own cost per file grows with the size of its card.
   local base="http://$KIVO_CAMSIM_ADDRESS:8080/videos/DCIM/100GOPRO/"
   local names
-  names=$(curl -s "$base" | sed -n 's/.*href="\(GOPR[0-9]*\.[A-Z]*\)".*/\1/p' | sort -u | head -500)
+  names=$(curl -s "$base" | sed -n 's/.*href="\(GOPR[0-9]*\.[A-Z]*\)".*/\1/p' | sort -u | awk 'NR <= 500')
   mkdir -p "$work/engine-$1"
   local es
   es=$("$bin/kivo_fetch_bench" "$base" "$work/engine-$1" $names | sed -n 's/^kivo_seconds //p')
