@@ -41,7 +41,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-now_ms() { python3 -c 'import time; print(int(time.monotonic() * 1000))'; }
+now_ms() { date +%s%3N; }
 control() { "$KIVO_CAMSIM" --control "$KIVO_CAMSIM_CONTROL" "$@" >/dev/null; }
 # A fresh program folder: the program, its settings, downloads into the work folder.
 install_app() {  # DIR

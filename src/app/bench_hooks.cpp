@@ -35,8 +35,9 @@ bool StartLoopGapProbe(const std::string& path, QObject* owner) {
     const double late = MsSince(*last) - kProbeMs;
     *last = SteadyClock::now();
     if (late < kLateMs) return;
+    // Wall-clock milliseconds, so that a shell script can compare them with `date +%s%3N`.
     const auto now_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            last->time_since_epoch()).count();
+                            std::chrono::system_clock::now().time_since_epoch()).count();
     std::fprintf(out.get(), "%lld %.1f\n", static_cast<long long>(now_ms), late);
     std::fflush(out.get());
   });

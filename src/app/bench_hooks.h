@@ -11,7 +11,7 @@ namespace kivo {
 
 class TBrowseForm;
 
-// Appends "MS LATE" to |path| (MS on the steady clock, in milliseconds) whenever a 5 ms timer
+// Appends "MS LATE" to |path| (MS: wall-clock milliseconds since 1970) whenever a 5 ms timer
 // fires LATE >= 2 ms after it was due: the time the loop spent away from its turns.
 bool StartLoopGapProbe(const std::string& path, QObject* owner);
 
