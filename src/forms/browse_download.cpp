@@ -63,11 +63,10 @@ void TBrowseForm::Download(const std::vector<std::size_t>& items) {
       jobs.push_back({FileUrl(m, c.name), c.name, m.folder, c.size});
       jobs_.push_back({i, false});
     }
-    states_[i] = text::kStateQueued;
+    SetState(i, text::kStateQueued);
   }
   jobs_total_ = jobs.size();
   downloaded_ = already_ = failed_ = 0;
-  ShowRows();
   model_["CancelBtn"].SetEnabled(true);
   model_["RefreshBtn"].SetEnabled(false);
   model_["DownloadSelectedBtn"].SetEnabled(false);
@@ -91,10 +90,7 @@ void TBrowseForm::Progress(const FetchProgress& p) {
     bar.SetValue(file_permille);
     bar.SetCaption(m.folder + "/" + (job.main_file ? m.file.name : std::string("...")) + "  " +
                    std::to_string(file_permille / 10) + "%");
-    if (job.main_file && states_[job.item] != std::to_string(file_permille / 10) + "%") {
-      states_[job.item] = std::to_string(file_permille / 10) + "%";
-      ShowRows();
-    }
+    if (job.main_file) SetState(job.item, std::to_string(file_permille / 10) + "%");
   }
   Component& batch = model_["BatchProgress"];
   batch.SetValue(Permille(p.batch_done, p.batch_total));
@@ -109,7 +105,7 @@ void TBrowseForm::Progress(const FetchProgress& p) {
 void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
   if (job >= jobs_.size()) return;
   const JobOf& of = jobs_[job];
-  std::string& state = states_[of.item];
+  std::string state = states_[of.item];
   switch (result.outcome) {
     case FetchOutcome::kDownloaded:
       ++downloaded_;
@@ -128,16 +124,17 @@ void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
       state = result.message;  // a companion's failure shows on its video's row too
       break;
   }
-  ShowRows();
+  SetState(of.item, std::move(state));
 }
 
 void TBrowseForm::BatchDone() {
-  for (std::string& state : states_) {
+  // Only the rows of this batch can still be waiting or part-way.
+  for (const JobOf& job : jobs_) {
+    const std::string& state = states_[job.item];
     if (state == text::kStateQueued || (!state.empty() && state.back() == '%')) {
-      state = text::kStateCancelled;
+      SetState(job.item, text::kStateCancelled);
     }
   }
-  ShowRows();
   model_["CancelBtn"].SetEnabled(false);
   model_["RefreshBtn"].SetEnabled(true);
   model_["DownloadSelectedBtn"].SetEnabled(true);

@@ -171,20 +171,29 @@ void TBrowseForm::ListingFinished(const std::string& status) {
   if (!picture_busy_) NextPicture();
 }
 
+std::string TBrowseForm::RowText(std::size_t i) const {
+  const MediaItem& m = items_[i];
+  std::string type(KindText(m.kind));
+  for (std::size_t k = 0; k < m.companions.size(); ++k) {
+    const std::string& name = m.companions[k].name;
+    type += (k == 0 ? " + " : ", ") + name.substr(name.rfind('.') + 1);
+  }
+  return m.file.name + "\t" + DateText(m.file) + "\t" +
+         (m.file.has_size ? SizeText(m.file.size) : std::string()) + "\t" + type + "\t" +
+         (i < states_.size() ? states_[i] : std::string());
+}
+
 void TBrowseForm::ShowRows() {
   std::vector<std::string> rows;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const MediaItem& m = items_[i];
-    std::string type(KindText(m.kind));
-    for (std::size_t k = 0; k < m.companions.size(); ++k) {
-      const std::string& name = m.companions[k].name;
-      type += (k == 0 ? " + " : ", ") + name.substr(name.rfind('.') + 1);
-    }
-    rows.push_back(m.file.name + "\t" + DateText(m.file) + "\t" +
-                   (m.file.has_size ? SizeText(m.file.size) : std::string()) + "\t" + type + "\t" +
-                   (i < states_.size() ? states_[i] : std::string()));
-  }
+  rows.reserve(items_.size());
+  for (std::size_t i = 0; i < items_.size(); ++i) rows.push_back(RowText(i));
   model_["FileList"].SetLines(std::move(rows));
+}
+
+void TBrowseForm::SetState(std::size_t item, std::string state) {
+  if (item >= states_.size() || states_[item] == state) return;
+  states_[item] = std::move(state);
+  model_["FileList"].SetLine(item, RowText(item));
 }
 
 void TBrowseForm::FileListClick() { ShowPicture(); }

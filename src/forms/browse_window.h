@@ -66,7 +66,11 @@ class TBrowseForm {
   void PictureDone(std::uint16_t error);
   void ShowPicture();
 
+  // All rows at once (a new listing, a new batch) ...
   void ShowRows();
+  std::string RowText(std::size_t item) const;
+  // ... or one item's State, redrawing only its row.
+  void SetState(std::size_t item, std::string state);
   void Download(const std::vector<std::size_t>& items);
   void Progress(const FetchProgress& p);
   void FileDone(std::size_t job, const FetchResult& result);

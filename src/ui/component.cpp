@@ -60,6 +60,13 @@ void Component::AddLine(std::string line) {
   Changed(Property::kLines);
 }
 
+void Component::SetLine(std::size_t row, std::string line) {
+  if (row >= lines_.size() || lines_[row] == line) return;
+  lines_[row] = std::move(line);
+  changed_line_ = row;
+  Changed(Property::kLine);
+}
+
 void Component::SetBounds(Bounds bounds) {
   if (bounds == bounds_) return;
   bounds_ = bounds;

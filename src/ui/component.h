@@ -3,6 +3,7 @@
 // a renderer mirrors it and forwards user events back. Loop thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -48,6 +49,7 @@ enum class Property {
   kHint,
   kFontColor,
   kLines,
+  kLine,  // one row of Lines() replaced in place; its index is Component::ChangedLine()
   kBounds,
   kValue,
   kData,
@@ -92,6 +94,12 @@ class Component {
   const std::vector<std::string>& Lines() const { return lines_; }
   void SetLines(std::vector<std::string> lines);
   void AddLine(std::string line);
+  // Per-row updates: SetLine replaces row |row| of Lines() (ignored when out of range or
+  // unchanged) and notifies Property::kLine; during that notification ChangedLine() names the
+  // row. A renderer redraws only that row, so the cost of one update does not grow with the
+  // number of rows. SetLines stays the way to replace, add or remove rows (Property::kLines).
+  void SetLine(std::size_t row, std::string line);
+  std::size_t ChangedLine() const { return changed_line_; }
   const Bounds& GetBounds() const { return bounds_; }
   void SetBounds(Bounds bounds);
   int Value() const { return value_; }
@@ -137,6 +145,7 @@ class Component {
   std::string hint_;
   Rgb font_color_{};
   std::vector<std::string> lines_;
+  std::size_t changed_line_ = 0;
   Bounds bounds_{};
   int value_ = 0;
   std::string data_;

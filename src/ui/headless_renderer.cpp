@@ -24,6 +24,9 @@ HeadlessRenderer::HeadlessRenderer(ComponentModel& model) : model_(model) {
       case Property::kLines:
         value = std::to_string(c.Lines().size());
         break;
+      case Property::kLine:
+        value = std::to_string(c.ChangedLine()) + ":" + c.Lines()[c.ChangedLine()];
+        break;
       case Property::kValue:
         value = std::to_string(c.Value());
         break;

@@ -16,7 +16,7 @@ class HeadlessRenderer {
   struct Change {
     std::string component;
     Property property;
-    // The new caption, "1"/"0" for flags, the line count for lines, the value, the data's size,
+    // The new caption, "1"/"0" for flags, the line count for lines, "row:text" for one line, the value, the data's size,
     // the selected rows "0,2".
     std::string value;
   };

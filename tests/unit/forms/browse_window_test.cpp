@@ -98,10 +98,20 @@ TEST_F(BrowseWindowTest, ListsPicturesAndDownloadsEverything) {
   EXPECT_EQ(browse["Picture"].Data(), photo.substr(thumb->offset, thumb->length));
   EXPECT_EQ(browse["NoDeleteLabel"].Caption(), browse_text::kNoDelete);
 
+  const std::size_t listed = view.Transcript().size();
   ASSERT_TRUE(view.UserClick("DownloadAllBtn"));
   EXPECT_TRUE(browse["CancelBtn"].Enabled());
   ASSERT_TRUE(loop_.RunUntil([&] { return !browse.Fetcher().Busy(); }, 5000));
   loop_.RunFor(20);
+  // A download redraws only its own row, never the whole list.
+  int row_changes = 0;
+  for (std::size_t i = listed; i < view.Transcript().size(); ++i) {
+    const HeadlessRenderer::Change& change = view.Transcript()[i];
+    if (change.component != "FileList" || change.property == Property::kSelection) continue;
+    EXPECT_EQ(change.property, Property::kLine) << change.value;
+    ++row_changes;
+  }
+  EXPECT_GE(row_changes, 4);  // each row at least queued and done
   EXPECT_EQ(browse["BrowseStatus"].Caption(), "Downloaded 3, already here 0, failed 0 of 3 files");
   EXPECT_EQ(browse["BatchProgress"].Value(), 1000);
   EXPECT_FALSE(browse["CancelBtn"].Enabled());

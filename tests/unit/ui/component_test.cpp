@@ -133,5 +133,21 @@ TEST(HeadlessRenderer, KeepsATranscriptAndTheStatusHistory) {
             (std::vector<std::string>{"Connecting...", "Connected Camera is on"}));
 }
 
+TEST(ComponentModel, SetLineChangesOneRowAndNamesIt) {
+  ComponentModel model;
+  Component& list = model.Add("FileList", ComponentKind::kFileList);
+  list.SetLines({"a\t1", "b\t2", "c\t3"});
+  HeadlessRenderer view(model);
+  list.SetLine(1, "b\t50%");
+  list.SetLine(1, "b\t50%");  // unchanged
+  list.SetLine(3, "d\t4");    // no such row
+  list.SetLine(0, "a\tDone");
+  EXPECT_EQ(list.Lines(), (std::vector<std::string>{"a\tDone", "b\t50%", "c\t3"}));
+  ASSERT_EQ(view.Transcript().size(), 2u);
+  EXPECT_EQ(view.Transcript()[0].property, Property::kLine);
+  EXPECT_EQ(view.Transcript()[0].value, "1:b\t50%");
+  EXPECT_EQ(view.Transcript()[1].value, "0:a\tDone");
+}
+
 }  // namespace
 }  // namespace kivo
