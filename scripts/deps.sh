@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: makes sure the Debian packages the build needs are present.
 # As root the missing ones are installed; otherwise the apt-get line is printed and we stop.
 KIVO_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
-xvfb xauth iproute2 curl util-linux procps jq"
+xvfb xauth iproute2 curl util-linux procps jq time"
 
 kivo_missing_packages() {
   local missing=""

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <fcntl.h>
 
+#include "app/bench_hooks.h"
 #include "platform/clock.h"
 #include "platform/program_dir.h"
 #include "ui/qt/qt_dialogs.h"
@@ -42,6 +43,8 @@ struct Options {
   int quit_after = 0;         // close the window after this many milliseconds (0: never)
   bool network_status = false;  // show the Network Status window too
   bool browse = false;          // open SD Card > Browse and Download at start
+  std::string loop_gap_log;     // benchmark hook: log late turns of the loop here
+  bool download_all = false;    // benchmark hook: Download All once the card is read, then quit
 };
 
 void Usage(std::FILE* out) {
@@ -55,6 +58,9 @@ void Usage(std::FILE* out) {
       "  --quit-after MS        close the window (saving the settings) after MS ms\n"
       "  --network-status       also show the Network Status window (background requests)\n"
       "  --browse               also open SD Card > Browse and Download at start\n"
+      "  --loop-gap-log FILE    (benchmarks) append every late turn of the event loop to FILE\n"
+      "  --download-all         (benchmarks) with --browse: Download All once the card is\n"
+      "                         read, print the time taken, and close\n"
       "  --help, --version      print this text, or the version, and exit\n"
       "  Qt's own options (-platform NAME, -display NAME, -style NAME ...) are passed on.\n"
       "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
@@ -100,6 +106,10 @@ ParseResult ParseOptions(int argc, char** argv, Options& options) {
       options.network_status = true;
     } else if (arg == "--browse") {
       options.browse = true;
+    } else if (arg == "--loop-gap-log" && i + 1 < argc) {
+      options.loop_gap_log = argv[++i];
+    } else if (arg == "--download-all") {
+      options.download_all = true;
     } else if (arg == "--quit-after") {
       if (!value(options.quit_after)) return ParseResult::kBadUsage;
     } else {
@@ -216,6 +226,14 @@ int main(int argc, char** argv) {
       else
         std::fprintf(stderr, "kivo: screenshot written to %s\n", options.screenshot.c_str());
     });
+  }
+  if (!options.loop_gap_log.empty() &&
+      !kivo::StartLoopGapProbe(options.loop_gap_log, &window)) {
+    std::fprintf(stderr, "kivo: could not write %s\n", options.loop_gap_log.c_str());
+  }
+  static kivo::QtMainWindow* main_window = &window;
+  if (options.download_all) {
+    kivo::DownloadAllWhenListed(browse, &window, [] { main_window->close(); });
   }
   if (options.quit_after > 0) QTimer::singleShot(options.quit_after, &window, [&] { window.close(); });
   const int code = loop.Run();  // closing the last window may end the loop with 0 first

@@ -1,5 +1,6 @@
-// Reachability of the camera: one blocking echo (at most the ping's 500 ms time-out) whose
-// answer sets CameraReachable, which gates the BacPac poll.
+// Reachability of the camera: one echo whose answer sets CameraReachable, which gates the BacPac
+// poll. The echo never holds up the window: its answer (a reply, or a time-out after 500 ms)
+// arrives later on the loop; until then CameraReachable keeps its value.
 #include <cstdio>
 
 #include "forms/main_window.h"

@@ -3,6 +3,7 @@
 // camera's new state arrives with the next status poll.
 #include <filesystem>
 
+#include "camera/bacpac_status.h"
 #include "camera/command_table.h"
 #include "camera/command_url.h"
 #include "media/reply_file.h"
@@ -24,6 +25,9 @@ std::string TForm1::StatusText() { return model_["StatusBar"].Caption(); }
 void TForm1::SetStatusText(const std::string& text) { model_["StatusBar"].SetCaption(text); }
 
 void TForm1::ClearStatusUnlessConnected() {
+  // The refused password's explanation stays until the user has changed the password: nothing
+  // else will tell why the status no longer updates.
+  if (StatusText() == kPasswordRefusedStatus) return;
   if (StatusText().find(kConnected) == std::string::npos) SetStatusText("");
 }
 

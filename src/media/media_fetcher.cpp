@@ -86,7 +86,11 @@ void MediaFetcher::Start(std::filesystem::path folder, std::vector<FetchJob> job
   folder_ = std::move(folder);
   jobs_ = std::move(jobs);
   totals_.clear();
-  for (const FetchJob& job : jobs_) totals_.push_back(job.size_estimate);
+  batch_total_ = 0;
+  for (const FetchJob& job : jobs_) {
+    totals_.push_back(job.size_estimate);
+    batch_total_ += job.size_estimate;
+  }
   current_ = 0;
   finished_bytes_ = 0;
   samples_.clear();
@@ -169,7 +173,7 @@ void MediaFetcher::ChooseTarget(std::uint64_t length) {
     }
     if (SizeOf(candidate) == length) {
       target_ = candidate;
-      totals_[current_] = length;
+      SetTotal(length);
       FinishFile(FetchOutcome::kAlreadyHere, std::string());
       return;
     }
@@ -227,7 +231,7 @@ void MediaFetcher::HeaderEnd() {
     }
     return;
   }
-  if (total_ >= 0) totals_[current_] = static_cast<std::uint64_t>(total_);
+  if (total_ >= 0) SetTotal(static_cast<std::uint64_t>(total_));
   out_.clear();
   out_buffer_.resize(kWriteBufferBytes);
   out_.rdbuf()->pubsetbuf(out_buffer_.data(), static_cast<std::streamsize>(out_buffer_.size()));
@@ -379,6 +383,11 @@ void MediaFetcher::FinishFile(FetchOutcome outcome, std::string message) {
   if (OnBatchDone) OnBatchDone();
 }
 
+void MediaFetcher::SetTotal(std::uint64_t total) {
+  batch_total_ = batch_total_ - totals_[current_] + total;
+  totals_[current_] = total;
+}
+
 void MediaFetcher::EmitProgress(bool force) {
   const std::int64_t now = clock_.MonotonicMs();
   if (!force && now - last_emit_ms_ < kEmitEveryMs) return;
@@ -389,7 +398,7 @@ void MediaFetcher::EmitProgress(bool force) {
     p.file_total = totals_[current_];
     p.file_done = file_done_;
   }
-  for (std::uint64_t t : totals_) p.batch_total += t;
+  p.batch_total = batch_total_;
   p.batch_done = std::min(p.batch_total, finished_bytes_ + p.file_done);
   samples_.emplace_back(now, p.batch_done);
   while (samples_.size() > 1 && now - samples_.front().first > kRateWindowMs) samples_.pop_front();

@@ -96,6 +96,7 @@ class MediaFetcher {
   void GetDone(std::uint16_t error);
   void Retry(const std::string& why);
   void FinishFile(FetchOutcome outcome, std::string message);
+  void SetTotal(std::uint64_t total);  // of the current job
   void EmitProgress(bool force);
   std::uint64_t PartSize() const;
 
@@ -111,6 +112,7 @@ class MediaFetcher {
   std::filesystem::path dir_;  // where the current file goes
   std::vector<FetchJob> jobs_;
   std::vector<std::uint64_t> totals_;  // the server's length, or the estimate
+  std::uint64_t batch_total_ = 0;      // their sum, kept as they change (SetTotal)
   std::size_t current_ = 0;
   std::uint64_t finished_bytes_ = 0;   // of the jobs before the current one
 

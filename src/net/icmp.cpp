@@ -65,13 +65,16 @@ bool TICMP::Resolve() {
     if (!lookup_) {
       auto lookup = std::make_shared<Lookup>();
       try {
-        std::thread([lookup, resolver = resolver_, name = address_] {
+        std::thread([lookup, resolver = resolver_, name = address_, notify = lookup_notify_] {
           std::vector<std::string> found;
           const int error = resolver(name, &found);
-          std::lock_guard<std::mutex> lock(lookup->mutex);
-          lookup->error = error;
-          lookup->found = std::move(found);
-          lookup->done = true;
+          {
+            std::lock_guard<std::mutex> lock(lookup->mutex);
+            lookup->error = error;
+            lookup->found = std::move(found);
+            lookup->done = true;
+          }
+          if (notify) notify();
         }).detach();
       } catch (const std::system_error& e) {
         std::lock_guard<std::mutex> lock(lookup->mutex);
@@ -110,24 +113,32 @@ std::string TICMP::EchoPayload(int size) {
 }
 
 int TICMP::Ping() {
+  const std::optional<EchoRequest> request = BeginEcho();
+  if (!request) return 0;
+  return FinishEcho(request->Run());
+}
+
+std::optional<EchoRequest> TICMP::BeginEcho() {
   last_error_ = 0;
   if (!resolved_ && !Resolve()) {
     last_error_ = static_cast<int>(kIpReqTimedOut);  // no answer yet
-    return 0;
+    return std::nullopt;
   }
   if (!resolved_address_) {
     last_error_ = static_cast<int>(kIpBadDestination);
     Display(kInvalidHostAddress);
-    return 0;
+    return std::nullopt;
   }
   if (socket_->Method() == EchoMethod::kTcpConnect && !stand_in_announced_ && OnDisplay) {
     stand_in_announced_ = true;
     Display(kStandInNote);
   }
-
-  const std::string payload = EchoPayload(size_);
+  EchoRequest request{socket_, *resolved_address_, EchoPayload(size_), ttl_, flags_, timeout_};
   if (OnEchoRequest) OnEchoRequest(*this);
-  const EchoOutcome outcome = socket_->Echo(*resolved_address_, payload, ttl_, flags_, timeout_);
+  return request;
+}
+
+int TICMP::FinishEcho(const EchoOutcome& outcome) {
   last_error_ = outcome.replies > 0 ? 0 : static_cast<int>(outcome.status);
   reply_.Address = outcome.reply_address;
   reply_.Status = outcome.status;

@@ -1,6 +1,7 @@
-// TICMP: sends one ICMP echo to a host and waits for the reply, blocking the calling thread for
-// up to Timeout ms. Use it on one thread; its notifications (display, request, reply) run on
-// that thread inside Ping(), before it returns.
+// TICMP: sends one ICMP echo to a host. Ping() waits for the reply, blocking the calling thread
+// for up to Timeout ms; BeginEcho/FinishEcho split it so that the wait can run elsewhere (TPing
+// runs it on a helper thread). Use the object on one thread; its notifications (display,
+// request, reply) run on that thread, inside the calls that cause them.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,16 @@ struct TIcmpEchoReply {
   std::uint32_t RTT = 0;
   std::uint16_t DataSize = 0;
   std::uint8_t Ttl = 0;
+};
+
+// One echo ready to go: everything the wait needs, independent of the TICMP that made it, so
+// it may run on any thread (one echo per socket at a time).
+struct EchoRequest {
+  std::shared_ptr<IcmpEchoSocket> socket;
+  std::uint32_t address = 0;
+  std::string payload;
+  int ttl = 0, flags = 0, timeout_ms = 0;
+  EchoOutcome Run() const { return socket->Echo(address, payload, ttl, flags, timeout_ms); }
 };
 
 class TICMP {
@@ -67,6 +78,17 @@ class TICMP {
   // and fires nothing (no answer yet); a later Ping uses the answer.
   int Ping();
 
+  // Ping() in two halves. BeginEcho: resolving, the display and request events; returns the
+  // echo to run, or nothing when there is nothing to send (the address cannot be used, or its
+  // name lookup has not answered yet: see LookupPending). FinishEcho: stores |outcome| as the
+  // last reply and error, fires OnEchoReply, returns the number of replies.
+  std::optional<EchoRequest> BeginEcho();
+  int FinishEcho(const EchoOutcome& outcome);
+  // True while a name lookup for Address runs; |notify| (if set) is called on the lookup's
+  // helper thread once its answer is in, so that an owner with a loop can ping again at once.
+  bool LookupPending() const { return lookup_ != nullptr; }
+  void SetLookupNotify(std::function<void()> notify) { lookup_notify_ = std::move(notify); }
+
   // The echo data for |size| bytes: the sentence, cut to |size| or padded with blanks.
   static std::string EchoPayload(int size);
 
@@ -93,8 +115,9 @@ class TICMP {
 
   Resolver resolver_;
   std::shared_ptr<Lookup> lookup_;  // the name lookup in progress, if any
+  std::function<void()> lookup_notify_;
 
-  std::unique_ptr<IcmpEchoSocket> socket_;
+  std::shared_ptr<IcmpEchoSocket> socket_;
   std::string address_;
   std::optional<std::uint32_t> resolved_address_;  // empty: "none"
   bool resolved_ = false;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -18,8 +20,27 @@ struct TPing::Lookup {
   bool cancelled = false;
 };
 
+// Closed (under |mutex|) when the ping is destroyed; helper threads post to the loop only
+// through an open gate, and tasks they posted check it again before touching the ping.
+struct TPing::Gate {
+  std::mutex mutex;
+  bool open = true;
+};
+
+void TPing::PostThrough(const std::shared_ptr<Gate>& gate, EventLoop* loop, EventLoop::Task task) {
+  std::lock_guard<std::mutex> lock(gate->mutex);
+  if (gate->open) loop->Post(std::move(task));
+}
+
 TPing::TPing(EventLoop& loop, EchoMethod method)
-    : loop_(loop), icmp_(std::make_unique<TICMP>(method)) {
+    : loop_(loop), icmp_(std::make_unique<TICMP>(method)), gate_(std::make_shared<Gate>()) {
+  icmp_->SetLookupNotify([this, gate = gate_, loop = &loop_] {
+    PostThrough(gate, loop, [this, gate] {
+      if (!gate->open || !waiting_for_name_) return;
+      waiting_for_name_ = false;
+      Ping();
+    });
+  });
   icmp_->OnDisplay = [this](TICMP& icmp, const std::string& message) {
     if (OnDisplay) OnDisplay(*this, icmp, message);
   };
@@ -31,7 +52,52 @@ TPing::TPing(EventLoop& loop, EchoMethod method)
   };
 }
 
-TPing::~TPing() { DropPendingLookup(); }
+TPing::~TPing() {
+  DropPendingLookup();
+  std::lock_guard<std::mutex> lock(gate_->mutex);
+  gate_->open = false;
+}
+
+void TPing::Ping() {
+  if (echo_out_) {
+    if (icmp_->Address() != echo_address_) ping_again_ = true;
+    return;
+  }
+  waiting_for_name_ = false;
+  std::optional<EchoRequest> request = icmp_->BeginEcho();
+  if (!request) {
+    waiting_for_name_ = icmp_->LookupPending();
+    return;
+  }
+  echo_out_ = true;
+  echo_address_ = icmp_->Address();
+  auto run = [this, gate = gate_, loop = &loop_, address = echo_address_,
+              request = std::move(*request)] {
+    const EchoOutcome outcome = request.Run();
+    PostThrough(gate, loop, [this, gate, address, outcome] {
+      if (gate->open) EchoDone(address, outcome);
+    });
+  };
+  try {
+    std::thread(std::move(run)).detach();
+  } catch (const std::system_error&) {
+    // No thread to wait on: the echo could not be sent, which is what a failure reports.
+    echo_out_ = false;
+    EchoOutcome failed;
+    failed.status = kIpGeneralFailure;
+    icmp_->FinishEcho(failed);
+  }
+}
+
+void TPing::EchoDone(const std::string& address, const EchoOutcome& outcome) {
+  echo_out_ = false;
+  // An answer for an address the ping has since left says nothing about the current one.
+  if (address == icmp_->Address()) icmp_->FinishEcho(outcome);
+  if (ping_again_) {
+    ping_again_ = false;
+    Ping();
+  }
+}
 
 bool TPing::DropPendingLookup() {
   if (!pending_) return false;

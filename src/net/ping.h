@@ -1,7 +1,8 @@
 // TPing: the ping component — one ICMP echo to Address, reported through events, plus an
-// optional asynchronous name lookup. Use it on the event loop's thread. Ping() blocks for up to
-// Timeout ms and fires its events before it returns; a name lookup's result arrives later as a
-// task on the loop (a dotted address is converted at once, inside the call).
+// optional asynchronous name lookup. Use it on the event loop's thread. Ping() never waits: the
+// echo runs on a helper thread and its answer (a reply, a time-out after Timeout ms, an error)
+// arrives later as a task on the loop, through OnEchoReply. A name lookup's result arrives the
+// same way (a dotted address is converted at once, inside the call).
 #pragma once
 
 #include <cstdint>
@@ -37,8 +38,15 @@ class TPing {
   int Flags() const { return icmp_->Flags(); }
   void SetFlags(int flags) { icmp_->SetFlags(flags); }
 
-  // Sends one echo; returns the number of replies (see TICMP::Ping).
-  int Ping() { return icmp_->Ping(); }
+  // Starts one echo and returns at once. OnDisplay and OnEchoRequest fire inside the call,
+  // OnEchoReply later on the loop with the number of replies (0 or 1). While an echo is out, a
+  // Ping to the same address adds nothing (its answer is on the way); after the address has
+  // changed, the answer for the old address is dropped and the new address is pinged as soon as
+  // the old echo is over. A host name is looked up first, off the loop; the echo follows its
+  // answer without another Ping.
+  void Ping();
+  // True from Ping() until its answer has been handled.
+  bool EchoOut() const { return echo_out_; }
 
   // Starts looking up |host|. A dotted address fires OnDnsLookupDone(0) before returning; a name
   // is looked up on a helper thread and OnDnsLookupDone fires later on the loop with 0 or the
@@ -49,6 +57,7 @@ class TPing {
   // The dotted address the last lookup found ("" until one succeeds).
   const std::string& DnsResult() const { return dns_result_; }
 
+  // The echo worker. Its blocking Ping() must not be used while an echo is out.
   TICMP& Icmp() { return *icmp_; }
 
   std::function<void(TPing&, TICMP&, const std::string& message)> OnDisplay;
@@ -58,6 +67,11 @@ class TPing {
 
  private:
   struct Lookup;
+  struct Gate;
+  // From any thread: queues |task| on the loop unless the ping has been destroyed.
+  static void PostThrough(const std::shared_ptr<Gate>& gate, EventLoop* loop,
+                          EventLoop::Task task);
+  void EchoDone(const std::string& address, const EchoOutcome& outcome);
   void FinishLookup(const std::shared_ptr<Lookup>& lookup, int error, const std::string& first);
   // Marks the pending lookup as cancelled; true if there was one.
   bool DropPendingLookup();
@@ -66,6 +80,11 @@ class TPing {
   std::unique_ptr<TICMP> icmp_;
   std::string dns_result_;
   std::shared_ptr<Lookup> pending_;
+  std::shared_ptr<Gate> gate_;
+  bool echo_out_ = false;
+  std::string echo_address_;       // the address the echo out was sent to
+  bool ping_again_ = false;        // asked for a new address while the old echo was out
+  bool waiting_for_name_ = false;  // a Ping is waiting for the echo's name lookup
 };
 
 }  // namespace kivo

@@ -1,10 +1,14 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <set>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 #include "platform/file_path.h"
 
@@ -62,22 +66,24 @@ std::string_view CleanValue(std::string_view raw) {
   return value;
 }
 
-// Index of the first header line of |section|, or lines.size().
-size_t FindSection(const std::vector<std::string>& lines, std::string_view section) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string_view name;
-    if (SectionHeader(lines[i], &name) && SameName(name, section)) return i;
-  }
-  return lines.size();
+// One line of a text: [begin, end) without its line end (LF or CR LF); next is where the
+// following line starts.
+struct Line {
+  std::size_t begin, end, next;
+};
+
+Line LineAt(std::string_view text, std::size_t begin) {
+  std::size_t end = text.find('\n', begin);
+  const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+  if (end == std::string_view::npos) end = text.size();
+  if (end > begin && text[end - 1] == '\r') --end;
+  return {begin, end, next};
 }
 
-// Index of the next header after |header|, or lines.size().
-size_t SectionEnd(const std::vector<std::string>& lines, size_t header) {
-  for (size_t i = header + 1; i < lines.size(); ++i) {
-    std::string_view name;
-    if (SectionHeader(lines[i], &name)) return i;
-  }
-  return lines.size();
+std::string Lowered(std::string_view name) {
+  std::string lowered(name);
+  for (char& c : lowered) c = Lower(c);
+  return lowered;
 }
 
 void CheckName(std::string_view what, std::string_view name) {
@@ -91,12 +97,11 @@ void CheckName(std::string_view what, std::string_view name) {
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)), crlf_(NewTextFilesUseCrlf()) {
-  std::string text;
-  if (ReadWholeFile(path_, &text)) Parse(text, &lines_, &crlf_);
+  Load();
 }
 
 IniFile::~IniFile() {
-  if (pending_.empty()) return;
+  if (pending_.empty() || update_asked_) return;
   try {
     UpdateFile();
   } catch (const std::exception& error) {
@@ -104,50 +109,201 @@ IniFile::~IniFile() {
   }
 }
 
-void IniFile::Parse(std::string_view text, std::vector<std::string>* lines, bool* crlf) {
-  lines->clear();
-  // A file without any line end yet gets the system's own.
-  *crlf = text.find('\n') == std::string_view::npos ? NewTextFilesUseCrlf()
-                                                     : text.find("\r\n") != std::string_view::npos;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines->emplace_back(line);
-    start = end + 1;
-  }
+IniFile::Stamp IniFile::StampOf(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path file(std::u8string(path.begin(), path.end()));
+  std::error_code error;
+  Stamp stamp;
+  stamp.size = fs::file_size(file, error);
+  if (error) return {};
+  const auto modified = fs::last_write_time(file, error);
+  if (error) return {};
+  stamp.exists = true;
+  stamp.modified = static_cast<std::int64_t>(modified.time_since_epoch().count());
+  return stamp;
 }
 
-std::string IniFile::Join(const std::vector<std::string>& lines, bool crlf) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line;
-    text += crlf ? "\r\n" : "\n";
+void IniFile::Load() {
+  stamp_ = StampOf(path_);
+  text_.clear();
+  if (!ReadWholeFile(path_, &text_)) {
+    text_.clear();
+    stamp_ = {};
+    crlf_ = NewTextFilesUseCrlf();
+  } else if (text_.find('\n') == std::string::npos) {
+    crlf_ = NewTextFilesUseCrlf();  // no line end yet: the system's own
+  } else {
+    crlf_ = text_.find("\r\n") != std::string::npos;
   }
-  return text;
+  indexed_ = false;
+  sections_.clear();
 }
 
-std::string IniFile::Text() const { return Join(lines_, crlf_); }
+void IniFile::IndexSections() const {
+  if (indexed_) return;
+  sections_.clear();
+  const std::string_view text = text_;
+  for (std::size_t at = 0; at < text.size();) {
+    const Line line = LineAt(text, at);
+    std::string_view name;
+    if (SectionHeader(text.substr(line.begin, line.end - line.begin), &name)) {
+      if (!sections_.empty()) sections_.back().end = line.begin;
+      sections_.push_back({line.begin, text.size()});
+    }
+    at = line.next;
+  }
+  sections_.shrink_to_fit();
+  indexed_ = true;
+}
 
-const std::string* IniFile::FindValueLine(std::string_view section, std::string_view key) const {
-  const size_t header = FindSection(lines_, section);
-  if (header == lines_.size()) return nullptr;
-  const size_t end = SectionEnd(lines_, header);
-  for (size_t i = header + 1; i < end; ++i) {
-    std::string_view name, raw;
-    if (KeyLine(lines_[i], &name, &raw) && SameName(name, key)) return &lines_[i];
+const IniFile::Section* IniFile::FindSection(std::string_view section) const {
+  IndexSections();
+  const std::string_view text = text_;
+  for (const Section& s : sections_) {
+    const Line header = LineAt(text, s.header);
+    std::string_view name;
+    SectionHeader(text.substr(header.begin, header.end - header.begin), &name);
+    if (SameName(name, section)) return &s;
   }
   return nullptr;
 }
 
+const IniFile::Change* IniFile::FindPending(std::string_view section,
+                                            std::string_view key) const {
+  for (const Change& change : pending_) {
+    if (SameName(change.section, Trim(section)) && SameName(change.key, Trim(key))) {
+      return &change;
+    }
+  }
+  return nullptr;
+}
+
+bool IniFile::FindInFile(std::string_view section, std::string_view key,
+                         std::string_view* raw) const {
+  const Section* s = FindSection(section);
+  if (s == nullptr) return false;
+  const std::string_view text = text_;
+  for (std::size_t at = LineAt(text, s->header).next; at < s->end;) {
+    const Line line = LineAt(text, at);
+    std::string_view name;
+    if (KeyLine(text.substr(line.begin, line.end - line.begin), &name, raw) &&
+        SameName(name, key)) {
+      return true;
+    }
+    at = line.next;
+  }
+  return false;
+}
+
+std::string IniFile::Render() const {
+  IndexSections();
+  const std::string_view text = text_;
+  const std::string_view eol = crlf_ ? "\r\n" : "\n";
+  // The section each change goes to: the first one of its name, or a new one at the end.
+  constexpr std::size_t kNew = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> target(pending_.size(), kNew);
+  std::unordered_map<std::string, std::size_t> first_of;  // only the names being written
+  for (const Change& change : pending_) first_of.emplace(Lowered(change.section), kNew);
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const Line header = LineAt(text, sections_[i].header);
+    std::string_view name;
+    SectionHeader(text.substr(header.begin, header.end - header.begin), &name);
+    auto it = first_of.find(Lowered(name));
+    if (it != first_of.end() && it->second == kNew) it->second = i;
+  }
+  std::vector<std::pair<std::size_t, std::size_t>> by_section;  // (section, change), in order
+  for (std::size_t c = 0; c < pending_.size(); ++c) {
+    target[c] = first_of[Lowered(pending_[c].section)];
+    by_section.emplace_back(target[c], c);
+  }
+  std::stable_sort(by_section.begin(), by_section.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+
+  std::size_t extra = 0;
+  for (const Change& change : pending_) extra += change.section.size() + change.key.size() +
+                                                 change.value.size() + 8;
+  std::string out;
+  out.reserve(text.size() + extra + (crlf_ ? text.size() / 16 : 0));
+  auto emit = [&](std::size_t begin, std::size_t end) {
+    out.append(text, begin, end - begin);
+    out += eol;
+  };
+  auto emit_change = [&](const Change& change, std::string_view key) {
+    out += key;
+    out += '=';
+    out += change.value;
+    out += eol;
+  };
+  std::vector<bool> done(pending_.size(), false);
+  const std::size_t body_start = sections_.empty() ? text.size() : sections_.front().header;
+  for (std::size_t at = 0; at < body_start;) {  // lines before the first section
+    const Line line = LineAt(text, at);
+    emit(line.begin, line.end);
+    at = line.next;
+  }
+  auto next = by_section.begin();
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const auto first = next;
+    while (next != by_section.end() && next->first == i) ++next;
+    const Line header = LineAt(text, sections_[i].header);
+    emit(header.begin, header.end);
+    std::size_t after_last_key = out.size();
+    for (std::size_t at = header.next; at < sections_[i].end;) {
+      const Line line = LineAt(text, at);
+      at = line.next;
+      std::string_view name, raw;
+      if (first == next || !KeyLine(text.substr(line.begin, line.end - line.begin), &name, &raw)) {
+        emit(line.begin, line.end);
+        continue;
+      }
+      auto match = std::find_if(first, next, [&](const auto& entry) {
+        return !done[entry.second] && SameName(name, pending_[entry.second].key);
+      });
+      if (match == next) {
+        emit(line.begin, line.end);
+      } else {
+        // Keep the key as the file spells it; only the value changes.
+        done[match->second] = true;
+        emit_change(pending_[match->second], name);
+      }
+      after_last_key = out.size();
+    }
+    // New keys go after the section's last key, so comments that lead into the next section
+    // stay with it.
+    std::string added;
+    for (auto it = first; it != next; ++it) {
+      if (done[it->second]) continue;
+      const Change& change = pending_[it->second];
+      added += change.key + "=" + change.value;
+      added += eol;
+    }
+    if (!added.empty()) out.insert(after_last_key, added);
+  }
+  // Sections the file does not have yet, in the order they were first written.
+  for (auto it = next; it != by_section.end();) {
+    const std::string lowered = Lowered(pending_[it->second].section);
+    out += "[" + pending_[it->second].section + "]";
+    out += eol;
+    for (std::size_t c = 0; c < pending_.size(); ++c) {
+      if (target[c] == kNew && !done[c] && Lowered(pending_[c].section) == lowered) {
+        done[c] = true;
+        emit_change(pending_[c], pending_[c].key);
+      }
+    }
+    while (it != by_section.end() && done[it->second]) ++it;
+  }
+  return out;
+}
+
+std::string IniFile::Text() const { return Render(); }
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view default_value) const {
-  const std::string* line = FindValueLine(section, key);
-  if (line == nullptr) return std::string(default_value);
-  std::string_view name, raw;
-  KeyLine(*line, &name, &raw);
+  if (const Change* change = FindPending(section, key)) {
+    return std::string(CleanValue(change->value));
+  }
+  std::string_view raw;
+  if (!FindInFile(section, key, &raw)) return std::string(default_value);
   return std::string(CleanValue(raw));
 }
 
@@ -171,46 +327,32 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 }
 
 bool IniFile::SectionExists(std::string_view section) const {
-  return FindSection(lines_, section) != lines_.size();
+  for (const Change& change : pending_) {
+    if (SameName(change.section, Trim(section))) return true;
+  }
+  return FindSection(section) != nullptr;
 }
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-  return FindValueLine(section, key) != nullptr;
-}
-
-void IniFile::Apply(const Change& change, std::vector<std::string>* lines) {
-  const std::string new_line = change.key + "=" + change.value;
-  const size_t header = FindSection(*lines, change.section);
-  if (header == lines->size()) {
-    lines->push_back("[" + change.section + "]");
-    lines->push_back(new_line);
-    return;
-  }
-  const size_t end = SectionEnd(*lines, header);
-  size_t last_key = header;
-  for (size_t i = header + 1; i < end; ++i) {
-    std::string_view name, raw;
-    if (!KeyLine((*lines)[i], &name, &raw)) continue;
-    if (SameName(name, change.key)) {
-      // Keep the key as the file spells it; only the value changes.
-      (*lines)[i] = std::string(name) + "=" + change.value;
-      return;
-    }
-    last_key = i;
-  }
-  // After the section's last key, so comments that lead into the next section stay with it.
-  lines->insert(lines->begin() + static_cast<std::ptrdiff_t>(last_key + 1), new_line);
+  std::string_view raw;
+  return FindPending(section, key) != nullptr || FindInFile(section, key, &raw);
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   CheckName("section", section);
   CheckName("key", key);
-  Change change{std::string(Trim(section)), std::string(Trim(key)), std::string(value)};
-  for (char& c : change.value) {
+  std::string clean(value);
+  for (char& c : clean) {
     if (c == '\r' || c == '\n') c = ' ';
   }
-  Apply(change, &lines_);
-  pending_.push_back(std::move(change));
+  // A key written again keeps its first place; only the value changes.
+  for (Change& change : pending_) {
+    if (SameName(change.section, Trim(section)) && SameName(change.key, Trim(key))) {
+      change.value = std::move(clean);
+      return;
+    }
+  }
+  pending_.push_back({std::string(Trim(section)), std::string(Trim(key)), std::move(clean)});
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
@@ -246,24 +388,21 @@ void TellReadOnlyOnce(const std::string& path) {
 
 void IniFile::UpdateFile() {
   if (pending_.empty()) return;
+  update_asked_ = true;
   if (IsReadOnlyFile(path_)) {
     TellReadOnlyOnce(path_);
     pending_.clear();
     return;
   }
-  // Start from the file as it is now, so keys written meanwhile by someone else survive.
-  std::vector<std::string> lines;
-  bool crlf = crlf_;
-  std::string text;
-  if (ReadWholeFile(path_, &text)) {
-    Parse(text, &lines, &crlf);
-  } else {
-    crlf = NewTextFilesUseCrlf();
-  }
-  for (const Change& change : pending_) Apply(change, &lines);
-  WriteFileAtomically(path_, Join(lines, crlf));
-  lines_ = std::move(lines);
-  crlf_ = crlf;
+  // Another writer changed the file since it was read: start from its text, so their keys
+  // survive. Otherwise the text read at the start is the file.
+  if (!(StampOf(path_) == stamp_)) Load();
+  std::string text = Render();
+  WriteFileAtomically(path_, text);
+  text_ = std::move(text);
+  stamp_ = StampOf(path_);
+  indexed_ = false;
+  sections_.clear();
   pending_.clear();
 }
 

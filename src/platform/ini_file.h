@@ -3,6 +3,8 @@
 // Comments, blank lines and keys the program does not know are kept exactly as they were.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,14 +20,16 @@ namespace kivo {
 //
 // Writes change the object at once (reads see them) and reach the disk in UpdateFile(), which
 // applies them to the file as it is on disk at that moment (so another writer's keys in the same
-// file are kept) and replaces it atomically. An existing key keeps its place; a new key goes at
+// file are kept) and replaces it atomically. Time and memory are linear in the file's size: the
+// text is held once, as read, with an index of its sections. An existing key keeps its place; a new key goes at
 // the end of its section, a new section at the end of the file.
 class IniFile {
  public:
   // Reads |path| now. A file that is missing or unreadable gives an empty profile.
   explicit IniFile(std::string path);
-  // Writes changes that UpdateFile() has not written; a failure is reported on standard error,
-  // since a destructor cannot throw. Call UpdateFile() to get failures as exceptions.
+  // Writes changes that UpdateFile() was never asked to write; a failure is reported on standard
+  // error, since a destructor cannot throw. After UpdateFile() (which reports its own failure)
+  // the destructor writes nothing.
   ~IniFile();
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
@@ -48,8 +52,10 @@ class IniFile {
   // True while there are writes not yet on disk.
   bool Modified() const { return !pending_.empty(); }
 
-  // Writes the pending changes to disk. Throws FileWriteError when the file cannot be replaced;
-  // the old file is then left as it was and the changes stay pending.
+  // Writes the pending changes to disk in one pass over the file's text. The text read at
+  // construction is used unless the file changed on disk since (then it is read again). Throws
+  // FileWriteError when the file cannot be replaced; the old file is then left as it was and the
+  // changes stay pending.
   void UpdateFile();
 
   // The file's text as it would be written now (for tests and diagnostics).
@@ -61,16 +67,35 @@ class IniFile {
     std::string key;
     std::string value;
   };
+  // Byte offsets into text_: a section's header line, and the end of its last line.
+  struct Section {
+    std::size_t header;
+    std::size_t end;
+  };
+  struct Stamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
 
-  static void Parse(std::string_view text, std::vector<std::string>* lines, bool* crlf);
-  static void Apply(const Change& change, std::vector<std::string>* lines);
-  static std::string Join(const std::vector<std::string>& lines, bool crlf);
-  const std::string* FindValueLine(std::string_view section, std::string_view key) const;
+  static Stamp StampOf(const std::string& path);
+  void Load();
+  void IndexSections() const;
+  const Section* FindSection(std::string_view section) const;
+  const Change* FindPending(std::string_view section, std::string_view key) const;
+  bool FindInFile(std::string_view section, std::string_view key, std::string_view* raw) const;
+  // text_ with the pending changes applied, every line ended the file's way.
+  std::string Render() const;
 
   std::string path_;
-  std::vector<std::string> lines_;  // current view: the file as read plus the pending changes
-  bool crlf_;                       // keep the file's own line ends
-  std::vector<Change> pending_;
+  std::string text_;  // the file as read (or as last written)
+  Stamp stamp_;       // of the file text_ came from
+  bool crlf_;         // keep the file's own line ends
+  mutable bool indexed_ = false;
+  mutable std::vector<Section> sections_;
+  std::vector<Change> pending_;  // one per key, in the order first written
+  bool update_asked_ = false;
 };
 
 }  // namespace kivo

@@ -285,14 +285,30 @@ void QtMainWindow::ApplyFileList(Component& c, QTreeWidget* tree, Property what)
   applying_selection_ = true;
   if (what == Property::kLines) {
     const auto& lines = c.Lines();
-    // Same rows: only texts change (progress), so the view keeps its place and selection.
+    // Same rows: only texts change, so the view keeps its place and selection. New rows are
+    // built apart and handed over at once: one insertion, not one per row.
     if (tree->topLevelItemCount() != static_cast<int>(lines.size())) {
       tree->clear();
-      for (std::size_t i = 0; i < lines.size(); ++i) tree->addTopLevelItem(new QTreeWidgetItem());
+      QList<QTreeWidgetItem*> items;
+      items.reserve(static_cast<qsizetype>(lines.size()));
+      for (const std::string& line : lines) items.append(new QTreeWidgetItem(Q(line).split('\t')));
+      tree->insertTopLevelItems(0, items);
+    } else {
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QStringList cells = Q(lines[i]).split('\t');
+        QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(i));
+        for (int k = 0; k < cells.size(); ++k) {
+          if (item->text(k) != cells[k]) item->setText(k, cells[k]);
+        }
+      }
     }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      const QStringList cells = Q(lines[i]).split('\t');
-      QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(i));
+  }
+  if (what == Property::kLine) {
+    // One row changed (a download's state): only that row is touched.
+    const std::size_t row = c.ChangedLine();
+    QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(row));
+    if (item && row < c.Lines().size()) {
+      const QStringList cells = Q(c.Lines()[row]).split('\t');
       for (int k = 0; k < cells.size(); ++k) {
         if (item->text(k) != cells[k]) item->setText(k, cells[k]);
       }

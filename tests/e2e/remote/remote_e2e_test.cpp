@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "camera/bacpac_status.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/poll_event_loop.h"
@@ -111,8 +112,8 @@ class RemoteSession : public ::testing::Test {
 TEST_F(RemoteSession, FromStartToRecoveryAfterTheCameraWasUnplugged) {
   TForm1& f = *form_;
   f.FormCreate();
-  f.FormShow(1280, 1024);  // pings the camera
-  EXPECT_TRUE(f.CameraReachable);
+  f.FormShow(1280, 1024);  // pings the camera; the answer comes later
+  ASSERT_TRUE(WaitFor([&] { return f.CameraReachable; }, 3, "echo answered"));
   EXPECT_EQ(f["PingBtn"].Caption(), "Ping =1");
 
   // The first poll, 5 s after start: the camera is off.
@@ -159,6 +160,11 @@ TEST_F(RemoteSession, FromStartToRecoveryAfterTheCameraWasUnplugged) {
   loop_.RunFor(4500);
   EXPECT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(LoggedTargets().size(), polls);
+  // A menu command meanwhile leaves the explanation on the status bar.
+  EXPECT_EQ(Status(), kPasswordRefusedStatus);
+  Click("N72060T1");
+  loop_.RunFor(1500);
+  EXPECT_EQ(Status(), kPasswordRefusedStatus);
   Control("fault none");
   Click("Password1");  // cancelled: the poll starts again all the same
   EXPECT_TRUE(f.BacPacStatusTimer->Enabled());

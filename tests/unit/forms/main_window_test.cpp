@@ -4,6 +4,7 @@
 #include "test_env.h"
 #include "ui/headless_renderer.h"
 #include "media/web_site.h"
+#include "camera/bacpac_status.h"
 
 namespace kivo {
 namespace {
@@ -283,6 +284,39 @@ TEST_F(MainWindow, ExitAsksTheViewToCloseAndClosingSaves) {
   f.Model().Click("Exit1");
   EXPECT_EQ(close_requests, 1);
   EXPECT_TRUE(std::filesystem::exists(dir_ + "Kivo.ini"));
+}
+
+}  // namespace
+}  // namespace kivo
+
+namespace kivo {
+namespace {
+
+TEST_F(MainWindow, AnUnresolvableNameReachesTheStatusBarWithinOnePoll) {
+  TForm1& f = Create();
+  f.Ping->Icmp().SetResolverForTesting(
+      [](const std::string&, std::vector<std::string>*) { return 11001; });  // host not found
+  f.camera_address = "camera.test";
+  f.BacPacStatusBtnClick();  // the camera is not reachable yet: the poll pings
+  ASSERT_TRUE(loop_.RunUntil(
+      [&] { return f.StatusText() == "Unable to resolve camera.test"; }, 5000))
+      << f.StatusText();
+  EXPECT_FALSE(f.CameraReachable);
+}
+
+TEST_F(MainWindow, TheRefusedPasswordTextStaysUntilThePasswordIsChanged) {
+  TForm1& f = Create();
+  f.HttpCli1DocData(*f.HttpCli1, "403", 3);
+  EXPECT_FALSE(f.BacPacStatusTimer->Enabled());
+  EXPECT_EQ(f.StatusText(), kPasswordRefusedStatus);
+  f.CameraStatusBtnClick();  // what a menu command and a status request do first
+  f.SendCommand("camera/VR", "%0a");
+  loop_.RunFor(1200);
+  EXPECT_EQ(f.StatusText(), kPasswordRefusedStatus);
+  dialogs_.input_answers.push_back("right");
+  f.Password1Click();
+  EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
+  EXPECT_EQ(f.camera_password, "right");
 }
 
 }  // namespace

@@ -175,6 +175,30 @@ const WriteCase kWriteCases[] = {
      "[A]\nx=2\n"},
     {"OnlyFirstOfDuplicateSectionsWritten", "[A]\nx=1\n[a]\nx=2\n",
      [](IniFile& ini) { ini.WriteString("A", "x", "3"); }, "[A]\nx=3\n[a]\nx=2\n"},
+    {"KeyWrittenTwiceKeepsItsFirstPlace", "[A]\nx=1\n",
+     [](IniFile& ini) {
+       ini.WriteString("A", "y", "1");
+       ini.WriteString("A", "z", "1");
+       ini.WriteString("a", "Y", "2");
+     },
+     "[A]\nx=1\ny=2\nz=1\n"},
+    {"NewSectionsInterleavedKeepTheirKeysTogether", "",
+     [](IniFile& ini) {
+       ini.WriteString("P", "a", "1");
+       ini.WriteString("Q", "b", "2");
+       ini.WriteString("p", "c", "3");
+     },
+     "[P]\na=1\nc=3\n[Q]\nb=2\n"},
+    {"MixedLineEndsBecomeTheFilesOwn", "[A]\r\nx=1\ny=2\r\n",
+     [](IniFile& ini) { ini.WriteString("A", "y", "3"); }, "[A]\r\nx=1\r\ny=3\r\n"},
+    {"KeysBeforeTheFirstSectionBelongToNone", "x=1\n[A]\n",
+     [](IniFile& ini) { ini.WriteString("A", "x", "2"); }, "x=1\n[A]\nx=2\n"},
+    {"OnlyFirstOfDuplicateKeysWritten", "[A]\nx=1\nx=2\n; end\n",
+     [](IniFile& ini) {
+       ini.WriteString("A", "x", "3");
+       ini.WriteString("A", "w", "4");
+     },
+     "[A]\nx=3\nx=2\nw=4\n; end\n"},
     {"BooleansAsOneAndZero", "[K]\nAutoVAN=1\n",
      [](IniFile& ini) {
        ini.WriteBool("K", "AutoVAN", false);
@@ -260,6 +284,50 @@ TEST(IniFileTest, FailedSaveThrowsAndKeepsChangesPending) {
   }
   EXPECT_TRUE(ini.Modified());
   EXPECT_EQ(ini.ReadString("BacPac", "Password", ""), "x");
+}
+
+TEST(IniFileTest, FailedSaveIsReportedOnceNotAgainByTheDestructor) {
+  TempDir dir;
+  ::testing::internal::CaptureStderr();
+  {
+    IniFile ini(dir.File("no-such-folder/Kivo.ini"));
+    ini.WriteString("BacPac", "Password", "x");
+    EXPECT_THROW(ini.UpdateFile(), FileWriteError);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(IniFileTest, LargeFileRoundTripChangesOnlyWhatWasWritten) {
+  // Many sections with unknown rows, Windows line ends and no line end at the very end.
+  TempDir dir;
+  std::string before, after;
+  constexpr int kSections = 40000;
+  for (int i = 0; i < kSections; ++i) {
+    const std::string n = std::to_string(i);
+    const std::string head = "[S" + n + "]\r\n";
+    before += head + "k=v" + n + "\r\n; note " + n + "\r\n";
+    if (i == 20000) {
+      after += head + "k=changed\r\n; note " + n + "\r\n";
+    } else if (i == kSections - 1) {
+      after += head + "k=v" + n + "\r\nadded=1\r\n; note " + n + "\r\n";
+    } else {
+      after += head + "k=v" + n + "\r\n; note " + n + "\r\n";
+    }
+  }
+  before.resize(before.size() - 2);
+  after += "[New]\r\nx=1\r\n";
+  dir.Write("Kivo.ini", before);
+  IniFile ini(dir.File("Kivo.ini"));
+  EXPECT_EQ(ini.ReadString("s39999", "K", ""), "v39999");
+  ini.WriteString("S20000", "k", "changed");
+  ini.WriteInteger("New", "x", 1);
+  ini.WriteBool("S39999", "added", true);
+  EXPECT_EQ(ini.ReadString("S20000", "k", ""), "changed");
+  EXPECT_TRUE(ini.SectionExists("new"));
+  ini.UpdateFile();
+  EXPECT_TRUE(dir.Read("Kivo.ini") == after);  // not EXPECT_EQ: a failure would print 1 MB
+  EXPECT_EQ(ini.ReadString("New", "x", ""), "1");
+  EXPECT_EQ(ini.ReadString("S20001", "k", ""), "v20001");
 }
 
 TEST(IniFileTest, SaveKeepsPermissionsAndLeavesNoTemporaryFile) {

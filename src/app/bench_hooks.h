@@ -1,0 +1,22 @@
+// Measuring hooks of the real window, for the stall benchmark (bench/stall): a probe that logs
+// every late turn of the event loop, and Download All pressed as soon as Browse and Download has
+// read the card, timed. Qt loop thread only.
+#pragma once
+
+#include <string>
+
+class QObject;
+
+namespace kivo {
+
+class TBrowseForm;
+
+// Appends "MS LATE" to |path| (MS: wall-clock milliseconds since 1970) whenever a 5 ms timer
+// fires LATE >= 2 ms after it was due: the time the loop spent away from its turns.
+bool StartLoopGapProbe(const std::string& path, QObject* owner);
+
+// Once the card has been read, presses Download All and, when the batch ends, prints
+// "kivo: download-all FILES files in SECONDS s" on standard error and calls |done|.
+void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)());
+
+}  // namespace kivo
