@@ -37,7 +37,8 @@ deb=$(ls "$base"/kivo_*_"$(dpkg --print-architecture)".deb)
 echo "test_package: built $(basename "$deb") in $(( $(date +%s) - started )) s"
 
 fail() { echo "test_package: $*"; exit 1; }
-lintian --fail-on error,warning "$deb"
+# lintian warns that it runs as root (the test command does); that is not about the package.
+lintian --fail-on error,warning "$deb" 2> >(grep -v "running with root privileges" >&2)
 unpacked=$base/unpacked
 dpkg-deb -x "$deb" "$unpacked"
 desktop=$unpacked/usr/share/applications/invalid.kivo.Kivo.desktop
