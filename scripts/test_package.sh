@@ -3,7 +3,8 @@
 # desktop-file-validate and appstreamcli on what it installs; then, without installing it, runs
 # the unpacked kivo --version and a short session of the unpacked kivo beside the unpacked
 # kivo-camsim in a private network namespace, as a user who may not write to the program's
-# folder: the settings must land in the XDG folders and nothing beside the program.
+# folder: the settings must land in the XDG folders and nothing beside the program; then once
+# more as root from below /usr (bind-mounted in the namespace), where root may write.
 #   scripts/test_package.sh [--keep]    (--keep: leave the work folder for a look afterwards)
 set -euo pipefail
 KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,5 +79,15 @@ grep -q '^IPAddress=10.5.5.9' "$home/config/kivo/Kivo.ini" || fail "Kivo.ini hol
 [ "$(cat "$home/polls.txt")" -ge 1 ] || fail "kivo never asked the simulated camera"
 echo "test_package: unpacked kivo ran as uid $user against kivo-camsim, $(cat "$home/polls.txt")" \
   "status polls; settings in \$XDG_CONFIG_HOME/kivo/, nothing beside the program"
+# Installed below /usr even as root, who may write there: still nothing beside the program.
+rm -rf "$home" && mkdir -p "$home"
+env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$home" QT_QPA_PLATFORM=offscreen \
+  bash "$base/netns_run.sh" --camsim "$unpacked/usr/bin/kivo-camsim" -- \
+  sh -c 'mount --bind "$1/usr/bin" /usr/local/bin && [ -w /usr/local/bin ] &&
+         /usr/local/bin/kivo --quit-after 6000 2>"$2/stderr.txt"' sh "$unpacked" "$home" ||
+  fail "kivo as root below /usr failed: $(cat "$home/stderr.txt" 2>/dev/null)"
+[ "$(find "$unpacked" | sort)" = "$before" ] || fail "kivo as root wrote beside itself in /usr"
+[ -s "$home/.config/kivo/Kivo.ini" ] || fail "kivo as root below /usr kept no ~/.config/kivo/Kivo.ini"
+echo "test_package: as root below /usr, the settings went to ~/.config/kivo/ too"
 echo "test_package: passed in $(( $(date +%s) - started )) s"
 [ "$keep" -eq 1 ] && echo "test_package: work folder $base" || rm -rf "$base"
