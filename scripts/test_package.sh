@@ -28,7 +28,9 @@ chmod 755 "$base"
 (cd "$KIVO_ROOT" && git ls-files -z --cached --others --exclude-standard |
   tar --null --ignore-failed-read -T - -cf -) | tar -C "$base/kivo" -xf -
 if command -v ccache >/dev/null 2>&1; then
-  export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  # debhelper gives the build a HOME of its own, which would hide the user's cache.
+  CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_DIR
   unset CCACHE_BASEDIR
 fi
 (cd "$base/kivo" && DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" \
