@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: makes sure the Debian packages the build needs are present.
 # As root the missing ones are installed; otherwise the apt-get line is printed and we stop.
 KIVO_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
-xvfb xauth iproute2 curl util-linux procps librsvg2-bin"
+xvfb xauth iproute2 curl util-linux procps jq librsvg2-bin"
 # What the Debian package's build and checks need beyond that (scripts/test_package.sh).
 KIVO_PACKAGE_TOOLS="debhelper dpkg-dev lintian desktop-file-utils appstream ccache"
 

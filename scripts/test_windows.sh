@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The native Windows build: cross-compiles kivo.exe and the unit and network tests with
-# mingw-w64 (build-win/), then runs the tests and an end-to-end smoke test of kivo.exe under Wine,
-# every Wine process inside a private network namespace. Needs the Linux tree's kivo-camsim
+# mingw-w64 (build-win/) and packs kivo.exe into its installer and zip, then runs the tests, an
+# end-to-end smoke test of kivo.exe and the installer's test under Wine, every Wine process
+# inside a private network namespace. Needs the Linux tree's kivo-camsim
 # (build/bin/kivo-camsim, made by scripts/test.sh first). Prints how long it took.
 set -euo pipefail
 KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,8 +10,10 @@ KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 started=$(date +%s)
 
 # "wine" brings the wine and wineserver commands, "fonts-wine" the fonts Windows programs expect
-# (both only recommended by wine64).
-KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth iproute2 util-linux" \
+# (both only recommended by wine64). librsvg2-bin and imagemagick render kivo.exe's icon; nsis,
+# zip build the installer and the portable zip; unzip and binutils' strings check them.
+KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth iproute2 util-linux \
+nsis zip unzip binutils librsvg2-bin imagemagick" \
   kivo_ensure_packages
 
 kivo_configure_and_build "$KIVO_ROOT/build-win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

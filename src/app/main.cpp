@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
   kivo::QtMainWindow net_window(net.Model(), "net", "NetMenu");
   net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
   net.OnCloseRequest = [&] { net_window.close(); };
+  net_window.on_close = [&] { net.Model().Dispatch([&] { net.FormClose(); }); };
 
   kivo::TBrowseForm browse(form);
   kivo::QtMainWindow browse_window(browse.Model(), "Browse", "BrowseMenu");

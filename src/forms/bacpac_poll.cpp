@@ -3,6 +3,7 @@
 // on, the camera status request follows at once.
 #include "camera/bacpac_status.h"
 #include "forms/main_window.h"
+#include "platform/socket_errors.h"
 
 namespace kivo {
 
@@ -11,15 +12,14 @@ void TForm1::BacPacStatusBtnClick() {
     // The line comes first, so that a remark of the ping (an address it cannot resolve) stands.
     SetStatusText("Not connected to camera");
     PingCamera();
-    if (model_["AutoVAN"].Checked()) {
-      try {
-        ViewWiFiConnections1Click();
-      } catch (...) {
-        // The list is a convenience; the poll goes on without it.
-      }
+    try {
+      AutoViewNetworkList();
+    } catch (...) {
+      // The list is a convenience; the poll goes on without it.
     }
     return;
   }
+  auto_view_armed_ = true;  // reached: the next absence may show the list again
   if (StatusText().find("Connected") == std::string::npos) SetStatusText("Connecting...");
   HttpCli1->URL = "http://" + camera_address + "/bacpac/se?t=" + camera_password;
   if (HttpCli1->State() != THttpState::Ready) return;  // no queue: this tick is lost
@@ -39,10 +39,10 @@ void TForm1::HttpCli1DocData(THttpCli&, const char* buffer, int len) {
 }
 
 void TForm1::HttpCli1RequestDone(THttpCli&, THttpRequest, std::uint16_t error) {
-  if (LastReplyLength == 0 || error == 10053 || error == 10060) {
+  if (LastReplyLength == 0 || error == kWsaEConnAborted || error == kWsaETimedOut) {
     SetStatusText("No connection to Camera");
     PingCamera();
-  } else if (error == 3) {
+  } else if (error == kHttpErrorAborted) {
     // The abort after the first chunk: the normal end of a poll.
   } else {
     SetStatusText("BacPac Status " + std::to_string(error));

@@ -6,19 +6,12 @@
 #include "forms/browse_texts.h"
 #include "forms/browse_window.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
 
 namespace text = browse_text;
-
-// "5 min 10 s", "42 s", "1 h 3 min".
-std::string DurationText(double seconds) {
-  const long s = static_cast<long>(seconds + 0.5);
-  if (s >= 3600) return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
-  if (s >= 60) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
-  return std::to_string(s) + " s";
-}
 
 int Permille(std::uint64_t done, std::uint64_t total) {
   if (total == 0) return 0;
@@ -41,7 +34,7 @@ void TBrowseForm::DownloadSelectedBtnClick() {
 
 void TBrowseForm::DownloadAllBtnClick() {
   std::vector<std::size_t> chosen;
-  const std::filesystem::path folder = Folder();
+  const std::filesystem::path folder = PathFromUtf8(Folder());
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const MediaItem& m = items_[i];
     std::error_code ec;
@@ -80,7 +73,7 @@ void TBrowseForm::Download(const std::vector<std::size_t>& items) {
   model_["DownloadSelectedBtn"].SetEnabled(false);
   model_["DownloadAllBtn"].SetEnabled(false);
   model_["FolderBtn"].SetEnabled(false);
-  fetcher_.Start(Folder(), std::move(jobs));
+  fetcher_.Start(PathFromUtf8(Folder()), std::move(jobs));
 }
 
 void TBrowseForm::CancelBtnClick() {

@@ -15,8 +15,6 @@ inline constexpr char kNoPicture[] = "No picture";
 inline constexpr char kNoDelete[] =
     "Files stay on the camera: it has no command that deletes a single file.";
 inline constexpr char kReading[] = "Reading the camera's card...";
-inline constexpr char kCannotReach[] = "Cannot read the camera's card (error ";
-inline constexpr char kNoFolders[] = "No folders of pictures found on the camera's card";
 inline constexpr char kFilesFound[] = " files on the card";
 inline constexpr char kNothingToDownload[] = "Nothing to download: every file is already here";
 inline constexpr char kNothingSelected[] = "Select the files to download first";

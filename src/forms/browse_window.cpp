@@ -9,24 +9,12 @@
 #include "platform/user_dirs.h"
 #include "forms/browse_texts.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
 
 namespace text = browse_text;
-
-constexpr std::size_t kMaxListingBytes = 8 * 1024 * 1024;
-
-// A camera folder: three digits and five letters or digits ("100GOPRO").
-bool IsCameraFolder(const std::string& name) {
-  if (name.size() != 8) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    const bool digit = c >= '0' && c <= '9';
-    if (i < 3 ? !digit : !(digit || (c >= 'A' && c <= 'Z'))) return false;
-  }
-  return true;
-}
 
 std::string KeyOf(const MediaItem& item) { return item.folder + "/" + item.file.name; }
 
@@ -39,16 +27,12 @@ bool IsJpeg(const std::string& bytes) {
 
 TBrowseForm::TBrowseForm(TForm1& main_window)
     : main_(main_window),
-      lister_(main_window.Env().loop),
+      reader_(main_window.Env().loop),
       pictures_(main_window.Env().loop),
       fetcher_(main_window.Env().loop, main_window.Env().clock) {
   BuildWindow();
-  lister_.OnDocData = [this](THttpCli& c, const char* data, int len) {
-    body_.append(data, static_cast<std::size_t>(len));
-    if (body_.size() > kMaxListingBytes) c.Abort();
-  };
-  lister_.OnRequestDone = [this](THttpCli&, THttpRequest, std::uint16_t error) {
-    model_.Dispatch([&] { ListingDone(error); });
+  reader_.OnDone = [this](const CardListing& listing) {
+    model_.Dispatch([&] { CardRead(listing); });
   };
   pictures_.OnDocData = [this](THttpCli& c, const char* data, int len) {
     picture_body_.append(data, static_cast<std::size_t>(len));
@@ -68,7 +52,7 @@ TBrowseForm::TBrowseForm(TForm1& main_window)
 }
 
 TBrowseForm::~TBrowseForm() {
-  lister_.OnRequestDone = nullptr;
+  reader_.OnDone = nullptr;
   pictures_.OnRequestDone = nullptr;
   fetcher_.OnProgress = nullptr;
   fetcher_.OnFileDone = nullptr;
@@ -136,7 +120,7 @@ std::string TBrowseForm::FileUrl(const MediaItem& item, const std::string& name)
   return BaseUrl() + root_ + item.folder + "/" + name;
 }
 
-bool TBrowseForm::Busy() const { return listing_ || fetcher_.Busy(); }
+bool TBrowseForm::Busy() const { return reader_.Busy() || fetcher_.Busy(); }
 
 void TBrowseForm::SetStatus(const std::string& status) { model_["BrowseStatus"].SetCaption(status); }
 
@@ -147,89 +131,27 @@ void TBrowseForm::Open() {
 
 void TBrowseForm::RefreshBtnClick() {
   if (Busy()) return;
-  listing_ = true;
   model_["RefreshBtn"].SetEnabled(false);
   SetStatus(text::kReading);
-  found_.clear();
-  folders_.clear();
-  root_index_ = 0;
-  root_ = kMediaRoots[0];
-  GetListing(root_);
+  reader_.Start(BaseUrl());
 }
 
-void TBrowseForm::GetListing(const std::string& path) {
-  body_.clear();
-  lister_.URL = BaseUrl() + path;
-  lister_.GetASync();
-}
-
-void TBrowseForm::ListingDone(std::uint16_t error) {
-  const bool root = folders_.empty();
-  const std::string path = root ? root_ : root_ + folders_[folder_index_] + "/";
-  if (error != 0 && error != kHttpErrorAborted && root && lister_.StatusCode() != 200) {
-    // Nobody answers at all: trying other paths would only say the same.
-    ListingFinished(text::kCannotReach + std::to_string(error) + ")");
+void TBrowseForm::CardRead(const CardListing& listing) {
+  if (!listing.ok) {
+    ListingFinished(listing.error);
     return;
   }
-  ListingResult result;
-  if (lister_.StatusCode() == 200 && error == 0) {
-    result = ParseListing(body_, path);
-  } else if (error != 0) {
-    result.error = text::kCannotReach + std::to_string(error) + ")";
-  } else {
-    result.error = "HTTP " + std::to_string(lister_.StatusCode()) + " " + path;
-  }
-  root ? RootDone(result) : FolderDone(result);
-}
-
-void TBrowseForm::RootDone(const ListingResult& result) {
-  for (const ListingEntry& e : result.entries) {
-    if (e.is_folder && IsCameraFolder(e.name)) folders_.push_back(e.name);
-  }
-  if (folders_.empty()) {
-    if (++root_index_ < std::size(kMediaRoots)) {
-      root_ = kMediaRoots[root_index_];
-      GetListing(root_);
-      return;
-    }
-    ListingFinished(result.ok ? text::kNoFolders : result.error);
-    return;
-  }
-  std::sort(folders_.begin(), folders_.end());
-  folder_index_ = 0;
-  GetListing(root_ + folders_[0] + "/");
-}
-
-void TBrowseForm::FolderDone(const ListingResult& result) {
-  if (!result.ok) {
-    // One unreadable folder must not hide the others; say which and go on.
-    if (listing_note_.empty()) listing_note_ = folders_[folder_index_] + ": " + result.error;
-  } else {
-    std::vector<MediaItem> items = GroupMedia(folders_[folder_index_], result.entries);
-    found_.insert(found_.end(), items.begin(), items.end());
-  }
-  NextFolder();
-}
-
-void TBrowseForm::NextFolder() {
-  if (++folder_index_ < folders_.size()) {
-    GetListing(root_ + folders_[folder_index_] + "/");
-    return;
-  }
-  SortNewestFirst(found_);
-  items_ = std::move(found_);
-  found_.clear();
-  ListingFinished(std::to_string(items_.size()) + text::kFilesFound);
+  root_ = listing.root;
+  items_ = listing.items;
+  const std::string status = std::to_string(items_.size()) + text::kFilesFound;
+  ListingFinished(listing.note.empty() ? status : status + " (" + listing.note + ")");
 }
 
 void TBrowseForm::ListingFinished(const std::string& status) {
-  listing_ = false;
-  folders_.clear();
   model_["RefreshBtn"].SetEnabled(true);
-  SetStatus(listing_note_.empty() ? status : status + " (" + listing_note_ + ")");
-  listing_note_.clear();
+  SetStatus(status);
   states_.assign(items_.size(), std::string());
-  const std::filesystem::path folder = Folder();
+  const std::filesystem::path folder = PathFromUtf8(Folder());
   for (std::size_t i = 0; i < items_.size(); ++i) {
     std::error_code ec;
     if (std::filesystem::exists(folder / items_[i].folder / items_[i].file.name, ec)) {

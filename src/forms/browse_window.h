@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "media/card_reader.h"
 #include "media/media_catalog.h"
 #include "media/media_fetcher.h"
 #include "net/http_cli.h"
@@ -22,10 +23,6 @@ class TForm1;
 
 class TBrowseForm {
  public:
-  // Where the card's folders may be served, tried in this order (later and earlier firmware,
-  // then the path this program's own download uses).
-  static constexpr const char* kMediaRoots[] = {"/videos/DCIM/", "/DCIM/", "/videos/"};
-
   explicit TBrowseForm(TForm1& main_window);
   ~TBrowseForm();
   TBrowseForm(const TBrowseForm&) = delete;
@@ -60,12 +57,8 @@ class TBrowseForm {
   std::string FileUrl(const MediaItem& item, const std::string& name) const;
   bool Busy() const;
 
-  // Reading the card: the media root, then each folder in turn.
-  void GetListing(const std::string& path);
-  void ListingDone(std::uint16_t error);
-  void RootDone(const ListingResult& result);
-  void FolderDone(const ListingResult& result);
-  void NextFolder();
+  // The card has been read (media/card_reader.h).
+  void CardRead(const CardListing& listing);
   void ListingFinished(const std::string& status);
 
   // Pictures: the first 64 KiB of each photo (or a video's .THM), one at a time.
@@ -82,18 +75,11 @@ class TBrowseForm {
 
   TForm1& main_;
   ComponentModel model_;
-  THttpCli lister_;
+  CardReader reader_;
   THttpCli pictures_;
   MediaFetcher fetcher_;
 
-  std::string body_;
-  std::string listing_note_;  // the first folder that could not be read
-  bool listing_ = false;
-  std::size_t root_index_ = 0;
-  std::string root_;
-  std::vector<std::string> folders_;
-  std::size_t folder_index_ = 0;
-  std::vector<MediaItem> found_;
+  std::string root_;  // the media root the card was read from
   std::vector<MediaItem> items_;
   std::vector<std::string> states_;  // the State column, per item
 

@@ -8,6 +8,7 @@
 #include "camera/clock_text.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -42,7 +43,7 @@ void TForm1::GetTimeDone(const std::string&, const std::string& file_name,
     camera.ClockKnown = true;
   }
   std::error_code ignored;
-  std::filesystem::remove(file_name, ignored);
+  std::filesystem::remove(PathFromUtf8(file_name), ignored);
 }
 
 void TForm1::ClockTimerTimer() {

@@ -1,13 +1,15 @@
 // The command channel of the main window: one GET per user action on HttpCli3, guarded by
 // TimeOut3; the first body chunk is the reply, dumped into CommandL. Fire and forget: the
 // camera's new state arrives with the next status poll.
-#include <cstdio>
+#include <filesystem>
 
 #include "camera/command_table.h"
 #include "camera/command_url.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
 #include "media/web_site.h"
+#include "platform/file_path.h"
+#include "platform/socket_errors.h"
 
 namespace kivo {
 namespace {
@@ -57,12 +59,12 @@ void TForm1::TimeOut3Stop() {
 void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
                                std::uint16_t error) {
   if (error != 0) {
-    if (error == 10060) {
-      LogError("Unable to connect to camera: 10060");
-    } else if (error == 10061) {
-      LogError("Command Error: 10061");
-    } else if (error == 3) {
-      LogError("Unable to connect: 3");
+    if (error == kWsaETimedOut) {
+      LogError("Unable to connect to camera: " + std::to_string(kWsaETimedOut));
+    } else if (error == kWsaEConnRefused) {
+      LogError("Command Error: " + std::to_string(kWsaEConnRefused));
+    } else if (error == kHttpErrorAborted) {
+      LogError("Unable to connect: " + std::to_string(kHttpErrorAborted));
     } else {
       SetStatusText("Error: " + std::to_string(error));
     }
@@ -73,7 +75,8 @@ void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
   // The count shown is the reply file's exact size in bytes.
   lines.push_back("Received - " + std::to_string(reply->bytes));
   model_["ListBox1"].SetLines(std::move(lines));
-  if (!Debug) std::remove(file_name.c_str());
+  std::error_code ignored;
+  if (!Debug) std::filesystem::remove(PathFromUtf8(file_name), ignored);
 }
 
 void TForm1::CommandClick(const std::string& component) {

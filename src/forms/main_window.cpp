@@ -4,8 +4,10 @@
 #include <filesystem>
 
 #include "ui/control_table.h"
+#include "ui/main_components.h"
 #include "ui/menu_table.h"
 #include "media/web_site.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -18,13 +20,13 @@ constexpr const char* kDiagnosticControls[] = {
     "Bac",            "Cam",             "CameraStatusL", "CommandL",   "GoProReady",
     "PingBtn",        "DownloadBtn",     "GetTimeBtn"};
 
-constexpr const char* kAboutText = "     Kivo version 0.35";
+constexpr const char* kAboutPrefix = "     Kivo version ";
 constexpr const char* kOneButtonModeText =
     "One Button Mode is not available when WiFi is enabled.";
 
 bool FileExists(const std::string& path) {
   std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
+  return !path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), error);
 }
 
 }  // namespace
@@ -57,29 +59,7 @@ std::unique_ptr<TSuperTimer> TForm1::MakeTimer(std::uint16_t interval, bool coun
   return timer;
 }
 
-void TForm1::BuildComponents() {
-  Component& form = model_.Add("Form1", ComponentKind::kForm);
-  form.SetCaption("Kivo");
-  form.SetBounds({564, 110, kDesignedWidth, kDesignedHeight});
-  form.min_width = kMinimumWidth;
-  form.min_height = kMinimumHeight;
-  AddMainMenu(model_, &form);
-  for (const ControlSpec& s : MainControlTable()) {
-    Component* parent = *s.parent ? &model_.Get(s.parent) : &form;
-    Component& c = model_.Add(s.name, s.kind, parent);
-    c.SetCaption(s.caption);
-    c.SetHint(s.hint);
-    c.SetBounds(s.bounds);
-    c.font = s.font;
-    c.color = s.color;
-    c.SetFontColor(s.font_color);
-    c.SetEnabled(s.enabled);
-  }
-  for (const AccessibleSpec& a : AccessibleTable()) {
-    model_[a.name].caption_label = a.caption_label;
-    model_[a.name].accessible_name = a.own_name;
-  }
-}
+void TForm1::BuildComponents() { BuildMainComponents(model_); }
 
 void TForm1::FormCreate() {
   Debug = false;
@@ -163,7 +143,8 @@ void TForm1::OpenPage(const std::string& url) {
 void TForm1::Help2Click() { OpenPage(ProductPageUrl()); }
 
 void TForm1::About1Click() {
-  env_.dialogs.MessageBox(kAboutText, MsgType::kInformation, MsgButtons::kOk);
+  env_.dialogs.MessageBox(kAboutPrefix + std::string(kProgramVersion), MsgType::kInformation,
+                          MsgButtons::kOk);
 }
 
 void TForm1::OneButtonModeClick() {

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "kivo_version.h"
 #include "camera/camera_state.h"
 #include "camera/status_actions.h"
 #include "net/http_cli.h"
@@ -18,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/network_list.h"
 #include "platform/shell.h"
 #include "ui/component.h"
 
@@ -42,13 +44,10 @@ struct FormEnvironment {
   const std::string& WorkDir() const { return work_dir.empty() ? program_dir : work_dir; }
 };
 
-inline constexpr const char* kProgramVersion = "0.35";
 inline constexpr const char* kSettingsFileName = "Kivo.ini";
 // Status bar line when a helper program (browser opener, player, network list) cannot be started;
 // the program's name follows.
 inline constexpr const char* kCannotStartText = "Could not start ";
-
-class IniFile;
 
 class TForm1 : public StatusActions {
  public:
@@ -70,8 +69,6 @@ class TForm1 : public StatusActions {
   void FormShow(int screen_left, int screen_top, int screen_width, int screen_height);
   void FormClose();
   void SaveSettings();
-  // Other windows' rows of the settings file, written in the same save.
-  std::function<void(IniFile&)> OnSaveSettings;
 
   // Exit asks whoever shows the window to close it; closing runs FormClose.
   std::function<void()> OnCloseRequest;
@@ -145,6 +142,14 @@ class TForm1 : public StatusActions {
   // Wi-Fi: the system's list of available networks.
   void ViewWiFiConnections1Click();
   void AutoVANClick();
+  // The poll's "Auto-View when not connected", while the camera does not answer. Where the list
+  // reopens in place it is opened on every poll; elsewhere once per absence of the camera (the
+  // first from start-up, each later one only after the camera was reached and lost again), and
+  // not at all while a list is still open. The status bar is left as the poll set it.
+  void AutoViewNetworkList();
+  // What the Auto-View asks of the platform (platform/network_list.h); tests replace them.
+  bool network_list_reopens_in_place = NetworkListReopensInPlace();
+  std::function<bool()> network_list_showing = NetworkListShowing;
   // Wi-Fi monitor: the current network's name and signal in the caption, every 16 s or so.
   void GetSSID();
   void GetSSIDTimerTimer();
@@ -209,6 +214,13 @@ class TForm1 : public StatusActions {
   RequestPool* Net = nullptr;
 
   std::string SettingsPath() const { return env_.program_dir + kSettingsFileName; }
+  // The settings file to read: SettingsPath(), or, while the program folder has none yet, the
+  // copy beside the program (FormEnvironment::settings_source_dir). Every window reads this one.
+  std::string SettingsReadPath() const;
+  // SettingsPath(), for a save. The first save into a program folder without a settings file
+  // starts from a copy of the one read, so rows that this save does not write (another window's)
+  // are not lost.
+  std::string SettingsPathForSave() const;
   FormEnvironment& Env() { return env_; }
   // The status bar's one line (the latest outcome).
   std::string StatusText();
@@ -227,6 +239,9 @@ class TForm1 : public StatusActions {
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
+  // Starts the first installed network-list tool. Returns "" when one started, else the line
+  // that names what could not be started.
+  std::string StartNetworkList();
   // A failed request to the media server (clock, listing, photo): to the error log or the
   // status bar, by its error.
   void ReportMediaServerError(std::uint16_t error);
@@ -237,6 +252,7 @@ class TForm1 : public StatusActions {
   ComponentModel model_;
   std::uint8_t command_reply_[32] = {};
   std::set<std::string> reported_messages_;  // problem reports sent this run
+  bool auto_view_armed_ = true;  // this absence of the camera has not opened the list yet
 };
 
 }  // namespace kivo

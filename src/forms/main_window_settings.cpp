@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "platform/ini_file.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -56,7 +58,8 @@ struct SettingRow {
   bool omit_when_empty = false;  // a text row written only once it has a value
 };
 
-// The network status window keeps its own rows in section "Status" of the same file.
+// The network status window keeps its own rows in section "Status" of the same file and writes
+// them when it closes; a save of the main window leaves them as they are.
 constexpr SettingRow kSettingRows[] = {
     {"BacPac", "Password", Type::kText, "cameralnk", 0, true,
      [](TForm1& f) { return Text(f.camera_password); }},
@@ -97,14 +100,34 @@ constexpr SettingRow kSettingRows[] = {
 
 }  // namespace
 
-void TForm1::LoadSettings() {
+std::string TForm1::SettingsReadPath() const {
   // Saves go to program_dir; until one has, the copy beside the program is the one to read.
-  std::string path = SettingsPath();
+  const std::string path = SettingsPath();
   const std::string source = env_.settings_source_dir + kSettingsFileName;
-  if (!env_.settings_source_dir.empty() && !std::filesystem::exists(path) &&
-      std::filesystem::exists(source))
-    path = source;
-  IniFile ini(path);
+  std::error_code error;
+  if (!env_.settings_source_dir.empty() && !std::filesystem::exists(PathFromUtf8(path), error) &&
+      std::filesystem::exists(PathFromUtf8(source), error))
+    return source;
+  return path;
+}
+
+std::string TForm1::SettingsPathForSave() const {
+  const std::string path = SettingsPath();
+  const std::string source = SettingsReadPath();
+  std::string text;
+  if (source != path && ReadWholeFile(source, &text)) {
+    // Without the copy the save would leave a file with only its own rows, which from then on
+    // hides the one beside the program. A copy that fails leaves just that.
+    try {
+      WriteFileAtomically(path, text);
+    } catch (const FileWriteError&) {
+    }
+  }
+  return path;
+}
+
+void TForm1::LoadSettings() {
+  IniFile ini(SettingsReadPath());
   for (const SettingRow& row : kSettingRows) {
     if (!row.read_at_creation) continue;
     Binding b = row.bind(*this);
@@ -124,7 +147,7 @@ void TForm1::LoadSettings() {
 }
 
 void TForm1::SaveSettings() {
-  IniFile ini(SettingsPath());
+  IniFile ini(SettingsPathForSave());
   for (const SettingRow& row : kSettingRows) {
     Binding b = row.bind(*this);
     switch (row.type) {
@@ -140,7 +163,6 @@ void TForm1::SaveSettings() {
         break;
     }
   }
-  if (OnSaveSettings) OnSaveSettings(ini);
   // A failure surfaces as an exception with the file's name, which the event dispatch shows in
   // an error box: the user learns the settings were not saved.
   ini.UpdateFile();

@@ -10,7 +10,9 @@
 #include "media/text_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/file_rename.h"
+#include "platform/socket_errors.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -28,7 +30,7 @@ constexpr const char* kPhotoExtension = ".jpg";
 // Up to |limit| bytes from the start of the file; a read that fails keeps what it had.
 std::string ReadHead(const std::string& path, std::size_t limit) {
   std::string head(limit, '\0');
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   in.read(head.data(), static_cast<std::streamsize>(limit));
   head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
   return head;
@@ -53,8 +55,8 @@ struct ErrorReport {
 };
 
 ErrorReport DownloadError(std::uint16_t error) {
-  if (error == 10060) return {true, kTimeoutText};
-  if (error == 10061) return {true, kRefusedText};
+  if (error == kWsaETimedOut) return {true, kTimeoutText};
+  if (error == kWsaEConnRefused) return {true, kRefusedText};
   return {false, kErrorPrefix + std::to_string(error)};
 }
 
@@ -72,7 +74,7 @@ void TForm1::ReportMediaServerError(std::uint16_t error) {
 void TForm1::DownloadListingDone(const std::string&, const std::string& file_name,
                                  std::uint16_t error) {
   if (error != 0) ReportMediaServerError(error);
-  if (!std::filesystem::exists(file_name)) return;
+  if (!std::filesystem::exists(PathFromUtf8(file_name))) return;
   std::string text;
   ReadWholeFile(file_name, &text);
   std::vector<std::string> lines = SplitLines(text);
@@ -92,7 +94,7 @@ void TForm1::DownloadListingDone(const std::string&, const std::string& file_nam
   }
   if (!Debug) {
     std::error_code ignored;  // a listing that cannot be removed costs nothing but disk space
-    std::filesystem::remove(file_name, ignored);
+    std::filesystem::remove(PathFromUtf8(file_name), ignored);
   }
 }
 
@@ -104,13 +106,14 @@ void TForm1::DownloadPhotoDone(const std::string&, const std::string& file_name,
     // pass for the whole photo.
     return;
   }
-  if (!std::filesystem::exists(file_name)) return;
-  const std::filesystem::path temporary(file_name);
-  std::string kept_as = temporary.filename().string();
+  if (!std::filesystem::exists(PathFromUtf8(file_name))) return;
+  const std::filesystem::path temporary = PathFromUtf8(file_name);
+  std::string kept_as = Utf8FromPath(temporary.filename());
   if (std::optional<std::string> name =
           PhotoDateName(ReadHead(file_name, kPhotoHeadBytes), download_date_line)) {
-    const std::filesystem::path target = temporary.parent_path() / (*name + kPhotoExtension);
-    if (RenameNoReplace(file_name, target.string())) kept_as = target.filename().string();
+    const std::filesystem::path target =
+        temporary.parent_path() / PathFromUtf8(*name + kPhotoExtension);
+    if (RenameNoReplace(file_name, Utf8FromPath(target))) kept_as = Utf8FromPath(target.filename());
   }
   ShowMessage(download_photo_name + kDownloadedAs + kept_as);
 }

@@ -7,6 +7,7 @@
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 #include "media/web_site.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -82,7 +83,7 @@ void Tnet::SessionConnected(Slot& slot) {
   if (slot.file) {
     CloseFile(slot);
     std::error_code ignored;
-    std::filesystem::remove(slot.file_name, ignored);
+    std::filesystem::remove(PathFromUtf8(slot.file_name), ignored);
   }
   std::string folder = main_.Env().WorkDir();
   std::string reason = "no free name";

@@ -66,13 +66,11 @@ Tnet::Tnet(TForm1& main_window) : main_(main_window) {
   next_log_save_ = env.clock.Now() + kLogSaveDays;
   LoadPosition();
   main_.Net = this;
-  main_.OnSaveSettings = [this](IniFile& ini) { SaveSettings(ini); };
 }
 
 Tnet::~Tnet() {
   TimeOutAbort.reset();
   if (main_.Net == this) main_.Net = nullptr;
-  main_.OnSaveSettings = nullptr;
   for (Slot& slot : slots_) {
     slot.client.reset();
     CloseFile(slot);
@@ -101,7 +99,7 @@ void Tnet::BuildWindow() {
 }
 
 void Tnet::LoadPosition() {
-  IniFile ini(main_.SettingsPath());
+  IniFile ini(main_.SettingsReadPath());
   Bounds b;
   b.top = ini.ReadInteger(kSection, "Top", kDefaultBounds.top);
   b.left = ini.ReadInteger(kSection, "Left", kDefaultBounds.left);
@@ -110,12 +108,14 @@ void Tnet::LoadPosition() {
   model_["net"].SetBounds(b);
 }
 
-void Tnet::SaveSettings(IniFile& ini) {
+void Tnet::FormClose() {
+  IniFile ini(main_.SettingsPathForSave());
   const Bounds& b = model_["net"].GetBounds();
   ini.WriteInteger(kSection, "Left", b.left);
   ini.WriteInteger(kSection, "Top", b.top);
   ini.WriteInteger(kSection, "Width", b.width);
   ini.WriteInteger(kSection, "Height", b.height);
+  ini.UpdateFile();
 }
 
 void Tnet::FormKeyEscape() {

@@ -21,7 +21,6 @@
 
 namespace kivo {
 
-class IniFile;
 class TForm1;
 
 // Errors the pool reports beside the client's own (0, 3, the Winsock numbers). They are the
@@ -39,8 +38,8 @@ class Tnet : public RequestPool {
   static constexpr int kFileOpen = 0x80;
   static constexpr int kFinished = 3;
 
-  // Attaches itself to |main_window| as its pool (main_window.Net) and to its settings save;
-  // reads the window position from section "Status" of the settings file.
+  // Attaches itself to |main_window| as its pool (main_window.Net); reads the window position
+  // from section "Status" of the file the main window's settings came from.
   explicit Tnet(TForm1& main_window);
   ~Tnet() override;
   Tnet(const Tnet&) = delete;
@@ -59,8 +58,9 @@ class Tnet : public RequestPool {
   void FormKeyEscape();
   std::function<void()> OnCloseRequest;
 
-  // Writes the window position to section "Status" (part of the main window's settings save).
-  void SaveSettings(IniFile& ini);
+  // Closing the window: writes its position to section "Status" of the settings file. Throws
+  // FileWriteError when the file cannot be written.
+  void FormClose();
 
   std::unique_ptr<TSuperTimer> TimeOutAbort;
 

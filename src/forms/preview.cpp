@@ -8,6 +8,7 @@
 #include "media/preview_text.h"
 #include "platform/player_choice.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -50,12 +51,12 @@ void TForm1::StreamTestDone(const std::string&, const std::string& file_name,
   // in the program folder.
   if (!Debug) {
     std::error_code ignored;
-    std::filesystem::remove(file_name, ignored);
+    std::filesystem::remove(PathFromUtf8(file_name), ignored);
   }
 }
 
 void TForm1::PathtoVLC1Click() {
-  const std::string folder = std::filesystem::path(player_path).parent_path().string();
+  const std::string folder = Utf8FromPath(PathFromUtf8(player_path).parent_path());
   if (auto chosen =
           env_.dialogs.OpenFile(kPlayerChooserTitle, folder, PlayerFileName(), PlayerFileFilter()))
     player_path = *chosen;

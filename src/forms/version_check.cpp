@@ -7,6 +7,7 @@
 #include "platform/atomic_file.h"
 #include "forms/main_window.h"
 #include "media/web_site.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 
@@ -18,11 +19,11 @@ void TForm1::VersionReply(const std::string&, const std::string& file_name,
                           std::uint16_t error) {
   ServiceReplied = true;
   std::error_code ec;
-  if (error != 0 || file_name.empty() || !std::filesystem::is_regular_file(file_name, ec))
+  if (error != 0 || file_name.empty() || !std::filesystem::is_regular_file(PathFromUtf8(file_name), ec))
     return;
   std::string body;
   ReadWholeFile(file_name, &body);
-  if (!Debug) std::filesystem::remove(file_name, ec);
+  if (!Debug) std::filesystem::remove(PathFromUtf8(file_name), ec);
   if (auto latest = NewerVersion(SplitLines(body), kProgramVersion)) {
     MsgResult answer = env_.dialogs.MessageBox(NewerVersionQuestion(kProgramVersion, *latest),
                                                MsgType::kWarning, MsgButtons::kYesNo);
@@ -37,7 +38,7 @@ void TForm1::ReportDone(const std::string&, const std::string& file_name, std::u
     return;
   }
   std::error_code ec;
-  if (!Debug && !file_name.empty()) std::filesystem::remove(file_name, ec);
+  if (!Debug && !file_name.empty()) std::filesystem::remove(PathFromUtf8(file_name), ec);
 }
 
 void TForm1::ReportBugsClick() { OpenPage(ContactPageUrl()); }

@@ -9,6 +9,7 @@
 #include "platform/atomic_file.h"
 #include "platform/wifi_query.h"
 #include "forms/main_window.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -38,8 +39,8 @@ void TForm1::GetSSID() {
   const std::string script = ScriptPath(env_.WorkDir());
   const std::string text = WifiQueryScript(output);
   try {
-    std::filesystem::remove(output);
-    std::filesystem::remove(script);
+    std::filesystem::remove(PathFromUtf8(output));
+    std::filesystem::remove(PathFromUtf8(script));
     WriteFileAtomically(script, text);
     // Starting it reports nothing useful: a script that could not run leaves no output, and
     // the reading tick copes with that.
@@ -60,7 +61,7 @@ void TForm1::GetSSIDTimerTimer() {
   try {
     network_name.clear();
     const std::string output = env_.WorkDir() + kOutputFileName;
-    if (std::filesystem::exists(output)) {
+    if (std::filesystem::exists(PathFromUtf8(output))) {
       GetSSIDTimer->SetEnabled(false);
       std::string text;
       if (!ReadWholeFile(output, &text)) throw std::runtime_error("cannot read " + output);
@@ -69,8 +70,8 @@ void TForm1::GetSSIDTimerTimer() {
       if (!reading.has_state) ShowMessage(text);
       if (reading.has_ssid) network_name = reading.network_name;
       form.SetCaption(reading.caption);
-      std::filesystem::remove(output);
-      std::filesystem::remove(ScriptPath(env_.WorkDir()));
+      std::filesystem::remove(PathFromUtf8(output));
+      std::filesystem::remove(PathFromUtf8(ScriptPath(env_.WorkDir())));
     }
   } catch (const std::exception& e) {
     if (Debug) LogError(kReadErrorText + std::string(e.what()));

@@ -1,5 +1,6 @@
 #include "media/maker_service.h"
 
+#include "kivo_version.h"
 #include "net/http_util.h"
 
 namespace kivo {
@@ -25,12 +26,12 @@ std::string ReportModelLetters(const CameraState& c) {
 }
 
 std::string VersionCheckUrl(const std::string& host, const std::string& model_code) {
-  return "http://" + host + "/Kivo/KivoVersion.php5?V=0.35&C=" + model_code;
+  return "http://" + host + "/Kivo/KivoVersion.php5?V=" + kProgramVersion + "&C=" + model_code;
 }
 
 std::string ProblemReportUrl(const std::string& host, const std::string& model_letters,
                              const std::string& text) {
-  return "http://" + host + "/Kivo/Errors.php5?V=0.35&C=" + model_letters +
+  return "http://" + host + "/Kivo/Errors.php5?V=" + kProgramVersion + "&C=" + model_letters +
          "&msg=" + UrlEncode(text);
 }
 

@@ -104,4 +104,11 @@ std::string SizeText(std::uint64_t bytes) {
   return text;
 }
 
+std::string DurationText(double seconds) {
+  const long s = static_cast<long>(seconds + 0.5);
+  if (s >= 3600) return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
+  if (s >= 60) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
+  return std::to_string(s) + " s";
+}
+
 }  // namespace kivo

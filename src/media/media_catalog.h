@@ -30,5 +30,7 @@ std::string_view KindText(MediaKind kind);
 std::string DateText(const ListingEntry& entry);
 // "4.1 MB", "190 KB", "512 B".
 std::string SizeText(std::uint64_t bytes);
+// A time left as people say it: "42 s", "5 min 10 s", "1 h 3 min".
+std::string DurationText(double seconds);
 
 }  // namespace kivo

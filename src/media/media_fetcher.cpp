@@ -318,7 +318,8 @@ void MediaFetcher::GetDone(std::uint16_t error) {
 void MediaFetcher::Retry(const std::string& why) {
   const Phase again = phase_;
   const std::uint64_t size = again == Phase::kGet ? PartSize() : 0;
-  if (again == Phase::kGet && size > size_at_attempt_) {
+  const bool progressed = again == Phase::kGet && size > size_at_attempt_;
+  if (progressed) {
     fruitless_ = 0;
   } else if (++fruitless_ >= max_fruitless_attempts) {
     FinishFile(FetchOutcome::kFailed, why);
@@ -326,8 +327,12 @@ void MediaFetcher::Retry(const std::string& why) {
   }
   phase_ = Phase::kWaitRetry;
   retry_into_head_ = again == Phase::kHead;
-  retry_at_ms_ = clock_.MonotonicMs() + retry_delay_ms;
-  if (retry_delay_ms <= 0) {
+  // A connection that broke after bringing bytes is resumed at once (the link worked a moment
+  // ago, and a flaky one would otherwise cost a pause per drop); only an attempt that brought
+  // nothing waits before the next.
+  const int delay_ms = progressed ? 0 : retry_delay_ms;
+  retry_at_ms_ = clock_.MonotonicMs() + delay_ms;
+  if (delay_ms <= 0) {
     std::weak_ptr<char> alive = alive_;
     loop_.Post([this, alive] {
       if (!alive.expired() && phase_ == Phase::kWaitRetry) {

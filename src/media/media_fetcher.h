@@ -76,7 +76,7 @@ class MediaFetcher {
 
   // Tuning. Attempts count only when an attempt brought no new bytes.
   int max_fruitless_attempts = 6;
-  int retry_delay_ms = 1000;
+  int retry_delay_ms = 1000;  // after an attempt that brought nothing; one that did resumes at once
   int stall_ms = 15000;  // no bytes for this long: the connection is abandoned and resumed
 
   // Checks for a stalled transfer and a due retry; the fetcher's own timer calls it four times

@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include "platform/file_path.h"
 
 namespace kivo {
 
 std::optional<ReplyText> ReadReplyFile(const std::string& path) {
   std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
+  if (path.empty() || !std::filesystem::is_regular_file(PathFromUtf8(path), ec)) return std::nullopt;
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return std::nullopt;
   const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   return ReplyText{SplitLines(content), content.size()};

@@ -123,15 +123,11 @@ void THttpCli::StartLookup() {
   Guard guard = MakeGuard();
   ChangeState(THttpState::DnsLookup);
   if (!Same(guard) || state_ != THttpState::DnsLookup) return;
-  if (testing_) {
-    // Test mode never looks up or connects anywhere: a redirect ends here.
-    request_done_error_ = kWsaENetUnreach;
-    failed_ = true;
-    status_code_ = 404;
-    reason_phrase_ = http_text::kCantConnect + ErrorWithNumber(kWsaENetUnreach);
-    CloseHandling(kWsaENetUnreach);
-    return;
-  }
+  OpenConnection();
+}
+
+void THttpCli::OpenConnection() {
+  Guard guard = MakeGuard();
   try {
     socket_.SetLocalAddr(LocalAddr);
     socket_.DnsLookup(host_name_);
@@ -239,14 +235,9 @@ void THttpCli::SetReady() {
   });
 }
 
+int THttpCli::ReadConnection(char* buffer, int len) { return socket_.Receive(buffer, len); }
+
 void THttpCli::CloseConnection(bool abort) {
-  if (testing_) {
-    if (test_connected_) {
-      test_connected_ = false;
-      SocketSessionClosed(0);
-    }
-    return;
-  }
   if (abort) {
     socket_.Abort();
   } else {
@@ -304,44 +295,6 @@ void THttpCli::DoRequestSync(THttpRequest request) {
     std::this_thread::yield();
   }
   if (!alive.expired() && status_code_ > 399) throw EHttpException(reason_phrase_, status_code_);
-}
-
-void THttpCli::BeginReplyForTesting(THttpRequest request) {
-  if (state_ != THttpState::Ready) throw EHttpException(http_text::kBusy, kHttpErrorBusy);
-  testing_ = true;
-  ++request_serial_;
-  request_finished_ = false;
-  close_route_ = CloseRoute::Normal;
-  ChangeState(THttpState::NotConnected);
-  request_type_ = request;
-  ResetRequest();
-  path_ = ParseURL(URL).path;
-  if (path_.empty()) path_ = "/";
-  doc_name_ = DocNameFromPath(path_);
-  host_name_ = target_host_ = "127.0.0.1";
-  port_ = "80";
-  test_connected_ = true;
-  connected_ = true;
-  ChangeState(THttpState::Connected);
-  ChangeState(THttpState::WaitingHeader);
-}
-
-void THttpCli::ReceiveForTesting(const char* data, std::size_t len) {
-  test_input_ = data;
-  test_input_len_ = len;
-  while (test_input_len_ > 0 && test_connected_ && !request_finished_) {
-    std::size_t before = test_input_len_;
-    SocketDataAvailable();
-    if (test_input_len_ == before) break;
-  }
-  test_input_ = nullptr;
-  test_input_len_ = 0;
-}
-
-void THttpCli::CloseForTesting(int error) {
-  if (!test_connected_) return;
-  test_connected_ = false;
-  SocketSessionClosed(error);
 }
 
 }  // namespace kivo

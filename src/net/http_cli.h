@@ -66,7 +66,7 @@ class THttpCli {
   static constexpr int kMaxRedirects = 10;
 
   explicit THttpCli(EventLoop& loop);
-  ~THttpCli();
+  virtual ~THttpCli();
   THttpCli(const THttpCli&) = delete;
   THttpCli& operator=(const THttpCli&) = delete;
 
@@ -174,16 +174,10 @@ class THttpCli {
   // aborted and the request ends with 10053 unless |can_close| is set false.
   std::function<void(THttpCli&, const std::exception& e, bool& can_close)> OnBgException;
 
-  // ---- Test seams for the reply parser (no connection is involved).
-  // Puts the client in WaitingHeader for |request|, as if the request had just been sent. A client
-  // once used this way never opens a connection: a redirect then ends with 10051.
-  void BeginReplyForTesting(THttpRequest request);
-  // Feeds bytes as the socket would deliver them.
-  void ReceiveForTesting(const char* data, std::size_t len);
-  // As if the server closed the connection with |error|.
-  void CloseForTesting(int error);
-
  private:
+  // Feeds the reply parser without a connection (net/http_cli_feed.h).
+  friend class THttpCliFeed;
+
   enum class CloseRoute { Normal, Redirect, Ignore };
   // Identifies "this client, this request" for work that may outlive either.
   struct Guard {
@@ -200,7 +194,13 @@ class THttpCli {
   void StartLookup();
   void SetReady();
   void FailRequest(int error, const std::string& reason);
-  void CloseConnection(bool abort);
+
+  // The connection beneath the client: the socket. THttpCliFeed puts its own bytes in its place.
+  // Starts the name lookup of host_name_; its end (and then the connect) arrives from the socket.
+  virtual void OpenConnection();
+  // Reads what the connection has waiting into |buffer|; 0 or less when nothing is there.
+  virtual int ReadConnection(char* buffer, int len);
+  virtual void CloseConnection(bool abort);
 
   // Socket notifications.
   void SocketDnsLookupDone(int error);
@@ -271,11 +271,6 @@ class THttpCli {
   char* rcv_buf_ = rcv_buf_storage_.get();
   int rcv_count_ = 0;
   int rcv_start_ = 0;
-  // Test seam: where ReceiveForTesting's bytes come from instead of the socket.
-  bool testing_ = false;
-  bool test_connected_ = false;
-  const char* test_input_ = nullptr;
-  std::size_t test_input_len_ = 0;
 };
 
 }  // namespace kivo

@@ -76,15 +76,7 @@ bool THttpCli::ReceiveOnce() {
     FailRequest(kHttpErrorLineTooLong, http_text::kLineTooLong);
     return false;
   }
-  int received;
-  if (test_input_ != nullptr) {
-    received = static_cast<int>(std::min<std::size_t>(room, test_input_len_));
-    std::memcpy(rcv_buf_ + rcv_count_, test_input_, received);
-    test_input_ += received;
-    test_input_len_ -= received;
-  } else {
-    received = socket_.Receive(rcv_buf_ + rcv_count_, room);
-  }
+  const int received = ReadConnection(rcv_buf_ + rcv_count_, room);
   if (request_type_ == THttpRequest::None || received <= 0) return false;
   if (request_finished_ ||
       (state_ != THttpState::WaitingHeader && state_ != THttpState::WaitingBody)) {
@@ -114,8 +106,7 @@ bool THttpCli::ReceiveOnce() {
     FailRequest(kHttpErrorLineTooLong, http_text::kLineTooLong);
     return false;
   }
-  return received == room && state_ == THttpState::WaitingBody && test_input_ == nullptr &&
-         socket_.State() == wsConnected;
+  return received == room && state_ == THttpState::WaitingBody && socket_.State() == wsConnected;
 }
 
 void THttpCli::ProcessReceived() {

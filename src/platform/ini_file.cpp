@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -227,7 +228,7 @@ namespace {
 bool IsReadOnlyFile(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
-  const fs::file_status status = fs::status(path, error);
+  const fs::file_status status = fs::status(PathFromUtf8(path), error);
   if (error || !fs::is_regular_file(status)) return false;
   constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   return (status.permissions() & kAnyWrite) == fs::perms::none;

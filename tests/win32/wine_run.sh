@@ -10,7 +10,9 @@
 # namespace is the harness's own (with the simulated camera); elsewhere a user + network + mount
 # namespace with only a loopback device is made here. Each run gets its own wineserver: a
 # private folder for its socket is mounted over /tmp/.wine-UID, so a server left from another
-# namespace is never joined. Exit status: the program's.
+# namespace is never joined. With KIVO_WINE_WAIT=1 every process the program started is waited
+# for (up to two minutes) before the server stops: an NSIS uninstaller returns at once and
+# goes on from a copy of itself. Exit status: the program's.
 set -euo pipefail
 
 script=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/$(basename "${BASH_SOURCE[0]}")
@@ -50,5 +52,8 @@ fi
 
 status=0
 "$wine" "$program" "$@" || status=$?
+if [ "${KIVO_WINE_WAIT:-}" = 1 ]; then
+  timeout 120 "$wineserver" -w || true
+fi
 "$wineserver" -k 2> /dev/null || true
 exit "$status"

@@ -196,7 +196,8 @@ std::string HelpText() {
       "Maker's web service:\n"
       "  --service ADDR:PORT     also serve /Kivo/KivoVersion.php5 and /Kivo/Errors.php5 there\n"
       "                          (for example 10.5.5.10:80)\n"
-      "  --service-version TEXT  version the version check answers (default 0.35)\n"
+      "  --service-version TEXT  version the version check answers (default: Kivo's own, " +
+      std::string(kivo::kProgramVersion) + ")\n"
       "  --reports FILE          append each problem report as V=..<TAB>C=..<TAB>msg=..\n"
       "\n"
       "Testing:\n"

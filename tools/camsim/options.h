@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "camera_state.h"
+#include "kivo_version.h"
 
 namespace kivo::camsim {
 
@@ -23,7 +24,7 @@ struct Options {
   std::optional<Endpoint> service;
   Endpoint control{"127.0.0.1", 0};
   std::string password = "cameralnk";
-  std::string service_version = "0.35";
+  std::string service_version = kivo::kProgramVersion;  // "no newer version"
   std::string reports_file;
   std::string log_file;
   std::string ports_file;

@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -19,6 +21,7 @@
 #include "ui/win32/win32_dialogs.h"
 #include "ui/win32/win32_main_window.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wifi_query_win32.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 
@@ -32,12 +35,18 @@ struct Options {
   int quit_after = 0;           // close the window after this many milliseconds (0: never)
   bool network_status = false;  // show the Network Status window too
   std::vector<std::pair<std::string, int>> choices;  // menu item, milliseconds after start
+  std::vector<std::pair<std::string, int>> keys;     // keys to type, milliseconds after start
+  std::vector<int> dismissals;  // close the open message box or dialog at these times
+  std::vector<std::pair<std::string, int>> prints;  // components whose caption to log
+  std::vector<std::pair<std::string, int>> clicks;  // components to click, even hidden ones
+  std::string wifi_answer;      // --wifi-query: write the Wi-Fi answer here and end
 };
 
 void Usage() {
   std::fprintf(stderr,
                "Usage: kivo.exe [--screenshot FILE.bmp] [--screenshot-delay MS] [--quit-after MS]\n"
-               "                [--choose MENUITEM@MS ...] [--network-status]\n"
+               "                [--choose MENUITEM@MS ...] [--keys KEYS@MS ...] [--dismiss MS ...]\n"
+               "                [--network-status]\n"
                "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
                "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside\n"
                "  kivo.exe, or in %%APPDATA%%\\Kivo when it is installed or that folder is not\n"
@@ -47,7 +56,16 @@ void Usage() {
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
                "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) after MS ms, as\n"
                "                         a user would; nothing happens when it is disabled\n"
+               "  --keys KEYS@MS         type KEYS (Tab, Space, Enter, Escape, Down, Alt+LETTER\n"
+               "                         to open a menu; blank-separated)\n"
+               "                         into the window after MS ms; the focus is logged\n"
+               "  --dismiss MS           close the open message box or dialog after MS ms\n"
+               "  --print NAME@MS        log the caption of the component NAME after MS ms\n"
+               "  --click NAME@MS        click the component NAME after MS ms (for tests: even\n"
+               "                         a diagnostic button the window does not show)\n"
                "  --network-status       also show the Network Status window\n"
+               "  --wifi-query FILE      write the Wi-Fi state to FILE and exit (the Wi-Fi\n"
+               "                         monitor's query script runs this)\n"
                "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
 }
 
@@ -76,13 +94,22 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       options.screenshot_delay = std::atoi(args[++i].c_str());
     } else if (arg == "--quit-after" && has_value) {
       options.quit_after = std::atoi(args[++i].c_str());
+    } else if ((arg == "--keys" || arg == "--choose" || arg == "--print" || arg == "--click") &&
+               has_value &&
+               args[i + 1].find('@') != std::string::npos) {
+      const std::string value = args[++i];
+      const size_t at = value.rfind('@');
+      auto& list = arg == "--keys"    ? options.keys
+                   : arg == "--print" ? options.prints
+                   : arg == "--click" ? options.clicks
+                                      : options.choices;
+      list.emplace_back(value.substr(0, at), std::atoi(value.c_str() + at + 1));
+    } else if (arg == "--dismiss" && has_value) {
+      options.dismissals.push_back(std::atoi(args[++i].c_str()));
+    } else if (arg == "--wifi-query" && has_value) {
+      options.wifi_answer = args[++i];
     } else if (arg == "--network-status") {
       options.network_status = true;
-    } else if (arg == "--choose" && has_value) {
-      const std::string value = args[++i];
-      const size_t at = value.find('@');
-      if (at == std::string::npos) return false;
-      options.choices.emplace_back(value.substr(0, at), std::atoi(value.c_str() + at + 1));
     } else {
       std::fprintf(stderr, "kivo: unknown option %s\n", arg.c_str());
       return false;
@@ -111,6 +138,85 @@ void After(int ms, std::function<void()> task) {
   if (id != 0) Pending()[id] = std::move(task);
 }
 
+// Types the blank-separated |keys| (Tab, Space, Enter, Escape, Down; Alt+LETTER opens a menu)
+// into the focused control from |ms| on, one key every 400 ms, each as a key press and release
+// through the thread's queue (as the keyboard's would come), and logs where the focus is after
+// each.
+void TypeKeys(const kivo::Win32MainWindow& window, const std::string& keys, int ms) {
+  static const std::map<std::string, WPARAM> kKeys = {
+      {"Tab", VK_TAB},       {"Space", VK_SPACE}, {"Enter", VK_RETURN},
+      {"Escape", VK_ESCAPE}, {"Down", VK_DOWN}};
+  size_t start = 0;
+  for (int n = 0; start < keys.size(); ++n) {
+    size_t end = keys.find(' ', start);
+    if (end == std::string::npos) end = keys.size();
+    const std::string name = keys.substr(start, end - start);
+    auto key = kKeys.find(name);
+    start = end + 1;
+    if (name.size() == 5 && name.rfind("Alt+", 0) == 0) {  // opens a menu by its letter
+      const WPARAM letter = static_cast<WPARAM>(std::tolower(name[4]));
+      After(ms + 400 * n, [&window, letter] {
+        PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(letter));
+      });
+      continue;
+    }
+    if (key == kKeys.end()) continue;
+    const WPARAM code = key->second;
+    After(ms + 400 * n, [&window, code] {
+      HWND target = GetFocus() != nullptr ? GetFocus() : window.Handle();
+      const UINT scan = MapVirtualKeyW(static_cast<UINT>(code), MAPVK_VK_TO_VSC);
+      PostMessageW(target, WM_KEYDOWN, code, 1 | (scan << 16));
+      PostMessageW(target, WM_KEYUP, code, 1 | (scan << 16) | 0xC0000000u);
+    });
+    After(ms + 400 * n + 200, [&window] {
+      std::fprintf(stderr, "kivo: focus on %s\n", window.FocusedName().c_str());
+    });
+  }
+}
+
+// The dialogs, each message box also told on standard error (which a user never sees) for the
+// tests that run kivo.exe.
+class LoggedDialogs : public kivo::Win32Dialogs {
+ public:
+  using Win32Dialogs::Win32Dialogs;
+  kivo::MsgResult MessageBox(const std::string& text, kivo::MsgType type,
+                             kivo::MsgButtons buttons) override {
+    std::fprintf(stderr, "kivo: message box: %s\n", text.c_str());
+    return Win32Dialogs::MessageBox(text, type, buttons);
+  }
+};
+
+// Closes the message boxes and dialogs this thread shows, as their close box would.
+void DismissDialogs() {
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window)) {
+          std::fprintf(stderr, "kivo: dismissing a dialog\n");
+          PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        }
+        return TRUE;
+      },
+      0);
+}
+
+// Without a saved place the Network Status window opens beside the main window rather than
+// over its menus: to its left where the work area has room, else to its right.
+void PlaceBeside(kivo::Component& net_form, HWND main_window, const RECT& work) {
+  const kivo::Bounds& b = net_form.GetBounds();
+  if (b.left != 45 || b.top != 45) return;  // a place the user gave it
+  RECT main{};
+  GetWindowRect(main_window, &main);
+  RECT frame{0, 0, b.width, b.height};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  const int width = frame.right - frame.left;
+  const int left = main.left - width >= work.left ? main.left - width : main.right;
+  net_form.SetBounds({std::min(left, static_cast<int>(work.right) - width),
+                      static_cast<int>(main.top), b.width, b.height});
+}
+
 }  // namespace
 
 int main() {
@@ -119,10 +225,11 @@ int main() {
     Usage();
     return 2;
   }
+  if (!options.wifi_answer.empty()) return kivo::WriteWifiAnswer(options.wifi_answer) ? 0 : 1;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   kivo::PollEventLoop loop;
-  kivo::Win32Dialogs dialogs("Kivo");
+  LoggedDialogs dialogs("Kivo");
   kivo::SystemShell shell;
   kivo::FormEnvironment env{loop, kivo::SystemClock::Instance(), dialogs, shell,
                             kivo::ProgramDir(), kDefaultPlayer,
@@ -142,6 +249,11 @@ int main() {
   net_window.hide_on_close = true;
   net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
   net.OnCloseRequest = [&] { net_window.Close(); };
+  // Closing it saves its position; at logoff every window hears of the end, and one that was
+  // never shown has not been closed.
+  net_window.on_close = [&] {
+    if (IsWindowVisible(net_window.Handle())) net.Model().Dispatch([&] { net.FormClose(); });
+  };
 
   kivo::Win32MainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetOwner(window.Handle());
@@ -163,7 +275,13 @@ int main() {
       form.SetStatusText(note);
   });
   window.ShowForm();
-  if (options.network_status) net_window.ShowForm();
+  if (options.network_status) {
+    PlaceBeside(net.Model()["net"], window.Handle(), work);
+    net_window.ShowForm();
+  }
+  window.on_click_trace = [](const std::string& name) {
+    std::fprintf(stderr, "kivo: clicked %s\n", name.c_str());
+  };
 
   if (!options.screenshot.empty()) {
     After(options.screenshot_delay, [&] {
@@ -178,6 +296,16 @@ int main() {
     After(ms, [&window, name = name] {
       if (!window.ChooseMenuItem(name))
         std::fprintf(stderr, "kivo: %s cannot be chosen now\n", name.c_str());
+    });
+  }
+  for (const auto& [keys, ms] : options.keys) TypeKeys(window, keys, ms);
+  for (int ms : options.dismissals) After(ms, [] { DismissDialogs(); });
+  for (const auto& [name, ms] : options.clicks)
+    After(ms, [&form, name = name] { form.Model().Click(name); });
+  for (const auto& [name, ms] : options.prints) {
+    After(ms, [&form, name = name] {
+      if (kivo::Component* c = form.Model().Find(name))
+        std::fprintf(stderr, "kivo: %s: %s\n", name.c_str(), c->Caption().c_str());
     });
   }
   if (options.quit_after > 0) After(options.quit_after, [&] { window.Close(); });

@@ -9,7 +9,7 @@ namespace {
 
 // The "View Available Networks" panel of the task bar.
 constexpr NetworkListTool kNetworkListTools[] = {
-    {"rundll32.exe", "van.dll,RunVAN"},
+    {"rundll32.exe", "van.dll,RunVAN", ""},
 };
 
 }  // namespace
@@ -21,5 +21,10 @@ bool ProgramOnPath(const std::string& program) {
   return SearchPathW(nullptr, win32::Wide(program).c_str(), nullptr, MAX_PATH, found, nullptr) >
          0;
 }
+
+// One flyout of the task bar: a second call brings up the same list, no second window.
+bool NetworkListReopensInPlace() { return true; }
+
+bool NetworkListShowing() { return false; }
 
 }  // namespace kivo

@@ -8,6 +8,12 @@
 // watched socket keeps reporting while it is ready). So a notification only says "look": the
 // loop asks select() with no wait what the socket is ready for now, calls back, and looks again
 // after the callback while the socket stays ready for what is watched.
+//
+// Windows runs loops of its own while a menu is tracked, a message box or dialog is up, or the
+// window is moved or sized; they dispatch the hidden window's messages as this loop does. The
+// once-per-round rule applies only to the messages RunOnce dispatches itself, so everything keeps
+// flowing inside those loops; and "process pending messages" called from inside any dispatch
+// takes only the hidden window's messages, never the input an open menu or dialog waits for.
 #include "platform/poll_event_loop.h"
 
 #include <winsock2.h>
@@ -27,6 +33,8 @@ namespace {
 constexpr UINT kWmTasks = WM_APP + 1;   // posted tasks are waiting
 constexpr UINT kWmSocket = WM_APP + 2;  // wParam: the socket WSAAsyncSelect reports on
 constexpr UINT kWmCheck = WM_APP + 3;   // wParam: a watch to look at again
+constexpr UINT_PTR kRetryWakeTimer = 1; // a wake-up that could not be posted is tried again
+constexpr UINT kRetryWakeMs = 10;
 constexpr wchar_t kClassName[] = L"KivoLoopWindow";
 
 std::vector<std::pair<int, std::function<bool(MSG&)>>>& Filters() {
@@ -85,25 +93,33 @@ void RemoveMessageFilter(int id) {
 }  // namespace win32
 
 struct PollEventLoop::Native {
-  HWND window = nullptr;
-  bool wake_pending = false;  // guarded by the loop's mutex_
-
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     auto* loop = reinterpret_cast<PollEventLoop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (loop == nullptr) return DefWindowProcW(window, message, w, l);
+    Native& native = *loop->native_;
+    // Set by RunOnce just before it dispatches a message to this window; any other dispatcher
+    // (a menu's, a dialog's, a nested "process pending messages") finds it clear.
+    const bool from_round = native.round_dispatch;
+    native.round_dispatch = false;
     switch (message) {
       case kWmTasks:
         loop->DrainPosted();
+        return 0;
+      case WM_TIMER:
+        if (w == kRetryWakeTimer) {
+          KillTimer(window, kRetryWakeTimer);
+          loop->DrainPosted();
+        }
         return 0;
       case kWmSocket: {
         std::vector<WatchId> ids;
         for (const auto& [id, watch] : loop->watches_)
           if (static_cast<WPARAM>(static_cast<std::intptr_t>(watch.fd)) == w) ids.push_back(id);
-        for (WatchId id : ids) Check(*loop, id);
+        for (WatchId id : ids) Check(*loop, id, from_round);
         return 0;
       }
       case kWmCheck:
-        Check(*loop, static_cast<WatchId>(w));
+        Check(*loop, static_cast<WatchId>(w), from_round);
         return 0;
       default:
         return DefWindowProcW(window, message, w, l);
@@ -111,13 +127,15 @@ struct PollEventLoop::Native {
   }
 
   // Calls the watch back if its socket is ready for what it watches, and asks to look again
-  // afterwards while it stays ready. Inside RunOnce a watch is called at most once per round,
-  // as poll() calls each descriptor once: another look waits for the next round.
-  static void Check(PollEventLoop& loop, WatchId id) {
+  // afterwards while it stays ready. A message RunOnce dispatched calls a watch at most once
+  // per round, as poll() calls each descriptor once: another look waits for the next round.
+  // Elsewhere (inside a modal loop) the look again is posted at once.
+  static void Check(PollEventLoop& loop, WatchId id, bool from_round) {
     Native& native = *loop.native_;
+    if (!from_round) native.PostDeferred();
     auto it = loop.watches_.find(id);
     if (it == loop.watches_.end() || it->second.events == 0) return;
-    if (native.in_round && !native.checked.insert(id).second) {
+    if (from_round && !native.checked.insert(id).second) {
       native.Defer(id);
       return;
     }
@@ -129,24 +147,36 @@ struct PollEventLoop::Native {
     (*callback)(ready);
     it = loop.watches_.find(id);
     if (it == loop.watches_.end() || it->second.fd != fd || it->second.events == 0) return;
-    if (ReadyNow(fd, it->second.events) & (it->second.events | kError)) native.LookAgain(id);
-  }
-
-  void LookAgain(WatchId id) {
-    if (in_round) {
-      Defer(id);
-    } else {
-      PostMessageW(window, kWmCheck, static_cast<WPARAM>(id), 0);
+    if (ReadyNow(fd, it->second.events) & (it->second.events | kError)) {
+      if (from_round) {
+        native.Defer(id);
+      } else {
+        native.PostCheck(id);
+      }
     }
   }
+
+  // A look asked for by a new watch or more events watched: within a round, the posted look
+  // meets the once-per-round rule like any other.
+  void LookAgain(WatchId id) { PostCheck(id); }
+  void PostCheck(WatchId id) { PostMessageW(window, kWmCheck, static_cast<WPARAM>(id), 0); }
   void Defer(WatchId id) {
     for (WatchId d : deferred) {
       if (d == id) return;
     }
     deferred.push_back(id);
   }
+  // Looks deferred to the next round are posted now: a modal loop runs instead of that round.
+  void PostDeferred() {
+    for (WatchId id : deferred) PostCheck(id);
+    deferred.clear();
+  }
 
+  HWND window = nullptr;
+  bool wake_pending = false;         // guarded by the loop's mutex_
   bool in_round = false;             // inside RunOnce
+  bool round_dispatch = false;       // RunOnce is dispatching a message to |window|
+  int dispatch_depth = 0;            // nested dispatches of RunOnce (handlers running)
   std::set<WatchId> checked;         // watches called back in this round
   std::vector<WatchId> deferred;     // to look at in the next round
 };
@@ -177,7 +207,16 @@ PollEventLoop::~PollEventLoop() {
   DestroyWindow(native_->window);
 }
 
-void PollEventLoop::Wake() { PostMessageW(native_->window, kWmTasks, 0, 0); }
+void PollEventLoop::Wake() {
+  if (PostMessageW(native_->window, kWmTasks, 0, 0)) return;
+  // The queue is full (10,000 messages): the next Post tries again, and on the loop thread a
+  // timer (which needs no room in the queue) drains the tasks soon.
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    native_->wake_pending = false;
+  }
+  if (IsLoopThread()) SetTimer(native_->window, kRetryWakeTimer, kRetryWakeMs, nullptr);
+}
 
 void PollEventLoop::Post(Task task) {
   bool wake = false;
@@ -241,9 +280,14 @@ void PollEventLoop::RunOnce(int timeout_ms) {
                                 QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
   // One round: what is queued now, each watch called at most once; the looks the callbacks
-  // ask for are queued for the next round.
-  native_->in_round = true;
-  native_->checked.clear();
+  // ask for are queued for the next round. A round inside a handler (RunUntil in a test) keeps
+  // the outer round's bookkeeping.
+  Native& native = *native_;
+  const bool outer = !native.in_round;
+  if (outer) {
+    native.in_round = true;
+    native.checked.clear();
+  }
   MSG message;
   for (int budget = 1000; budget > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
        --budget) {
@@ -252,18 +296,36 @@ void PollEventLoop::RunOnce(int timeout_ms) {
       quit_ = true;
       break;
     }
-    if (Filtered(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    ++native.dispatch_depth;
+    if (!Filtered(message)) {
+      TranslateMessage(&message);
+      native.round_dispatch = outer && message.hwnd == native.window;
+      DispatchMessageW(&message);
+      native.round_dispatch = false;
+    }
+    --native.dispatch_depth;
   }
   DrainPosted();
-  native_->in_round = false;
-  for (WatchId id : native_->deferred)
-    PostMessageW(native_->window, kWmCheck, static_cast<WPARAM>(id), 0);
-  native_->deferred.clear();
+  if (outer) {
+    native.in_round = false;
+    native.PostDeferred();
+  }
 }
 
-void PollEventLoop::ProcessPendingMessages() { RunOnce(0); }
+void PollEventLoop::ProcessPendingMessages() {
+  if (native_->dispatch_depth == 0 && !native_->in_round) {
+    RunOnce(0);
+    return;
+  }
+  // Inside a handler, perhaps inside a menu's or a dialog's own loop: only this loop's work
+  // (socket notifications, looks again, posted tasks); input and painting stay queued for
+  // whoever is pumping them.
+  MSG message;
+  for (int budget = 1000;
+       budget > 0 && PeekMessageW(&message, native_->window, 0, 0, PM_REMOVE); --budget)
+    DispatchMessageW(&message);
+  DrainPosted();
+}
 
 int PollEventLoop::Run() {
   // Rounds as in RunOnce rather than a bare GetMessage loop: a socket that stays ready is looked

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "platform/win32/wide_text.h"
 
 namespace kivo {
@@ -9,6 +11,41 @@ namespace {
 
 // Thread names for debuggers arrived with Windows 10 1607; on older systems the call is absent.
 using SetThreadDescriptionFn = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+using TimePeriodFn = UINT(WINAPI*)(UINT);
+
+TimePeriodFn WinmmFunction(const char* name) {
+  static HMODULE winmm = LoadLibraryW(L"winmm.dll");
+  if (winmm == nullptr) return nullptr;
+  return reinterpret_cast<TimePeriodFn>(reinterpret_cast<void*>(GetProcAddress(winmm, name)));
+}
+
+// 1 ms timer resolution for as long as any thread holds one of these.
+class PreciseTimerUse {
+ public:
+  PreciseTimerUse() {
+    std::lock_guard<std::mutex> lock(Mutex());
+    if (Users()++ == 0) Call("timeBeginPeriod");
+  }
+  ~PreciseTimerUse() {
+    std::lock_guard<std::mutex> lock(Mutex());
+    if (--Users() == 0) Call("timeEndPeriod");
+  }
+  PreciseTimerUse(const PreciseTimerUse&) = delete;
+  PreciseTimerUse& operator=(const PreciseTimerUse&) = delete;
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static int& Users() {
+    static int users = 0;
+    return users;
+  }
+  static void Call(const char* name) {
+    if (TimePeriodFn fn = WinmmFunction(name)) fn(1);
+  }
+};
 
 }  // namespace
 
@@ -18,18 +55,11 @@ void PrepareTimerThread(const char* name) {
         reinterpret_cast<void*>(GetProcAddress(kernel, "SetThreadDescription")));
     if (set_name != nullptr) set_name(GetCurrentThread(), win32::Wide(name).c_str());
   }
-  // The system timer's default resolution is 15.6 ms; the timers' waits ask for 1 ms while the
-  // program runs (the setting is per process since Windows 10 2004, system-wide before).
-  static const bool once = [] {
-    using TimeBeginPeriodFn = UINT(WINAPI*)(UINT);
-    if (HMODULE winmm = LoadLibraryW(L"winmm.dll")) {
-      auto begin = reinterpret_cast<TimeBeginPeriodFn>(
-          reinterpret_cast<void*>(GetProcAddress(winmm, "timeBeginPeriod")));
-      if (begin != nullptr) begin(1);
-    }
-    return true;
-  }();
-  (void)once;
+  // The system timer's default resolution is 15.6 ms; the timers' waits ask for 1 ms while a
+  // timer thread lives (per process since Windows 10 2004, system-wide before) and hand it back
+  // when the last one ends.
+  thread_local PreciseTimerUse use;
+  (void)use;
 }
 
 void ApplyThreadPriority(ThreadPriorityLevel level) {

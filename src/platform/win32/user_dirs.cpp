@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdlib>
+#include "platform/win32/wide_text.h"
 
 namespace kivo {
 
@@ -14,8 +14,11 @@ std::string UserPicturesDir() {
     const int n = WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof utf8, nullptr, nullptr);
     if (n > 1) return std::string(utf8, static_cast<std::size_t>(n - 1));
   }
-  const char* profile = std::getenv("USERPROFILE");
-  return profile ? std::string(profile) + "\\Pictures" : std::string("Pictures");
+  // getenv would give the local code page's spelling: the profile folder is asked for wide.
+  wchar_t profile[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return "Pictures";
+  return win32::Utf8(std::wstring_view(profile, n)) + "\\Pictures";
 }
 
 }  // namespace kivo

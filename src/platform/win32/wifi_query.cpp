@@ -1,25 +1,113 @@
-// On Windows the query is netsh's report on the wireless interface, which already has the
-// "Name : value" lines the reader expects. It goes to a side file that is then moved into
-// place, so the window never reads half of it (netsh writes its report in several pieces).
+// On Windows the query asks the WLAN service (wlanapi.dll) rather than netsh: netsh's labels
+// are translated on a non-English Windows (no " State " line for the reader to find), it fails
+// outright on a PC without Wi-Fi, and its output comes in the console's OEM code page. The
+// script runs kivo.exe itself with --wifi-query, which writes the answer in netsh's English
+// "Name : value" form; the answer goes to a side file that is then moved into place, so the
+// window never reads half of it.
+//
+// cmd.exe reads a batch file in the OEM code page, so no path is written into the script: it
+// finds kivo.exe and its answer file through variables of the environment it inherits, which
+// cmd.exe keeps as wide text.
+#include "platform/win32/wifi_query_win32.h"
+
+#include <windows.h>
+#include <wlanapi.h>
+
+#include "platform/atomic_file.h"
 #include "platform/wifi_query.h"
+#include "platform/wifi_report.h"
+#include "platform/win32/wide_text.h"
 
 namespace kivo {
 namespace {
 
-// |path| for cmd.exe inside double quotes: backslashes, and "%" doubled, since a batch file
-// would expand it.
-std::string BatchPath(const std::string& path) {
-  std::string out;
-  for (char c : path) {
-    if (c == '/') {
-      out += '\\';
-    } else if (c == '%') {
-      out += "%%";
-    } else {
-      out += c;
-    }
+constexpr wchar_t kProgramVariable[] = L"KIVO_PROGRAM";
+constexpr wchar_t kAnswerVariable[] = L"KIVO_WIFI_ANSWER";
+
+std::wstring OwnPath() {
+  std::wstring path(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n);
+  return path;
+}
+
+std::wstring Backslashes(std::wstring path) {
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
   }
-  return out;
+  return path;
+}
+
+const char* StateName(WLAN_INTERFACE_STATE state) {
+  switch (state) {
+    case wlan_interface_state_connected: return "connected";
+    case wlan_interface_state_ad_hoc_network_formed: return "ad hoc network formed";
+    case wlan_interface_state_disconnecting: return "disconnecting";
+    case wlan_interface_state_disconnected: return "disconnected";
+    case wlan_interface_state_associating: return "associating";
+    case wlan_interface_state_discovering: return "discovering";
+    case wlan_interface_state_authenticating: return "authenticating";
+    default: return "not ready";
+  }
+}
+
+// The WLAN functions, loaded at run time: wlanapi.dll is missing where the WLAN service is
+// not installed (Windows Server without the feature).
+struct Wlan {
+  decltype(&WlanOpenHandle) open = nullptr;
+  decltype(&WlanCloseHandle) close = nullptr;
+  decltype(&WlanEnumInterfaces) enumerate = nullptr;
+  decltype(&WlanQueryInterface) query = nullptr;
+  decltype(&WlanFreeMemory) free = nullptr;
+
+  bool Load() {
+    HMODULE dll = LoadLibraryW(L"wlanapi.dll");
+    if (dll == nullptr) return false;
+    auto get = [dll](auto& fn, const char* name) {
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
+          reinterpret_cast<void*>(GetProcAddress(dll, name)));
+      return fn != nullptr;
+    };
+    return get(open, "WlanOpenHandle") && get(close, "WlanCloseHandle") &&
+           get(enumerate, "WlanEnumInterfaces") && get(query, "WlanQueryInterface") &&
+           get(free, "WlanFreeMemory");
+  }
+};
+
+std::vector<WifiInterfaceReport> AskWlanService() {
+  std::vector<WifiInterfaceReport> reports;
+  Wlan wlan;
+  if (!wlan.Load()) return reports;
+  DWORD version = 0;
+  HANDLE client = nullptr;
+  if (wlan.open(2, nullptr, &version, &client) != ERROR_SUCCESS) return reports;
+  WLAN_INTERFACE_INFO_LIST* list = nullptr;
+  if (wlan.enumerate(client, nullptr, &list) == ERROR_SUCCESS && list != nullptr) {
+    for (DWORD i = 0; i < list->dwNumberOfItems; ++i) {
+      const WLAN_INTERFACE_INFO& info = list->InterfaceInfo[i];
+      WifiInterfaceReport report;
+      report.name = win32::Utf8(info.strInterfaceDescription);
+      report.state = StateName(info.isState);
+      DWORD size = 0;
+      void* data = nullptr;
+      if (info.isState == wlan_interface_state_connected &&
+          wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
+                     &size, &data, nullptr) == ERROR_SUCCESS &&
+          data != nullptr) {
+        const auto& connection = *static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data);
+        const DOT11_SSID& ssid = connection.wlanAssociationAttributes.dot11Ssid;
+        report.ssid = std::string(reinterpret_cast<const char*>(ssid.ucSSID),
+                                  std::min<ULONG>(ssid.uSSIDLength, sizeof ssid.ucSSID));
+        report.signal_percent =
+            static_cast<int>(connection.wlanAssociationAttributes.wlanSignalQuality);
+        wlan.free(data);
+      }
+      reports.push_back(std::move(report));
+    }
+    wlan.free(list);
+  }
+  wlan.close(client, nullptr);
+  return reports;
 }
 
 }  // namespace
@@ -27,11 +115,21 @@ std::string BatchPath(const std::string& path) {
 const char* const kWifiQueryScriptExtension = ".bat";
 
 std::string WifiQueryScript(const std::string& output_path) {
-  const std::string out = BatchPath(output_path);
+  SetEnvironmentVariableW(kProgramVariable, OwnPath().c_str());
+  SetEnvironmentVariableW(kAnswerVariable, Backslashes(win32::Wide(output_path)).c_str());
   return "@echo off\r\n"
          "rem Kivo's Wi-Fi query, written anew for every query.\r\n"
-         "netsh wlan show interface >\"" + out + ".part\" 2>&1\r\n"
-         "move /y \"" + out + ".part\" \"" + out + "\" >nul\r\n";
+         "\"%KIVO_PROGRAM%\" --wifi-query \"%KIVO_WIFI_ANSWER%.part\"\r\n"
+         "move /y \"%KIVO_WIFI_ANSWER%.part\" \"%KIVO_WIFI_ANSWER%\" >nul\r\n";
+}
+
+bool WriteWifiAnswer(const std::string& path) {
+  try {
+    WriteFileAtomically(path, WifiReportText(AskWlanService()));
+    return true;
+  } catch (const FileWriteError&) {
+    return false;
+  }
 }
 
 }  // namespace kivo

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "platform/win32/message_filter.h"
-#include "ui/win32/short_cut.h"
 #include "platform/win32/wide_text.h"
+#include "ui/win32/short_cut.h"
+#include "ui/win32/win32_accessible.h"
+#include "ui/win32/win32_dpi.h"
 
 namespace kivo {
 namespace {
@@ -22,12 +24,8 @@ COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 // The form's bounds hold the position of the window and the size inside its frame (menu bar,
-// controls and status bar), as the Linux window keeps them; this is what the frame adds.
-SIZE FrameSize() {
-  RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
-  return {r.right - r.left, r.bottom - r.top};
-}
+// controls and status bar), as the Linux window keeps them, in 96-dpi pixels (see
+// win32_main_window_layout.cpp).
 
 bool IsMenuKind(ComponentKind kind) {
   return kind == ComponentKind::kMainMenu || kind == ComponentKind::kMenu ||
@@ -36,14 +34,16 @@ bool IsMenuKind(ComponentKind kind) {
 
 void RegisterClasses(WNDPROC window_proc, WNDPROC box_proc) {
   static const bool once = [&] {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     WNDCLASSW main_class{};
     main_class.lpfnWndProc = window_proc;
     main_class.hInstance = GetModuleHandleW(nullptr);
     main_class.lpszClassName = kWindowClass;
     main_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    main_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    // The program's icon (resource 1), the system's where the file has none.
+    main_class.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    if (main_class.hIcon == nullptr) main_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     main_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     RegisterClassW(&main_class);
     WNDCLASSW box_class{};
@@ -64,11 +64,13 @@ Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
     : model_(model), form_(model.Get(form)) {
   RegisterClasses(&WindowProc, &BoxProc);
   BuildMenus(model.Get(main_menu));
-  const Bounds& b = form_.GetBounds();
-  const SIZE frame = FrameSize();
-  window_ = CreateWindowExW(0, kWindowClass, Wide(form_.Caption()).c_str(), kWindowStyle, b.left,
-                            b.top, b.width + frame.cx, b.height + frame.cy, nullptr, menu_bar_,
+  // The DPI of the monitor the window will open on; checked again once it exists.
+  dpi_ = win32::DpiOf(nullptr);
+  const RECT r = WindowRectFor(form_.GetBounds());
+  window_ = CreateWindowExW(0, kWindowClass, Wide(form_.Caption()).c_str(), kWindowStyle, r.left,
+                            r.top, r.right - r.left, r.bottom - r.top, nullptr, menu_bar_,
                             GetModuleHandleW(nullptr), this);
+  dpi_ = win32::DpiOf(window_);
   BuildControls();
   BuildAccelerators();
   filter_ = win32::AddMessageFilter([this](MSG& message) { return FilterMessage(message); });
@@ -129,6 +131,13 @@ void Win32MainWindow::FillMenu(HMENU menu) {
       if (!item->short_cut.empty()) text += "\t" + item->short_cut;
       AppendMenuW(menu, MF_STRING | grayed | (item->Checked() ? MF_CHECKED : 0),
                   command_of_[item], Wide(text).c_str());
+      if (!item->check_group.empty()) {  // one of exclusive choices: Windows' radio bullet
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        info.fType = MFT_STRING | MFT_RADIOCHECK;
+        SetMenuItemInfoW(menu, command_of_[item], FALSE, &info);
+      }
     }
   }
 }
@@ -203,16 +212,18 @@ HWND Win32MainWindow::BuildControl(Component& c, HWND parent) {
       break;
     case ComponentKind::kListBox:
       window_class = L"LISTBOX";
-      style |= WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+      style |= WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
       break;
     default:  // group boxes and panels paint themselves (colour, frame, title)
       style |= WS_CLIPCHILDREN;
       break;
   }
   const Bounds& b = c.GetBounds();
-  HWND control = CreateWindowExW(0, window_class, Wide(c.Caption()).c_str(), style, b.left,
-                                 b.top, b.width, b.height, parent, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+  // Group boxes and panels hold buttons of their own: Tab walks into them.
+  const DWORD ex_style = window_class == kBoxClass ? WS_EX_CONTROLPARENT : 0;
+  HWND control = CreateWindowExW(ex_style, window_class, Wide(c.Caption()).c_str(), style,
+                                 Px(b.left), Px(b.top), Px(b.width), Px(b.height), parent,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
   return control;
@@ -222,17 +233,17 @@ void Win32MainWindow::ApplyAll(Component& c) {
   for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
                      Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines})
     Apply(c, p);
+  SetAccessibleName(c);
 }
 
 void Win32MainWindow::Apply(Component& c, Property what) {
   if (&c == &form_) {
     if (what == Property::kCaption) SetWindowTextW(window_, Wide(c.Caption()).c_str());
     if (what == Property::kBounds && !applying_geometry_) {
-      const Bounds& b = c.GetBounds();
-      const SIZE frame = FrameSize();
+      const RECT r = WindowRectFor(c.GetBounds());
       applying_geometry_ = true;
-      SetWindowPos(window_, nullptr, b.left, b.top, b.width + frame.cx, b.height + frame.cy,
-                   SWP_NOZORDER);
+      SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       applying_geometry_ = false;
     }
     return;
@@ -257,12 +268,17 @@ void Win32MainWindow::Apply(Component& c, Property what) {
     case Property::kCaption:
       SetWindowTextW(control, Wide(c.Caption()).c_str());
       InvalidateRect(control, nullptr, TRUE);
+      SetAccessibleName(c);
+      for (const auto& [named, hwnd] : controls_) {  // value labels named after this one
+        if (named->caption_label == c.Name()) SetAccessibleName(*model_.Find(named->Name()));
+      }
       break;
     case Property::kEnabled:
       EnableWindow(control, c.Enabled());
       break;
     case Property::kVisible:
       ShowWindow(control, c.Visible() ? SW_SHOWNA : SW_HIDE);
+      if (GetFocus() == nullptr && GetActiveWindow() == window_) FocusFirst();
       break;
     case Property::kFontColor:
       InvalidateRect(control, nullptr, TRUE);
@@ -291,14 +307,13 @@ void Win32MainWindow::Apply(Component& c, Property what) {
         }
         for (size_t i = static_cast<size_t>(have); i < lines.size(); ++i)
           SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(lines[i]).c_str()));
+        UpdateListWidth(c, control, static_cast<size_t>(have));
         if (grows) SendMessageW(control, LB_SETTOPINDEX, lines.empty() ? 0 : lines.size() - 1, 0);
       }
       break;
-    case Property::kBounds: {
-      const Bounds& b = c.GetBounds();
-      MoveWindow(control, b.left, b.top, b.width, b.height, TRUE);
+    case Property::kBounds:
+      PlaceControl(c);
       break;
-    }
     default:
       break;
   }
@@ -312,7 +327,9 @@ bool Win32MainWindow::FilterMessage(MSG& message) {
     on_escape_();
     return true;
   }
-  return accelerators_ != nullptr && TranslateAcceleratorW(window_, accelerators_, &message) != 0;
+  if (accelerators_ != nullptr && TranslateAcceleratorW(window_, accelerators_, &message) != 0)
+    return true;
+  return HandleKey(message);
 }
 
 // A control's hint is its tooltip.
@@ -345,15 +362,15 @@ bool Win32MainWindow::ChooseMenuItem(const std::string& name) {
 }
 
 void Win32MainWindow::ShowForm() {
-  const Bounds& b = form_.GetBounds();
-  const SIZE frame = FrameSize();
+  const RECT r = WindowRectFor(form_.GetBounds());
   applying_geometry_ = true;
-  SetWindowPos(window_, nullptr, b.left, b.top, b.width + frame.cx, b.height + frame.cy,
+  SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER);
   ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);
   applying_geometry_ = false;
   StoreGeometry();
+  FocusFirst();
 }
 
 void Win32MainWindow::Close() {
@@ -365,9 +382,8 @@ void Win32MainWindow::StoreGeometry() {
     return;
   RECT r;
   GetWindowRect(window_, &r);
-  const SIZE frame = FrameSize();
   applying_geometry_ = true;
-  form_.SetBounds({r.left, r.top, r.right - r.left - frame.cx, r.bottom - r.top - frame.cy});
+  form_.SetBounds(FormBoundsOf(r));
   applying_geometry_ = false;
 }
 
@@ -405,10 +421,48 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       }
       if (HIWORD(w) == BN_CLICKED) {
         auto it = by_window_.find(reinterpret_cast<HWND>(l));
-        if (it != by_window_.end()) model_.Click(it->second->Name());
+        if (it != by_window_.end()) {
+          const std::string name = it->second->Name();
+          if (on_click_trace) on_click_trace(name);
+          model_.Click(name);
+        }
       }
       return 0;
     }
+    case WM_MENUSELECT:
+      ShowMenuHint(w, l);
+      break;
+    case WM_EXITMENULOOP:
+      if (status_bar_ != nullptr) SendMessageW(status_bar_, SB_SIMPLE, FALSE, 0);
+      break;
+    case WM_GETMINMAXINFO: {
+      auto* limits = reinterpret_cast<MINMAXINFO*>(l);
+      const RECT smallest = WindowRectFor({0, 0, form_.min_width, form_.min_height});
+      if (form_.min_width > 0) limits->ptMinTrackSize.x = smallest.right - smallest.left;
+      if (form_.min_height > 0) limits->ptMinTrackSize.y = smallest.bottom - smallest.top;
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(l);
+      ApplyDpi(HIWORD(w));
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(w) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window, focus)) focus_ = focus;
+      } else if (focus_ != nullptr && IsWindow(focus_) && IsWindowEnabled(focus_) &&
+                 IsWindowVisible(focus_)) {
+        SetFocus(focus_);
+        return 0;
+      } else {
+        FocusFirst();
+        return 0;
+      }
+      break;
     case WM_DRAWITEM:
       DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
       return TRUE;

@@ -1,8 +1,10 @@
-// Renders a ComponentModel as a Win32 main window: the menu bar (check marks, accelerators,
-// shortcut texts), buttons, labels, coloured group boxes and panels, list box and status bar.
-// Mirrors every property change of the model and forwards clicks, menu openings, moves,
-// resizes and the close request back to it. UI thread only; the thread's event loop
-// (PollEventLoop) pumps its messages.
+// Renders a ComponentModel as a Win32 main window: the menu bar (check marks and radio bullets,
+// accelerators, shortcut texts, hints on the status bar), buttons, labels, coloured group boxes
+// and panels, list box and status bar. Mirrors every property change of the model and forwards
+// clicks, menu openings, moves, resizes and the close request back to it. The model's bounds
+// are 96-dpi pixels, scaled by the window's DPI (and again when it moves to another monitor);
+// Tab, Space and Enter work the buttons; controls carry the names assistive technology reads.
+// UI thread only; the thread's event loop (PollEventLoop) pumps its messages.
 #pragma once
 
 #include <windows.h>
@@ -43,6 +45,10 @@ class Win32MainWindow {
   bool SaveScreenshot(const std::string& path);
   // The text the status bar control shows.
   std::string StatusBarText() const;
+  // The name of the component whose control has the keyboard focus ("" for none).
+  std::string FocusedName() const;
+  // Called with a component's name whenever the user clicks it (mouse or keyboard).
+  std::function<void(const std::string&)> on_click_trace;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -65,6 +71,18 @@ class Win32MainWindow {
   bool FilterMessage(MSG& message);
   void LayOutStatusBar();
   void SetHint(Component& c, HWND control);
+  // DPI: the window's size for the form's bounds, and every control placed and lettered anew.
+  int Px(int design) const;
+  RECT WindowRectFor(const Bounds& b) const;
+  Bounds FormBoundsOf(const RECT& window) const;
+  void PlaceControl(Component& c);
+  void ApplyDpi(int dpi);
+  // Keyboard: Tab and Shift+Tab move between the buttons, Enter presses the focused one.
+  bool HandleKey(const MSG& message);
+  void FocusFirst();
+  void SetAccessibleName(Component& c);
+  void ShowMenuHint(WPARAM w, LPARAM l);
+  void UpdateListWidth(Component& c, HWND list, size_t first);
 
   ComponentModel& model_;
   Component& form_;
@@ -73,6 +91,8 @@ class Win32MainWindow {
   int filter_ = 0;
   std::function<void()> on_escape_;
   bool applying_geometry_ = false;
+  int dpi_ = 96;
+  HWND focus_ = nullptr;          // the control to give the focus back to on activation
   HWND window_ = nullptr;
   HWND status_bar_ = nullptr;
   HWND tooltips_ = nullptr;
@@ -84,7 +104,8 @@ class Win32MainWindow {
   std::map<const Component*, HMENU> popup_of_;
   std::map<UINT, Component*> by_command_;     // menu items by command id
   std::map<const Component*, UINT> command_of_;
-  std::map<std::string, HFONT> fonts_;
+  std::map<std::string, HFONT> fonts_;   // for the current DPI
+  std::map<HWND, int> list_widths_;      // a list box's widest line, in pixels
   std::map<std::uint32_t, HBRUSH> brushes_;
 };
 

@@ -3,6 +3,8 @@
 #include "ui/win32/win32_main_window.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <cstdio>
 #include <vector>
@@ -19,18 +21,30 @@ constexpr int kDefaultFontPx = 11;
 
 COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
 
+bool IsFixedPitchFamily(const std::string& family) {
+  static const char* const kFixed[] = {"Courier New", "Courier", "Consolas", "Lucida Console"};
+  for (const char* fixed : kFixed) {
+    if (family == fixed) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 HFONT Win32MainWindow::FontFor(const Component& c) {
   const std::string family = c.font.family.empty() ? std::string() : c.font.family;
-  const int px = c.font.height_px > 0 ? c.font.height_px : kDefaultFontPx;
+  const int px = Px(c.font.height_px > 0 ? c.font.height_px : kDefaultFontPx);
   const std::string key = family + "/" + std::to_string(px) + (c.font.bold ? "b" : "");
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   const std::wstring face = family.empty() ? std::wstring(kDefaultFont) : Wide(family);
+  // A fixed-pitch family asks for fixed pitch, so that where it is missing the system gives
+  // another fixed-pitch font rather than a proportional one.
+  const DWORD pitch = IsFixedPitchFamily(family) ? FIXED_PITCH | FF_MODERN
+                                                 : DEFAULT_PITCH | FF_DONTCARE;
   HFONT font = CreateFontW(-px, 0, 0, 0, c.font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+                           CLEARTYPE_QUALITY, pitch, face.c_str());
   fonts_[key] = font;
   return font;
 }
@@ -50,19 +64,33 @@ void Win32MainWindow::DrawButton(const DRAWITEMSTRUCT& item) {
   const Component& c = *it->second;
   RECT r = item.rcItem;
   const bool pushed = (item.itemState & ODS_SELECTED) != 0;
-  DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  // The system's themed push button where visual styles are on; the classic one otherwise.
+  HTHEME theme = OpenThemeData(item.hwndItem, L"BUTTON");
+  const bool themed = theme != nullptr;
+  if (themed) {
+    const int state = (item.itemState & ODS_DISABLED) ? PBS_DISABLED
+                      : pushed                         ? PBS_PRESSED
+                      : (item.itemState & ODS_FOCUS)   ? PBS_DEFAULTED
+                                                       : PBS_NORMAL;
+    if (IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, state))
+      DrawThemeParentBackground(item.hwndItem, item.hDC, &r);
+    DrawThemeBackground(theme, item.hDC, BP_PUSHBUTTON, state, &r, nullptr);
+    CloseThemeData(theme);
+  } else {
+    DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  }
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT)
                                                          : Ref(c.FontColor()));
   HGDIOBJ old = SelectObject(item.hDC, FontFor(c));
-  if (pushed) OffsetRect(&r, 1, 1);
+  if (pushed && !themed) OffsetRect(&r, 1, 1);
   const std::wstring text = Wide(c.Caption());
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(item.hDC, old);
-  if (item.itemState & ODS_FOCUS) {
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus = item.rcItem;
-    InflateRect(&focus, -4, -4);
+    InflateRect(&focus, -Px(4), -Px(4));
     DrawFocusRect(item.hDC, &focus);
   }
 }
@@ -145,7 +173,7 @@ LRESULT CALLBACK Win32MainWindow::BoxProc(HWND window, UINT message, WPARAM w, L
           SetBkMode(dc, TRANSPARENT);
           SetTextColor(dc, Ref(c.FontColor()));
           RECT text = r;
-          text.top += 2;
+          text.top += self->Px(2);
           DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &text,
                     DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
           SelectObject(dc, old);

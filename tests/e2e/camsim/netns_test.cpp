@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "camsim_harness.h"
+#include "kivo_version.h"
 
 namespace kivo::camsim::testing {
 namespace {
@@ -78,7 +79,9 @@ TEST_F(NetnsTest, CameraServesItsRealAddressAndPorts) {
   const RawReply head = Http(Media(), "/", "HEAD");
   ASSERT_GE(head.head_lines.size(), 3u);
   EXPECT_TRUE(head.head_lines[2].starts_with("Date: "));
-  EXPECT_EQ(Http(Service(), "/Kivo/KivoVersion.php5?V=0.35&C=").body, "0.35");
+  // With no --service-version the service says that Kivo's own version is the latest.
+  const std::string own = kivo::kProgramVersion;
+  EXPECT_EQ(Http(Service(), "/Kivo/KivoVersion.php5?V=" + own + "&C=").body, own);
 }
 
 TEST_F(NetnsTest, UnpluggedCameraAnswersNeitherPingsNorConnections) {

@@ -154,7 +154,7 @@ TEST_F(MainWindow, HelpAboutAndOneButtonMode) {
   f.Model().Click("About1");
   f.Model().Click("OneButtonMode");
   ASSERT_EQ(dialogs_.shown.size(), 2u);
-  EXPECT_EQ(dialogs_.shown[0].text, "     Kivo version 0.35");
+  EXPECT_EQ(dialogs_.shown[0].text, std::string("     Kivo version ") + kProgramVersion);
   EXPECT_EQ(dialogs_.shown[1].text, "One Button Mode is not available when WiFi is enabled.");
   EXPECT_FALSE(f["OneButtonMode"].Checked());
 }

@@ -15,6 +15,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
+struct EntryCase {
+  const char* name;
+  int last_byte;
+  const char* line_end;
+  const char* entry;
+};
+
+class ErrorLogEntryTest : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(ErrorLogEntryTest, StartsALineOfItsOwn) {
+  const EntryCase& c = GetParam();
+  EXPECT_EQ(ErrorLogEntry("msg", c.last_byte, c.line_end), c.entry);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ErrorLogEntryTest,
+    ::testing::Values(EntryCase{"EmptyLog", -1, "\n", "msg\n"},
+                      EntryCase{"EmptyLogWindows", -1, "\r\n", "msg\r\n"},
+                      EntryCase{"AfterALineFeed", '\n', "\n", "msg\n"},
+                      EntryCase{"AfterCrLf", '\n', "\r\n", "msg\r\n"},
+                      EntryCase{"AfterAnUnfinishedLine", 'x', "\n", "\nmsg\n"},
+                      EntryCase{"AfterAnUnfinishedLineWindows", 'x', "\r\n", "\r\nmsg\r\n"},
+                      EntryCase{"AfterALoneCarriageReturn", '\r', "\r\n", "\r\nmsg\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class ErrorLog : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,6 +62,14 @@ class ErrorLog : public ::testing::Test {
   fs::path dir_;
   std::string path_;
 };
+
+// Written by hand or by an older program, the log may lack its last line end.
+TEST_F(ErrorLog, ALogWithoutAFinalLineEndGetsOneBeforeTheMessage) {
+  std::ofstream(path_, std::ios::binary) << "first\nunfinished";
+  AppendToErrorLog(path_, "next");
+  AppendToErrorLog(path_, "last");
+  EXPECT_EQ(Read(), "first\nunfinished\nnext\nlast\n");
+}
 
 TEST_F(ErrorLog, FirstMessageCreatesTheFileWithOneLine) {
   AppendToErrorLog(path_, "BacPac timeout");

@@ -171,6 +171,20 @@ TEST_F(FetcherTest, LongerThanTheServerSaidIsReportedAndNeverRenamed) {
   EXPECT_TRUE(fs::exists(folder_ / "GOPR0002.MP4.part"));
 }
 
+// A link that drops now and then must not cost a pause per drop: only an attempt that brought
+// nothing waits for retry_delay_ms.
+TEST_F(FetcherTest, ADropAfterProgressResumesWithoutThePause) {
+  fetcher_.retry_delay_ms = 600000;
+  const std::string body = Body();
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Header200(body.size()) + body.substr(0, 3000)).Close(),
+                Script().ReadRequest().Send(Header206(3000, body.size()) + body.substr(3000, 4000)).Reset(),
+                Script().ReadRequest().Send(Header206(7000, body.size()) + body.substr(7000)).Close()});
+  Run(server, "GOPR0002.MP4");
+  EXPECT_EQ(results_[0].outcome, FetchOutcome::kDownloaded) << results_[0].message;
+  EXPECT_EQ(ReadFile(folder_ / "GOPR0002.MP4"), body);
+}
+
 TEST_F(FetcherTest, DropsWithoutProgressEndInFailureWithThePartKept) {
   const std::string body = Body();
   std::vector<Script> scripts = {Script().ReadRequest().Send(Header200(body.size()) + body.substr(0, 100)).Close()};

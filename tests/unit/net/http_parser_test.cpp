@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "http_recorder.h"
-#include "net/http_cli.h"
+#include "net/http_cli_feed.h"
 #include "net_test_util.h"
 
 namespace kivo {
@@ -47,18 +47,18 @@ void PrintTo(const Outcome& o, std::ostream* os) {
 // Feeds |reply| cut at |cuts| (offsets), then closes, and runs the loop until done.
 Outcome Feed(const std::string& reply, const std::vector<std::size_t>& cuts) {
   PollEventLoop loop;
-  THttpCli cli(loop);
+  THttpCliFeed cli(loop);
   HttpRecorder rec;
   rec.Attach(cli);
-  cli.BeginReplyForTesting(THttpRequest::Get);
+  cli.BeginReply(THttpRequest::Get);
   std::size_t pos = 0;
   for (std::size_t cut : cuts) {
     if (cut <= pos || cut >= reply.size()) continue;
-    cli.ReceiveForTesting(reply.data() + pos, cut - pos);
+    cli.Feed(reply.data() + pos, cut - pos);
     pos = cut;
   }
-  cli.ReceiveForTesting(reply.data() + pos, reply.size() - pos);
-  cli.CloseForTesting(0);
+  cli.Feed(reply.data() + pos, reply.size() - pos);
+  cli.ServerClose(0);
   loop.RunUntil([&] { return rec.done > 0; }, testing::kWaitMs);
   loop.RunFor(5);
   Outcome o;
@@ -165,17 +165,17 @@ TEST(ReplyParserDetailTest, ErrorReplyKeepsOnlyBodyBytesThatCameWithTheHeader) {
 
 TEST(ReplyParserDetailTest, ReadsStatusRangesAndReason) {
   PollEventLoop loop;
-  THttpCli cli(loop);
+  THttpCliFeed cli(loop);
   std::vector<std::string> cookies;
   cli.OnCookie = [&](THttpCli&, const std::string& v, bool& accept) {
     EXPECT_TRUE(accept);
     cookies.push_back(v);
   };
-  cli.BeginReplyForTesting(THttpRequest::Get);
+  cli.BeginReply(THttpRequest::Get);
   std::string reply =
       "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-499/1234\r\nAccept-Ranges: bytes\r\n"
       "Set-Cookie: a=1; path=/\r\nContent-Length:   42  \r\nWWW-Authenticate: Basic\r\n\r\n";
-  cli.ReceiveForTesting(reply.data(), reply.size());
+  cli.Feed(reply.data(), reply.size());
   EXPECT_EQ(cli.StatusCode(), 206);
   EXPECT_EQ(cli.ReasonPhrase(), "Partial Content");
   EXPECT_EQ(cli.ContentRangeBegin, "0");
@@ -189,12 +189,12 @@ TEST(ReplyParserDetailTest, ReadsStatusRangesAndReason) {
 
 TEST(ReplyParserDetailTest, LineTooLongEndsAtOnceWithItsText) {
   PollEventLoop loop;
-  THttpCli cli(loop);
+  THttpCliFeed cli(loop);
   HttpRecorder rec;
   rec.Attach(cli);
-  cli.BeginReplyForTesting(THttpRequest::Get);
+  cli.BeginReply(THttpRequest::Get);
   std::string reply = "HTTP/1.0 200 OK\r\n" + std::string(8192, 'x');  // no close needed
-  cli.ReceiveForTesting(reply.data(), reply.size());
+  cli.Feed(reply.data(), reply.size());
   ASSERT_TRUE(loop.RunUntil([&] { return rec.done > 0; }, testing::kWaitMs));
   EXPECT_EQ(rec.done_error, 4);
   EXPECT_EQ(cli.ReasonPhrase(), "HTTP line too long");
@@ -212,11 +212,11 @@ class HtmlDocNameTest : public ::testing::TestWithParam<DocNameCase> {};
 
 TEST_P(HtmlDocNameTest, HtmlRepliesGetAnHtmExtensionWhenTheNameHasNoneOrIsExe) {
   PollEventLoop loop;
-  THttpCli cli(loop);
+  THttpCliFeed cli(loop);
   cli.URL = std::string("http://127.0.0.1") + GetParam().path;
-  cli.BeginReplyForTesting(THttpRequest::Get);
+  cli.BeginReply(THttpRequest::Get);
   std::string reply = std::string("HTTP/1.0 200 OK\r\nContent-Type: ") + GetParam().content_type + "\r\n\r\n";
-  cli.ReceiveForTesting(reply.data(), reply.size());
+  cli.Feed(reply.data(), reply.size());
   EXPECT_EQ(cli.DocName(), GetParam().expected);
 }
 
@@ -231,12 +231,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReplyParserDetailTest, RedirectInTestModeEndsWithoutConnecting) {
   PollEventLoop loop;
-  THttpCli cli(loop);
+  THttpCliFeed cli(loop);
   HttpRecorder rec;
   rec.Attach(cli);
-  cli.BeginReplyForTesting(THttpRequest::Post);
+  cli.BeginReply(THttpRequest::Post);
   std::string reply = "HTTP/1.0 302 Found\r\nLocation: http://10.5.5.9/next#frag\r\n\r\n";
-  cli.ReceiveForTesting(reply.data(), reply.size());
+  cli.Feed(reply.data(), reply.size());
   ASSERT_TRUE(loop.RunUntil([&] { return rec.done > 0; }, testing::kWaitMs));
   EXPECT_EQ(cli.Location(), "http://10.5.5.9/next");
   EXPECT_EQ(cli.RequestType(), THttpRequest::Get);  // a redirected POST becomes a GET
@@ -247,12 +247,12 @@ TEST(ReplyParserDetailTest, RedirectInTestModeEndsWithoutConnecting) {
 
 TEST(ReplyParserDetailTest, AbortAfterLocationEndsWithError3AndGoesNowhere) {
   PollEventLoop loop;
-  THttpCli cli(loop);
+  THttpCliFeed cli(loop);
   HttpRecorder rec;
   rec.Attach(cli);
-  cli.BeginReplyForTesting(THttpRequest::Get);
+  cli.BeginReply(THttpRequest::Get);
   std::string reply = "HTTP/1.0 302 Found\r\nLocation: /next\r\n";  // the header goes on
-  cli.ReceiveForTesting(reply.data(), reply.size());
+  cli.Feed(reply.data(), reply.size());
   cli.Abort();
   ASSERT_TRUE(loop.RunUntil([&] { return rec.done > 0; }, testing::kWaitMs));
   loop.RunFor(5);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "net/http_cli.h"
+#include "net/http_cli_feed.h"
 #include "platform/poll_event_loop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   size -= 2;
 
   kivo::PollEventLoop loop;
-  kivo::THttpCli cli(loop);
+  kivo::THttpCliFeed cli(loop);
   int done = 0;
   std::size_t body = 0;
   cli.OnRequestDone = [&](kivo::THttpCli&, kivo::THttpRequest, std::uint16_t) { ++done; };
@@ -32,18 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   static constexpr kivo::THttpRequest kTypes[] = {kivo::THttpRequest::Get, kivo::THttpRequest::Head,
                                                   kivo::THttpRequest::Post, kivo::THttpRequest::Get};
-  cli.BeginReplyForTesting(kTypes[control & 3]);
+  cli.BeginReply(kTypes[control & 3]);
   const char* bytes = reinterpret_cast<const char*>(data);
   std::size_t pos = 0;
   while (pos < size) {
     seed = seed * 1103515245u + 12345u;
     std::size_t piece = 1 + (seed >> 16) % ((control & 4) ? 7 : 9000);
     if (piece > size - pos) piece = size - pos;
-    cli.ReceiveForTesting(bytes + pos, piece);
+    cli.Feed(bytes + pos, piece);
     pos += piece;
   }
   if (control & 8) cli.Abort();
-  cli.CloseForTesting((control & 16) ? 10054 : 0);
+  cli.ServerClose((control & 16) ? 10054 : 0);
   loop.RunUntil([&] { return done > 0 && cli.State() == kivo::THttpState::Ready; }, 1000);
   loop.ProcessPendingMessages();
   if (done != 1 || cli.State() != kivo::THttpState::Ready) __builtin_trap();  // wedged or twice

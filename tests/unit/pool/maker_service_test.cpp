@@ -1,6 +1,7 @@
 // The version check and problem reports: what is sent, what the answers do.
 #include <cstdlib>
 
+#include "kivo_version.h"
 #include "media/maker_service.h"
 #include "media/text_lines.h"
 #include "pool_fixture.h"
@@ -46,13 +47,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MakerService, RequestsCarryTheModelsSeen) {
   CameraState none;
-  EXPECT_EQ(VersionCheckUrl("h", VersionModelCode(none)), "http://h/Kivo/KivoVersion.php5?V=0.35&C=");
+  EXPECT_EQ(VersionCheckUrl("h", VersionModelCode(none)),
+            std::string("http://h/Kivo/KivoVersion.php5?V=") + kProgramVersion + "&C=");
   CameraState seen;
   seen.HeroBlack = seen.HeroBlackPlus = seen.Hero2 = true;
   EXPECT_EQ(VersionModelCode(seen), "2BB+");
   EXPECT_EQ(ReportModelLetters(seen), "2B");
   EXPECT_EQ(ProblemReportUrl("h", "", "GetSSID called when busy[    Camera    ]"),
-            "http://h/Kivo/Errors.php5?V=0.35&C=&msg="
+            std::string("http://h/Kivo/Errors.php5?V=") + kProgramVersion + "&C=&msg="
             "GetSSID%20called%20when%20busy%5B%20%20%20%20Camera%20%20%20%20%5D");
 }
 
@@ -69,22 +71,62 @@ class ServiceTest : public PoolTest {
   ScriptServer server_;
 };
 
-TEST_F(ServiceTest, NewerVersionOffersTheDownloadPage) {
+class NewerVersionAnswer : public ServiceTest, public ::testing::WithParamInterface<MsgResult> {};
+
+TEST_P(NewerVersionAnswer, OnlyYesOpensTheDownloadPage) {
+  const bool yes = GetParam() == MsgResult::kYes;
   Serve({Script().ReadRequest().Send(Reply("0.36\r\n")).Close()});
-  dialogs_.message_answers.push_back(MsgResult::kYes);
+  dialogs_.message_answers.push_back(GetParam());
   form_->Model().Dispatch([&] { form_->CheckVersion(); });
   loop_.RunUntil([&] { return form_->ServiceReplied; }, 5000);
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].text,
-            "You are using version:   0.35\r\rThe latest version is:      0.36\r\r"
+            std::string("You are using version:   ") + kProgramVersion +
+                "\r\rThe latest version is:      0.36\r\r"
             "Download the latest version now?     ");
   EXPECT_EQ(dialogs_.shown[0].buttons, MsgButtons::kYesNo);
-  ASSERT_EQ(shell_.urls.size(), 1u);
-  EXPECT_EQ(shell_.urls[0], "http://" + MakerHost() + "/Kivo/index.html#download");
-  EXPECT_NE(server_.Received()[0].find("GET /Kivo/KivoVersion.php5?V=0.35&C= "), std::string::npos);
+  if (yes) {
+    ASSERT_EQ(shell_.urls.size(), 1u);
+    EXPECT_EQ(shell_.urls[0], "http://" + MakerHost() + "/Kivo/index.html#download");
+  } else {
+    EXPECT_TRUE(shell_.urls.empty());
+    EXPECT_TRUE(shell_.programs.empty());
+  }
+  EXPECT_NE(server_.Received()[0].find(std::string("GET /Kivo/KivoVersion.php5?V=") +
+                                      kProgramVersion + "&C= "),
+            std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("TMP0001.txt")));
   // The service's host never gets the rate line.
   EXPECT_EQ((*form_)["StatusBar"].Caption().find("received"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(YesAndNo, NewerVersionAnswer,
+                         ::testing::Values(MsgResult::kYes, MsgResult::kNo), [](const auto& info) {
+                           return info.param == MsgResult::kYes ? "Yes" : "No";
+                         });
+
+// Any earlier answer of the service (a problem report's) makes the first showing skip the check.
+class FirstShowing : public ServiceTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FirstShowing, AsksForTheVersionOnlyWhenTheServiceHasNotReplied) {
+  const bool replied_before = GetParam();
+  Serve({Script().ReadRequest().Send(Reply("0.35\r\n")).Close()});
+  form_->camera_address = "127.0.0.1";  // the first showing's echo stays on this machine
+  form_->ServiceReplied = replied_before;
+  form_->Model().Dispatch([&] { form_->FormShow(1920, 1080); });
+  loop_.RunUntil([&] { return server_.Finished() == 1; }, replied_before ? 300 : 5000);
+  EXPECT_EQ(server_.Received().size(), replied_before ? 0u : 1u);
+  EXPECT_EQ(LogHas("KivoVersion.php5"), !replied_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FirstShowing, ::testing::Bool(), [](const auto& info) {
+  return info.param ? "AfterAnAnswer" : "FirstOfTheRun";
+});
+
+TEST_F(ServiceTest, ReportBugsOpensTheContactPage) {
+  form_->Model().Click("ReportBugs");
+  ASSERT_EQ(shell_.urls.size(), 1u);
+  EXPECT_EQ(shell_.urls[0], "http://" + MakerHost() + "/pages/contact-us");
 }
 
 TEST_F(ServiceTest, SameMessageIsReportedOnceAndReportsStopAfterAFailure) {
@@ -99,7 +141,8 @@ TEST_F(ServiceTest, SameMessageIsReportedOnceAndReportsStopAfterAFailure) {
   loop_.RunFor(100);
   std::vector<std::string> got = server_.Received();
   ASSERT_EQ(got.size(), 2u);
-  EXPECT_NE(got[0].find("GET /Kivo/Errors.php5?V=0.35&C=W&msg=Unknown%20model%2099%5B"),
+  EXPECT_NE(got[0].find(std::string("GET /Kivo/Errors.php5?V=") + kProgramVersion +
+                        "&C=W&msg=Unknown%20model%2099%5B"),
             std::string::npos);
   EXPECT_NE(got[1].find("msg=Another%20fault"), std::string::npos);
   EXPECT_TRUE(form_->ServiceReplied);

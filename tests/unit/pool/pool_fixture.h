@@ -28,10 +28,11 @@ class PoolTest : public ::testing::Test {
   };
 
   void SetUp() override { Make(dir_.Path()); }
-  void Make(const std::string& program_dir) {
+  // |source_dir|: where the settings are read while |program_dir| has none (a fallback folder).
+  void Make(const std::string& program_dir, const std::string& source_dir = "") {
     net_.reset();
     form_ = std::make_unique<TForm1>(
-        FormEnvironment{loop_, clock_, dialogs_, shell_, program_dir, "/usr/bin/vlc"});
+        FormEnvironment{loop_, clock_, dialogs_, shell_, program_dir, "/usr/bin/vlc", source_dir});
     form_->Model().OnException = [this](const std::string& text) { errors_.push_back(text); };
     form_->FormCreate();
     form_->BacPacStatusTimer->SetEnabled(false);

@@ -85,10 +85,13 @@ TEST_F(PoolTest, EleventhRequestIsRefusedAndSlotViewShowsFlagsAndStatus) {
   EXPECT_TRUE(Get(""));  // an empty URL is not a request
 }
 
-TEST_F(PoolTest, SilentServerIsAbortedBetweenTwelveAndSeventeenSecondsWithErrorThree) {
+class StalledRequest : public PoolTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StalledRequest, IsAbortedBetweenTwelveAndSeventeenSecondsWithErrorThree) {
+  const bool head = GetParam();
   ScriptServer server;
   server.Serve({Script().ReadRequest().Silent()});
-  EXPECT_FALSE(Get(server.Url("/")));
+  EXPECT_FALSE(head ? Head(server.Url("/")) : Get(server.Url("/")));
   loop_.RunUntil([&] { return net_->Flags(1) & Tnet::kFileOpen; }, 3000);
   for (int tick = 1; tick <= 2; ++tick) {  // 5 s and 10 s: still waiting
     clock_.AdvanceMs(5000);
@@ -107,6 +110,9 @@ TEST_F(PoolTest, SilentServerIsAbortedBetweenTwelveAndSeventeenSecondsWithErrorT
   EXPECT_EQ(done_[0].error, 3);
   EXPECT_EQ(net_->Flags(1), Tnet::kFree);
 }
+
+INSTANTIATE_TEST_SUITE_P(GetAndHead, StalledRequest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Head" : "Get"; });
 
 TEST_F(PoolTest, ExistingNamesAndLinksAreNeverOpened) {
   dir_.Write("TMP0001.txt", "mine");
@@ -138,18 +144,53 @@ TEST_F(PoolTest, FailureBeforeConnectingHandsBackNoFile) {
   EXPECT_TRUE(LogHas(" > " + dir_.File("TMP0001.txt")));  // the log names the slot's last file
 }
 
-TEST_F(PoolTest, WindowPositionComesFromAndReturnsToTheSettingsFile) {
+TEST_F(PoolTest, WindowPositionComesFromAndReturnsToTheSettingsFileWhenTheWindowCloses) {
   dir_.Write("Kivo.ini", "[Status]\nTop=7\nLeft=8\n");
   Make(dir_.Path());
   EXPECT_EQ((*net_)["net"].GetBounds(), (Bounds{8, 7, 300, 406}));
   (*net_)["net"].SetBounds({20, 30, 400, 500});
-  form_->FormClose();
+  form_->FormClose();  // the main window's save leaves the rows as they were
+  EXPECT_EQ(IniFile(dir_.File("Kivo.ini")).ReadInteger("Status", "Left", 0), 8);
+  net_->FormClose();
   IniFile ini(dir_.File("Kivo.ini"));
   EXPECT_EQ(ini.ReadInteger("Status", "Left", 0), 20);
   EXPECT_EQ(ini.ReadInteger("Status", "Top", 0), 30);
   EXPECT_EQ(ini.ReadInteger("Status", "Width", 0), 400);
   EXPECT_EQ(ini.ReadInteger("Status", "Height", 0), 500);
-  EXPECT_EQ(ini.ReadString("BacPac", "IPAddress", ""), "10.5.5.9");  // one save, both windows
+  EXPECT_EQ(ini.ReadString("BacPac", "IPAddress", ""), "10.5.5.9");
+}
+
+TEST_F(PoolTest, AFirstRunsSettingsHoldEveryRowButTheNetworkWindows) {
+  form_->FormClose();
+  const std::string text = dir_.Read("Kivo.ini");
+  EXPECT_NE(text.find("[Camera]"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[Status]"), std::string::npos) << text;
+}
+
+// Installed where the program's folder cannot be written: the settings come from the copy beside
+// the program until the per-user folder has its own, and the Network Status window's do too. The
+// first save into the per-user folder, by either window, keeps what it does not write itself.
+TEST_F(PoolTest, WithAFallbackFolderBothWindowsReadTheSameFileAndTheFirstSaveKeepsTheRest) {
+  const std::string shipped_text = "[BacPac]\nPassword=shipped\n[Status]\nTop=7\nLeft=8\n";
+  testing::TempDir shipped;
+  shipped.Write("Kivo.ini", shipped_text);
+  for (const bool main_saves : {true, false}) {
+    testing::TempDir fallback;
+    Make(fallback.Path(), shipped.Path());
+    EXPECT_EQ(form_->camera_password, "shipped");
+    EXPECT_EQ((*net_)["net"].GetBounds(), (Bounds{8, 7, 300, 406}));
+    if (main_saves) {
+      form_->FormClose();
+    } else {
+      net_->FormClose();
+    }
+    Make(fallback.Path(), shipped.Path());
+    EXPECT_EQ(form_->camera_password, "shipped") << main_saves;
+    EXPECT_EQ((*net_)["net"].GetBounds(), (Bounds{8, 7, 300, 406})) << main_saves;
+    net_.reset();
+    form_.reset();
+  }
+  EXPECT_EQ(shipped.Read("Kivo.ini"), shipped_text);
 }
 
 struct RateCase {

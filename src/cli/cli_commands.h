@@ -1,0 +1,59 @@
+// kivo-cli's commands: one runner per command word, each reading its own arguments from the
+// context and returning the exit status (or throwing CliError). Loop thread only.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/camera_link.h"
+#include "cli/cli_args.h"
+
+namespace kivo {
+
+struct CliContext {
+  CliArgs& args;
+  CameraLink& link;
+  std::ostream& out;
+  std::ostream& err;
+  bool progress_on_terminal = false;  // standard error is a terminal and --quiet is off
+};
+
+using CommandRunner = int (*)(CliContext&);
+
+struct CliCommand {
+  const char* name;
+  CommandRunner run;
+};
+
+// Every command word, in the order the usage text lists them.
+std::span<const CliCommand> CliCommands();
+
+// status.cpp
+int RunStatus(CliContext& c);
+int RunWatch(CliContext& c);
+// The snapshot as one JSON object, and as lines for people.
+std::string StatusJson(const CameraSnapshot& s, const std::string& address);
+std::string StatusText(const CameraSnapshot& s);
+
+// control.cpp
+int RunPower(CliContext& c);
+int RunRecord(CliContext& c);
+int RunMode(CliContext& c);
+int RunLocate(CliContext& c);
+int RunSet(CliContext& c);
+int RunClock(CliContext& c);
+int RunDeleteLast(CliContext& c);
+int RunDeleteAll(CliContext& c);
+int RunPreview(CliContext& c);
+
+// media.cpp
+int RunLs(CliContext& c);
+int RunGet(CliContext& c);
+
+// Words for shell completion (no camera involved): the commands; a command's words; a setting's
+// values.
+std::vector<std::string> CompletionWords(const std::vector<std::string>& words);
+
+}  // namespace kivo

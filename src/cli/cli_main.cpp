@@ -1,0 +1,123 @@
+#include "cli/cli_main.h"
+
+#include "cli/camera_link.h"
+#include "cli/cli_commands.h"
+#include "cli/setting_names.h"
+#include "platform/console.h"
+#include "platform/ini_file.h"
+
+namespace kivo {
+namespace {
+
+// The window's settings keys and defaults for the camera.
+constexpr char kSection[] = "BacPac";
+constexpr char kAddressKey[] = "IPAddress";
+constexpr char kPasswordKey[] = "Password";
+constexpr char kDefaultAddress[] = "10.5.5.9";
+constexpr char kDefaultPassword[] = "cameralnk";
+constexpr char kCompletionCommand[] = "_words";
+constexpr char kVersion[] = "kivo-cli 0.35";
+
+constexpr CliCommand kCommands[] = {
+    {"status", RunStatus},       {"watch", RunWatch},
+    {"power", RunPower},         {"record", RunRecord},
+    {"mode", RunMode},           {"locate", RunLocate},
+    {"set", RunSet},             {"clock", RunClock},
+    {"ls", RunLs},               {"get", RunGet},
+    {"delete-last", RunDeleteLast}, {"delete-all", RunDeleteAll},
+    {"preview", RunPreview},
+};
+
+// The words a command takes after it, for completion.
+struct CommandWords {
+  const char* command;
+  std::initializer_list<const char*> words;
+};
+const CommandWords kCommandWords[] = {
+    {"watch", {"--interval"}},
+    {"power", {"on", "off"}},
+    {"record", {"start", "stop"}},
+    {"mode", {"video", "photo", "burst", "timelapse", "countdown"}},
+    {"locate", {"on", "off"}},
+    {"clock", {"show", "local", "utc"}},
+    {"get", {"--new", "--all", "--to"}},
+    {"delete-all", {"--yes"}},
+    {"preview", {"--player"}},
+};
+
+}  // namespace
+
+std::span<const CliCommand> CliCommands() { return kCommands; }
+
+std::vector<std::string> CompletionWords(const std::vector<std::string>& words) {
+  std::vector<std::string> out;
+  if (words.empty()) {
+    for (const CliCommand& c : kCommands) out.push_back(c.name);
+    return out;
+  }
+  if (words[0] == "set") {
+    if (words.size() == 1) {
+      out.push_back("--list");
+      for (const SettingName& s : SettingNames()) out.push_back(s.name);
+    } else if (const SettingName* s = words.size() == 2 ? FindSetting(words[1]) : nullptr) {
+      for (const SettingValue& v : s->values) out.push_back(v.name);
+    }
+    return out;
+  }
+  for (const CommandWords& w : kCommandWords)
+    if (words.size() == 1 && words[0] == w.command) out.assign(w.words.begin(), w.words.end());
+  return out;
+}
+
+int RunCli(const std::vector<std::string>& arguments,
+           const std::function<std::string()>& settings_file, std::ostream& out,
+           std::ostream& err) {
+  try {
+    CliArgs args = ParseCliArgs(arguments);
+    if (args.version) {
+      out << kVersion << "\n";
+      return kExitDone;
+    }
+    if (args.help || args.command.empty()) {
+      (args.help ? out : err) << UsageText();
+      return args.help ? kExitDone : kExitUsage;
+    }
+    if (args.command == kCompletionCommand) {
+      for (const std::string& w : CompletionWords(args.args)) out << w << "\n";
+      return kExitDone;
+    }
+    const CliCommand* command = nullptr;
+    for (const CliCommand& c : kCommands)
+      if (args.command == c.name) command = &c;
+    if (!command) throw CliError(kExitUsage, "unknown command " + args.command + " (kivo-cli --help)");
+
+    std::string address = kDefaultAddress;
+    std::string password = kDefaultPassword;
+    const std::string ini_path = settings_file ? settings_file() : "";
+    if (!ini_path.empty()) {
+      const IniFile ini(ini_path);
+      address = ini.ReadString(kSection, kAddressKey, kDefaultAddress);
+      password = ini.ReadString(kSection, kPasswordKey, kDefaultPassword);
+    }
+    if (args.address) address = *args.address;
+    if (args.password) password = *args.password;
+
+    CatchInterrupts();
+    PollEventLoop loop;
+    CameraLink link(loop, address, password);
+    CliContext context{args, link, out, err, StandardErrorIsTerminal() && !args.quiet};
+    const int code = command->run(context);
+    out.flush();
+    return code;
+  } catch (const CliError& e) {
+    out.flush();
+    err << "kivo-cli: " << e.what() << "\n";
+    return e.ExitCode();
+  } catch (const std::exception& e) {
+    out.flush();
+    err << "kivo-cli: " << e.what() << "\n";
+    return kExitFailed;
+  }
+}
+
+}  // namespace kivo

@@ -1,0 +1,249 @@
+// kivo-cli's commands that change the camera. Each one checks that the camera is there (and on,
+// where the window's menus would be disabled), sends exactly the command the window's button or
+// menu item sends, and then reads the status until it shows the change, as a person watching the
+// window would: an exit status of 0 means the camera did it.
+#include <filesystem>
+#include <optional>
+
+#include "camera/clock_display.h"
+#include "camera/clock_text.h"
+#include "camera/command_table.h"
+#include "cli/cli_commands.h"
+#include "cli/json_writer.h"
+#include "cli/setting_names.h"
+#include "media/preview_text.h"
+#include "media/text_lines.h"
+#include "platform/clock.h"
+#include "platform/date_time.h"
+#include "platform/shell.h"
+#include "ui/menu_table.h"
+
+namespace kivo {
+namespace {
+
+constexpr int kFollowTimeoutMs = 10000;
+constexpr int kPowerOnTimeoutMs = 20000;  // a camera takes a few seconds to start
+constexpr char kCameraOff[] = "Connected Camera is off";
+constexpr char kNoCameraRecord[] = "The camera's status record was too short to read";
+constexpr char kDidNotFollow[] = "The camera did not follow: ";
+constexpr char kDateWrong[] = "Date is not in correct format";
+constexpr char kSetClockPath[] = "camera/TM";
+constexpr char kLivePath[] = "/live/";
+constexpr char kStreamPath[] = "/live/amba.m3u8";
+
+using Check = std::function<bool(const CameraSnapshot&)>;
+
+// The parameter the window's |component| sends in the given state.
+Command CommandOf(const char* component, bool checked, const char* caption) {
+  const CommandRow* row = FindCommand(component);
+  std::optional<std::string> parameter =
+      row ? CommandParameter(*row, checked, caption ? caption : "") : std::nullopt;
+  if (!parameter) throw CliError(kExitFailed, std::string("no command for ") + component);
+  return {row->path, *parameter};
+}
+
+// One word out of |choices|, the command's only argument.
+std::string OneWord(CliContext& c, const char* command, std::initializer_list<const char*> choices) {
+  RejectUnknownOptions(c.args.args);
+  std::string usage = std::string(command) + " takes one of:";
+  for (const char* w : choices) usage += std::string(" ") + w;
+  if (c.args.args.size() != 1) throw CliError(kExitUsage, usage);
+  for (const char* w : choices)
+    if (c.args.args[0] == w) return w;
+  throw CliError(kExitUsage, usage);
+}
+
+CameraSnapshot NeedCameraOn(CliContext& c) {
+  CameraSnapshot s = c.link.ReadStatus();
+  if (!s.camera_on) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_record) throw CliError(kExitFailed, kNoCameraRecord);
+  return s;
+}
+
+// Sends, then waits for |done|; |what| names the change for the time-out message.
+int SendAndFollow(CliContext& c, const Command& command, const Check& done,
+                  const std::string& what, const std::string& said,
+                  int timeout_ms = kFollowTimeoutMs) {
+  c.link.SendCommand(command.path, command.parameter);
+  if (done && !c.link.WaitFor(done, timeout_ms)) throw CliError(kExitFailed, kDidNotFollow + what);
+  if (!c.args.quiet && !c.args.json) c.out << said << "\n";
+  return kExitDone;
+}
+
+bool Checked(const CameraSnapshot& s, const char* name) { return s.model->Get(name).Checked(); }
+
+long Count(const CameraSnapshot& s) {
+  long total = 0;
+  for (const char* name : {"Photos", "Videos"}) {
+    try {
+      total += std::stol(s.model->Get(name).Caption());
+    } catch (const std::exception&) {
+    }
+  }
+  return total;
+}
+
+bool Recording(const CameraSnapshot& s) { return s.state.BacPacStatus[5] != 0; }
+
+}  // namespace
+
+int RunPower(CliContext& c) {
+  const bool on = OneWord(c, "power", {"on", "off"}) == std::string("on");
+  const CameraSnapshot s = c.link.ReadStatus();
+  // The ON/OFF button sends by its caption, which shows what a click does.
+  const Command command = CommandOf("OnBtn", false, on ? kOnCaption : kOffCaption);
+  if (s.camera_on == on) {
+    if (!c.args.quiet && !c.args.json) c.out << "power: already " << (on ? "on" : "off") << "\n";
+    return kExitDone;
+  }
+  return SendAndFollow(
+      c, command, [on](const CameraSnapshot& now) { return now.camera_on == on && (!on || now.camera_record); },
+      on ? "it is still off" : "it is still on", on ? "power: on" : "power: off",
+      on ? kPowerOnTimeoutMs : kFollowTimeoutMs);
+}
+
+int RunRecord(CliContext& c) {
+  const bool start = OneWord(c, "record", {"start", "stop"}) == std::string("start");
+  const CameraSnapshot s = NeedCameraOn(c);
+  const long photos_before = Count(s);
+  const Command command = CommandOf("RecordBtn", false, start ? kRecordCaption : kStopCaption);
+  // In a photo mode the shutter takes the picture at once: a new file shows it was done.
+  const Check done = start ? Check([photos_before](const CameraSnapshot& now) {
+                               return Recording(now) || Count(now) != photos_before;
+                             })
+                           : Check([](const CameraSnapshot& now) { return !Recording(now); });
+  return SendAndFollow(c, command, done, start ? "it did not start" : "it is still recording",
+                       start ? "record: started" : "record: stopped");
+}
+
+int RunMode(CliContext& c) {
+  RejectUnknownOptions(c.args.args);
+  std::string usage = "mode takes one of:";
+  for (const SettingValue& m : ModeNames()) usage += std::string(" ") + m.name;
+  if (c.args.args.size() != 1) throw CliError(kExitUsage, usage);
+  const SettingValue* mode = nullptr;
+  for (const SettingValue& m : ModeNames())
+    if (c.args.args[0] == m.name) mode = &m;
+  if (!mode) throw CliError(kExitUsage, usage);
+  NeedCameraOn(c);
+  const char* item = mode->component;
+  return SendAndFollow(
+      c, CommandOf(item, false, nullptr),
+      [item](const CameraSnapshot& now) { return Checked(now, item); },
+      std::string("the mode is not ") + mode->name, std::string("mode: ") + mode->name);
+}
+
+int RunLocate(CliContext& c) {
+  const bool on = OneWord(c, "locate", {"on", "off"}) == std::string("on");
+  NeedCameraOn(c);
+  // The item sends "switch off" while it is checked.
+  return SendAndFollow(
+      c, CommandOf("Locate", !on, nullptr),
+      [on](const CameraSnapshot& now) { return Checked(now, "Locate") == on; },
+      on ? "locate is still off" : "locate is still on", on ? "locate: on" : "locate: off");
+}
+
+int RunDeleteLast(CliContext& c) {
+  RejectUnknownOptions(c.args.args);
+  if (!c.args.args.empty()) throw CliError(kExitUsage, "delete-last takes no arguments");
+  const long before = Count(NeedCameraOn(c));
+  return SendAndFollow(
+      c, CommandOf("DeleteLast1", false, nullptr),
+      [before](const CameraSnapshot& now) { return Count(now) < before; },
+      "the file is still there", "deleted the last file");
+}
+
+int RunDeleteAll(CliContext& c) {
+  const bool yes = TakeFlag(c.args.args, "--yes");
+  RejectUnknownOptions(c.args.args);
+  if (!c.args.args.empty() || !yes)
+    throw CliError(kExitUsage, "delete-all deletes every file on the card; say so with --yes");
+  NeedCameraOn(c);
+  return SendAndFollow(
+      c, CommandOf("DeleteAll1", false, nullptr),
+      [](const CameraSnapshot& now) { return Count(now) == 0; }, "files are still there",
+      "deleted every file");
+}
+
+int RunClock(CliContext& c) {
+  RejectUnknownOptions(c.args.args);
+  if (c.args.args.size() > 1) throw CliError(kExitUsage, "clock takes show, local, utc or \"yy.mm.dd hh.mm.ss\"");
+  const std::string what = c.args.args.empty() ? "show" : c.args.args[0];
+  const Clock& clock = SystemClock::Instance();
+  if (what == "show") {
+    const HttpReply reply = c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
+    if (reply.status == 0) throw CliError(kExitUnreachable, "Get Time Unable to connect to camera");
+    std::string date_line;
+    for (const std::string& line : reply.header)
+      if (line.compare(0, 5, "Date:") == 0) date_line = line;
+    if (date_line.empty()) throw CliError(kExitFailed, "The camera did not say its time");
+    const DateTime now = clock.Now();
+    const double offset = ClockTextToDateTime(DateHeaderToClockText(date_line)) - now;
+    const ClockLabels labels = CameraClockLabels(true, now, offset);
+    const ClockLabels computer = CameraClockLabels(true, now, 0);
+    if (c.args.json) {
+      JsonWriter j;
+      j.BeginObject()
+          .Field("camera_date", labels.date)
+          .Field("camera_time", labels.time)
+          .Field("computer_date", computer.date)
+          .Field("computer_time", computer.time)
+          .Field("difference", labels.delta)
+          .Key("difference_seconds")
+          .Int(static_cast<std::int64_t>(offset * 86400.0 + (offset < 0 ? -0.5 : 0.5)))
+          .EndObject();
+      c.out << j.Text() << "\n";
+    } else {
+      c.out << "Camera      " << labels.date << "  " << labels.time << "\n"
+            << "Computer    " << computer.date << "  " << computer.time << "\n"
+            << "Difference  " << labels.delta << "\n";
+    }
+    return kExitDone;
+  }
+  std::string text;
+  if (what == "local") {
+    text = FormatClockText(clock.Now());
+  } else if (what == "utc") {
+    text = FormatClockText(clock.Now() + clock.Bias().CurrentMinutes() / 60.0 / 24.0);
+  } else {
+    text = what;
+    if (text.size() != kClockTextLength) throw CliError(kExitUsage, kDateWrong);
+  }
+  std::string parameter;
+  try {
+    parameter = ClockTextToTmParameter(text);
+  } catch (const std::invalid_argument& e) {
+    throw CliError(kExitUsage, e.what());
+  }
+  NeedCameraOn(c);
+  return SendAndFollow(c, {kSetClockPath, parameter}, nullptr, "", "clock: set to " + text);
+}
+
+int RunPreview(CliContext& c) {
+  const std::optional<std::string> player = TakeOption(c.args.args, "--player");
+  RejectUnknownOptions(c.args.args);
+  if (!c.args.args.empty()) throw CliError(kExitUsage, "preview takes only --player PATH");
+  const CameraSnapshot s = NeedCameraOn(c);
+  if (!Checked(s, "StreamingEnabled")) {
+    c.link.SendCommand(CommandOf("StreamingEnabled", false, nullptr).path,
+                       CommandOf("StreamingEnabled", false, nullptr).parameter);
+    if (!c.link.WaitFor([](const CameraSnapshot& now) { return Checked(now, "StreamingEnabled"); },
+                        kFollowTimeoutMs))
+      throw CliError(kExitFailed, kDidNotFollow + std::string("the preview stream is still off"));
+  }
+  const HttpReply live = c.link.Get(c.link.MediaBase() + kLivePath, CameraLink::kStatusTimeoutMs);
+  const unsigned error = live.timed_out ? 10060u : live.error;
+  if (error != 0 || !StreamAnswered(SplitLines(live.body).size() + 1))
+    throw CliError(kExitFailed, StreamNotFoundText(error));
+  const std::string url = c.link.MediaBase() + kStreamPath;
+  if (!player) {
+    c.out << url << "\n";
+    return kExitDone;
+  }
+  SystemShell shell;
+  if (!shell.StartProgram(*player, PlayerArguments(c.link.Address())))
+    throw CliError(kExitFailed, PlayerNotStartedText(*player));
+  return kExitDone;
+}
+
+}  // namespace kivo

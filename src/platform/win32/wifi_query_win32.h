@@ -1,0 +1,13 @@
+// kivo.exe's own side of the Windows Wi-Fi query: "kivo.exe --wifi-query FILE" (run by the
+// query script) asks the WLAN service and writes the answer to FILE. Blocking; any thread.
+#pragma once
+
+#include <string>
+
+namespace kivo {
+
+// Writes the current wireless state to |path| (see platform/wifi_report.h). False when the
+// file could not be written.
+bool WriteWifiAnswer(const std::string& path);
+
+}  // namespace kivo

@@ -1,0 +1,405 @@
+#!/usr/bin/env bash
+# kivo-cli end to end, against the simulated camera, inside the namespace netns_run.sh makes:
+#
+#   tests/e2e/netns_run.sh [SIMULATOR OPTIONS] -- tests/e2e/cli/cli_e2e.sh GROUP path/to/kivo-cli
+#
+# GROUP picks the cases that fit the simulator's set-up (see CMakeLists.txt beside this file):
+# main, hero3plus, table, old, interrupt. Each case runs kivo-cli as a script would and checks
+# its exit status, its output and the exact requests the camera received (the request log).
+set -uo pipefail
+group=${1:?group}
+cli=${2:?path to kivo-cli}
+if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
+  echo "cli_e2e.sh: run me through tests/e2e/netns_run.sh" >&2
+  exit 2
+fi
+log=$KIVO_CAMSIM_LOG
+media=http://$KIVO_CAMSIM_ADDRESS:8080
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+cases=0
+
+fail() {
+  printf 'FAIL [%s]: %b\n' "$case_name" "$*" >&2
+  failures=$((failures + 1))
+}
+begin() {
+  case_name=$1
+  cases=$((cases + 1))
+}
+control() { "$KIVO_CAMSIM" --control "$KIVO_CAMSIM_CONTROL" "$@" > /dev/null; }
+
+# run RC ARGS...: runs kivo-cli; its output lands in $out and $err, the requests the camera got
+# meanwhile in $requests ("PORT METHOD TARGET" lines).
+run() {
+  local want=$1
+  shift
+  local mark
+  mark=$(wc -l < "$log")
+  "$cli" "$@" > "$work/out" 2> "$work/err"
+  rc=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+  requests=$(tail -n +$((mark + 1)) "$log" | cut -d' ' -f2-)
+  [ "$rc" = "$want" ] || fail "kivo-cli $* exited $rc, expected $want\nstderr: $err"
+}
+expect_requests() {
+  [ "$requests" = "$1" ] || fail "requests were:\n$requests\nexpected:\n$1"
+}
+expect_no_requests() { expect_requests ""; }
+expect_err() {
+  [ "$err" = "kivo-cli: $1" ] || fail "stderr was: $err\nexpected: kivo-cli: $1"
+}
+
+ls_json=""
+ls_names=""
+pw=cameralnk
+SE="80 GET /bacpac/se?t=$pw
+80 GET /camera/se?t=$pw"
+BACPAC="80 GET /bacpac/se?t=$pw"
+# A command is status, the command, then the status that shows the change.
+commanded() { printf '%s\n80 GET %s\n%s' "$SE" "$1" "$SE"; }
+
+json_field() { jq -r "$1" <<< "$out"; }
+
+# ---- main: status, every command, set, exit statuses, ls, get through a flaky link ----------
+group_main() {
+  begin "status"
+  run 0 status
+  expect_requests "$SE"
+  grep -q '^Camera *Hero 3 Black (on)$' <<< "$out" || fail "status text:\n$out"
+
+  begin "status --json of the HERO3 Black record"
+  run 0 --json status
+  expect_requests "$SE"
+  [ "$(json_field '.model + "|" + (.model_code|tostring) + "|" + .power + "|" + .mode')" = \
+    "Hero 3 Black|4|on|video" ] || fail "status json: $out"
+  [ "$(json_field '.settings | keys | length')" = 11 ] || fail "settings: $out"
+  [ "$(json_field '.recording')" = false ] || fail "recording: $out"
+
+  begin "set, by name, each value confirmed by the status"
+  while read -r name value target; do
+    run 0 set "$name" "$value"
+    expect_requests "$(commanded "$target")"
+    run 0 --json status
+    [ "$(json_field ".settings[\"$name\"]")" = "$value" ] || fail "$name is not $value: $out"
+  done <<EOT
+resolution 1080-30 /camera/VR?t=$pw&p=%07
+resolution 720-60 /camera/VR?t=$pw&p=%0a
+fov medium /camera/FV?t=$pw&p=%01
+photo 5mp-wide /camera/PR?t=$pw&p=%02
+photo 10mp-wide /camera/PR?t=$pw&p=%08
+interval 30s /camera/TI?t=$pw&p=%1e
+interval 0.5s /camera/TI?t=$pw&p=%00
+beep 70 /camera/BS?t=$pw&p=%01
+default-mode burst /camera/DM?t=$pw&p=%02
+leds off /camera/LB?t=$pw&p=%00
+video-standard pal /camera/VM?t=$pw&p=%01
+protune on /camera/PT?t=$pw&p=%01
+protune off /camera/PT?t=$pw&p=%00
+spot-meter on /camera/EX?t=$pw&p=%01
+orientation down /camera/UP?t=$pw&p=%01
+orientation up /camera/UP?t=$pw&p=%00
+EOT
+
+  begin "set name: the camera's name has no status, the reply is all"
+  run 0 set name "Rig 1"
+  expect_requests "$SE
+80 GET /camera/CN?t=$pw&p=%09Rig 1"
+
+  begin "set --list"
+  run 0 --json set --list
+  expect_requests "$SE"
+  [ "$(jq -rs 'map(select(.name == "video-standard"))[0].current' <<< "$out")" = pal ] ||
+    fail "set --list: $out"
+
+  begin "mode, each confirmed"
+  for m in photo:01 burst:02 timelapse:03 video:00; do
+    run 0 mode "${m%:*}"
+    expect_requests "$(commanded "/camera/CM?t=$pw&p=%${m#*:}")"
+  done
+
+  begin "record start and stop"
+  run 0 record start
+  expect_requests "$(commanded "/bacpac/SH?t=$pw&p=%01")"
+  run 0 --json status
+  [ "$(json_field '.recording')" = true ] || fail "not recording: $out"
+  run 0 record stop
+  expect_requests "$(commanded "/bacpac/SH?t=$pw&p=%00")"
+
+  begin "locate"
+  run 0 locate on
+  expect_requests "$(commanded "/camera/LL?t=$pw&p=%01")"
+  run 0 locate off
+  expect_requests "$(commanded "/camera/LL?t=$pw&p=%00")"
+
+  begin "clock"
+  run 0 clock "15.12.31 23:59:59"
+  expect_requests "$SE
+80 GET /camera/TM?t=$pw&p=%0f%0c%1f%17%3b%3b"
+  run 0 --json clock show
+  expect_requests "8080 HEAD /"
+  [ "$(json_field '.camera_date')" = "Dec 31 2015" ] || fail "clock show: $out"
+  run 0 clock local
+  grep -q "^80 GET /camera/TM?t=$pw&p=%[0-9a-f][0-9a-f]%" <<< "$requests" || fail "clock local: $requests"
+  run 2 clock "15.12.31 23:59"
+  expect_err "Date is not in correct format"
+  expect_no_requests
+  run 2 clock "15.12.xx 23:59:59"
+  expect_err "'xx' is not a valid integer value"
+  expect_no_requests
+
+  begin "preview"
+  run 0 preview
+  expect_requests "$(commanded "/camera/PV?t=$pw&p=%02")
+8080 GET /live/"
+  [ "$out" = "$media/live/amba.m3u8" ] || fail "preview printed: $out"
+
+  begin "preview --player starts the player on the stream"
+  printf '#!/bin/sh\necho "$@" > "%s/player-args"\n' "$work" > "$work/player"
+  chmod +x "$work/player"
+  run 0 preview --player "$work/player"
+  expect_requests "$SE
+8080 GET /live/"
+  for _ in $(seq 100); do [ -s "$work/player-args" ] && break; sleep 0.02; done
+  [ "$(cat "$work/player-args" 2> /dev/null)" = \
+    "$media/live/amba.m3u8 --qt-minimal-view --no-qt-name-in-title --scale=2" ] ||
+    fail "player got: $(cat "$work/player-args" 2> /dev/null)"
+
+  begin "watch, one object per line, ended by Ctrl-C with status 0"
+  timeout --preserve-status -s INT 2.5 "$cli" --json watch --interval 1 > "$work/watch" 2> "$work/err"
+  rc=$?
+  [ "$rc" = 0 ] || fail "watch exited $rc: $(cat "$work/err")"
+  [ "$(jq -s 'map(select(.model == "Hero 3 Black")) | length' "$work/watch")" -ge 2 ] ||
+    fail "watch printed: $(cat "$work/watch")"
+
+  begin "a status record cut short"
+  control fault short 0 80
+  run 1 mode photo
+  expect_err "The camera's status record was too short to read"
+  control fault none all
+
+  begin "power"
+  run 0 power off
+  expect_requests "$SE
+80 GET /bacpac/PW?t=$pw&p=%00
+$BACPAC"
+  run 1 mode photo
+  expect_err "Connected Camera is off"
+  expect_requests "$BACPAC"
+  run 0 --json status
+  [ "$(json_field '.power + "|" + (.mode|tostring)')" = "off|null" ] || fail "off: $out"
+  run 0 power on
+  expect_requests "$BACPAC
+80 GET /bacpac/PW?t=$pw&p=%01
+$SE"
+  run 0 power on
+  expect_requests "$SE"
+
+  begin "exit statuses"
+  run 2 set frobnicate 1
+  expect_err "unknown setting frobnicate (kivo-cli set --list)"
+  expect_no_requests
+  run 2 set fov fisheye
+  expect_no_requests
+  run 2 fly
+  expect_no_requests
+  run 2 delete-all
+  expect_no_requests
+  run 4 --password wrong status
+  expect_requests "80 GET /bacpac/se?t=wrong"
+  expect_err "Connection Refused. Check Password..."
+  control fault wrongpass
+  run 4 power on
+  expect_requests "$BACPAC"
+  control fault refuse
+  run 3 status
+  expect_err "No connection to Camera"
+  run 3 ls
+  control fault silent 0 80
+  run 3 status
+  expect_err "BacPac timeout"
+  control fault none all
+
+  begin "ls"
+  run 0 ls
+  expect_requests "8080 GET /videos/DCIM/
+8080 GET /DCIM/
+8080 GET /videos/
+8080 GET /videos/100GOPRO/"
+  check_ls
+
+  begin "get --new through a flaky link, then nothing new"
+  local dest=$work/offload
+  control fault flaky 2 8080
+  run 0 --json get --new --to "$dest"
+  control fault none 8080
+  [ "$(jq -rs 'map(select(.outcome != "downloaded")) | length' <<< "$out")" = 0 ] ||
+    fail "get --new outcomes: $out"
+  local files
+  files=$(jq -rs 'length' <<< "$out")
+  [ "$files" -gt 5 ] || fail "only $files files downloaded"
+  compare_with_camera "$dest"
+  run 0 get --new --to "$dest"
+  [ "$out" = "Nothing new on the camera's card" ] || fail "second run: $out"
+  grep -q "GOPR[0-9]" <<< "$requests" && fail "second run fetched files:\n$requests"
+
+  begin "get FILE, same size skipped, never overwritten"
+  local newest
+  newest=$(head -1 <<< "$ls_names")
+  run 0 --json get "$newest" --to "$dest"
+  [ "$(jq -rs '.[0].outcome' <<< "$out")" = already-here ] || fail "get again: $out"
+  run 1 get NOSUCH.JPG --to "$dest"
+  expect_err "No file NOSUCH.JPG on the camera's card"
+
+  begin "delete-last and delete-all"
+  run 0 delete-last
+  expect_requests "$(commanded "/camera/DL?t=$pw")"
+  run 0 delete-all --yes
+  expect_requests "$(commanded "/camera/DA?t=$pw")"
+  run 0 --json status
+  [ "$(json_field '.photos + .videos')" = 0 ] || fail "card not empty: $out"
+
+  begin "bash completion: commands, setting names and values, without a request"
+  local mark
+  mark=$(wc -l < "$log")
+  [ "$(complete_words kivo-cli "")" = "$(printf '%s ' status watch power record mode locate set \
+    clock ls get delete-last delete-all preview)" ] || fail "commands: $(complete_words kivo-cli "")"
+  [ "$(complete_words kivo-cli --json set fo)" = "fov " ] || fail "set fo"
+  [ "$(complete_words kivo-cli set interval "")" = "0.5s 1s 2s 5s 10s 30s 60s " ] ||
+    fail "interval values: $(complete_words kivo-cli set interval "")"
+  [ "$(complete_words kivo-cli set interval 5s "")" = "" ] || fail "after the value"
+  [ "$(wc -l < "$log")" = "$mark" ] || fail "completion talked to the camera"
+
+  begin "defaults from Kivo.ini, which stays as it was"
+  mkdir -p "$work/prog"
+  cp "$cli" "$work/prog/kivo-cli"
+  printf '[BacPac]\r\nIPAddress=%s\r\nPassword=not-this-one\r\n' "$KIVO_CAMSIM_ADDRESS" \
+    > "$work/prog/Kivo.ini"
+  cp "$work/prog/Kivo.ini" "$work/ini.before"
+  local real_cli=$cli
+  cli=$work/prog/kivo-cli
+  run 4 status
+  expect_requests "80 GET /bacpac/se?t=not-this-one"
+  run 0 --password "$pw" status
+  cli=$real_cli
+  cmp -s "$work/prog/Kivo.ini" "$work/ini.before" || fail "Kivo.ini was changed"
+}
+
+# The words the installed completion offers for a command line whose last word is being typed.
+complete_words() {
+  (
+    PATH=$(dirname "$cli"):$PATH
+    # shellcheck source=/dev/null
+    source "$(dirname "$0")/../../../packaging/linux/kivo-cli.bash-completion"
+    COMP_WORDS=("$@")
+    COMP_CWORD=$(($# - 1))
+    _kivo_cli
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s ' "${COMPREPLY[@]}"
+  )
+}
+
+# ls against the raw listing: every photo and video the pages name, newest first.
+check_ls() {
+  ls_names=$(awk '{ print $2 }' <<< "$out")
+  local dates
+  dates=$(grep -o '20[0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]' <<< "$out")
+  [ "$dates" = "$(sort -r <<< "$dates")" ] || fail "ls not newest first:\n$out"
+  run 0 --json ls
+  ls_json=$out
+  local json_names
+  json_names=$(jq -r '.name' <<< "$out")
+  [ "$json_names" = "$ls_names" ] || fail "ls --json names differ:\n$json_names"
+  local root
+  root=$(jq -r '.url' <<< "$out" | head -1 | sed 's|[^/]*/[^/]*$||')
+  local expected
+  expected=$(for folder in $(jq -r '.folder' <<< "$out" | sort -u); do
+    curl -s "$root$folder/" | grep -o 'GOPR[0-9]*\.\(JPG\|MP4\)' ; done | sort -u)
+  [ "$(sort <<< "$ls_names")" = "$expected" ] || fail "ls names:\n$ls_names\ncamera:\n$expected"
+}
+
+# Every file under DIR/FOLDER/ equals the camera's copy.
+compare_with_camera() {
+  local dir=$1 f url
+  for f in "$dir"/*/*; do
+    case "$f" in *.part) fail "left over: $f"; continue ;; esac
+    # A companion has no row of its own: it lies beside its video.
+    url=$(jq -r --arg d "$(basename "$(dirname "$f")")" 'select(.folder == $d) | .url' \
+      <<< "$ls_json" | head -1)
+    url=${url%/*}/$(basename "$f")
+    curl -s -f -o "$work/reference" "$url" || { fail "cannot fetch $url"; continue; }
+    cmp -s "$f" "$work/reference" || fail "$f differs from the camera's"
+  done
+}
+
+group_hero3plus() {
+  begin "status --json of the HERO3+ Black record"
+  run 0 --json status
+  expect_requests "$SE"
+  [ "$(json_field '.model + "|" + (.model_code|tostring) + "|" + .power')" = \
+    "Hero 3+ Black|11|on" ] || fail "status json: $out"
+  [ "$(json_field '.notes | length')" = 0 ] || fail "notes: $out"
+}
+
+# The later and the older listing layouts, at their own media roots.
+group_listing() {
+  local root=$1
+  begin "ls of the $group layout"
+  run 0 ls
+  grep -q "^8080 GET $root" <<< "$requests" || fail "requests:\n$requests"
+  [ -n "$out" ] || fail "no files listed"
+  check_ls
+  begin "get of the $group layout"
+  run 0 get --all --to "$work/all"
+  compare_with_camera "$work/all"
+}
+
+# Ctrl-C and SIGTERM leave the .part file; the next run resumes it.
+group_interrupt() {
+  local name dest=$work/big
+  run 0 --json ls
+  name=$(jq -r 'select(.kind == "video") | .folder + "/" + .name' <<< "$out" | head -1)
+  local part=$dest/$name.part
+  for signal in INT:130 TERM:143; do
+    begin "get interrupted by SIG${signal%:*}"
+    rm -rf "$dest"
+    "$cli" get "$name" --to "$dest" > /dev/null 2> "$work/err" &
+    local pid=$!
+    for _ in $(seq 500); do
+      [ -s "$part" ] && break
+      sleep 0.01
+    done
+    kill -"${signal%:*}" "$pid"
+    wait "$pid"
+    rc=$?
+    [ "$rc" = "${signal#*:}" ] || fail "exit $rc after SIG${signal%:*}"
+    [ -s "$part" ] || fail "no .part file left"
+    [ -e "$dest/$name" ] && fail "the whole file is there"
+  done
+  begin "the next run resumes, with a progress line on a terminal"
+  local before
+  before=$(stat -c %s "$part")
+  # script(1) gives the program a terminal; the progress line goes there, rewritten in place.
+  script -qec "$cli get $name --to $dest" /dev/null > "$work/tty" 2>&1 ||
+    fail "get on a terminal failed: $(cat "$work/tty")"
+  [ -e "$part" ] && fail ".part left"
+  [ "$(stat -c %s "$dest/$name")" -gt "$before" ] || fail "not resumed"
+  grep -q $'\r\[1/3\] '"$name"'  [0-9.]* [KMG]*B of 256.0 MB ([0-9]*%)' "$work/tty" ||
+    fail "no progress line: $(head -c 300 "$work/tty" | od -c | head)"
+  begin "no progress line when standard error is not a terminal"
+  rm -f "$dest/$name"
+  run 0 get "$name" --to "$dest"
+  [ -z "$err" ] || fail "stderr: $err"
+}
+
+case "$group" in
+  main) group_main ;;
+  hero3plus) group_hero3plus ;;
+  table) group_listing /videos/DCIM/ ;;
+  old) group_listing /DCIM/ ;;
+  interrupt) group_interrupt ;;
+  *) echo "cli_e2e.sh: unknown group $group" >&2; exit 2 ;;
+esac
+echo "cli_e2e.sh $group: $cases cases, $failures failures"
+[ "$failures" = 0 ]
