@@ -7,7 +7,8 @@ include(GNUInstallDirs)
 set(KIVO_APP_ID invalid.kivo.Kivo)
 set(kivo_linux_dir ${CMAKE_SOURCE_DIR}/packaging/linux)
 
-# Programs installed to bin/, one per line.
+# Programs installed to bin/, one per line (kivo-cli installs itself, with its completion and
+# manual page, from src/CMakeLists.txt).
 set(kivo_installed_programs
   kivo
   kivo-camsim
