@@ -20,7 +20,9 @@ for a in "$@"; do
 done
 
 kivo_ensure_packages
-kivo_configure_and_build "$KIVO_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Only the two programs it runs: the test command builds the tests and benchmarks.
+KIVO_TARGETS="kivo kivo-camsim" kivo_configure_and_build "$KIVO_ROOT/build" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 kivo=("$KIVO_ROOT/build/bin/kivo")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

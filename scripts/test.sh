@@ -17,5 +17,8 @@ kivo_configure_and_build "$KIVO_ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKIVO
   -DKIVO_GUI=OFF -DKIVO_BENCH=OFF
 (cd "$KIVO_ROOT/build-asan" && ctest --output-on-failure -j2 --timeout 600 -LE e2e)
 
+# The Debian package, built from a clean copy, checked, and run unpacked as another user.
+"$KIVO_ROOT/scripts/test_package.sh"
+
 # The native Windows build (mingw-w64), its tests and a smoke test of kivo.exe under Wine.
 "$KIVO_ROOT/scripts/test_windows.sh"

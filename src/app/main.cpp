@@ -53,7 +53,8 @@ void Usage(std::FILE* out) {
       "            [--network-status] [--browse]\n"
       "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
       "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside the\n"
-      "  program (or in $XDG_CONFIG_HOME/kivo/ when that folder is not writable).\n"
+      "  program, or in $XDG_CONFIG_HOME/kivo/ when it is installed (below /usr or /opt)\n"
+      "  or its folder is not writable.\n"
       "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
       "  --quit-after MS        close the window (saving the settings) after MS ms\n"
       "  --network-status       also show the Network Status window (background requests)\n"
@@ -153,7 +154,8 @@ int main(int argc, char** argv) {
   kivo::SystemShell shell;
   kivo::FormEnvironment env{loop, kivo::SystemClock::Instance(), dialogs, shell,
                             kivo::ProgramDir(), "/usr/bin/vlc",
-                            kivo::ProgramDirReadOnlySource()};
+                            kivo::ProgramDirReadOnlySource(),
+                            kivo::ProgramFoldersInUse().logs, kivo::ProgramFoldersInUse().work};
   kivo::TForm1 form(env);
   // Closing on a signal (logout) has nobody to answer a box: a failure then goes to standard
   // error and the program still ends, with status 1.

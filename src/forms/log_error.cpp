@@ -14,7 +14,7 @@ void TForm1::LogError(const std::string& message) {
   SetStatusText(message);
   // A log that cannot be written throws from here, after the status bar has the message and
   // before anything is reported.
-  AppendToErrorLog(env_.program_dir + kErrorLogFileName, message);
+  AppendToErrorLog(env_.LogDir() + kErrorLogFileName, message);
   if (!reports_enabled || reported_messages_.count(message)) return;
   std::string text = message + "[" + model_["CamPanel"].Caption() + "]";
   bool not_started =

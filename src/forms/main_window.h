@@ -35,6 +35,13 @@ struct FormEnvironment {
   // Where "Kivo.ini" is read from when program_dir holds none yet ("" for nowhere else): the
   // executable's folder, when program_dir is the per-user fallback for an unwritable one.
   std::string settings_source_dir = {};
+  // Where "ErrorLog.txt" and "netlog.txt" go, and where the request pool's temporary files and
+  // the Wi-Fi query files go; "" for program_dir.
+  std::string log_dir = {};
+  std::string work_dir = {};
+
+  const std::string& LogDir() const { return log_dir.empty() ? program_dir : log_dir; }
+  const std::string& WorkDir() const { return work_dir.empty() ? program_dir : work_dir; }
 };
 
 inline constexpr const char* kSettingsFileName = "Kivo.ini";

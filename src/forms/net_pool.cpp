@@ -85,7 +85,7 @@ void Tnet::SessionConnected(Slot& slot) {
     std::error_code ignored;
     std::filesystem::remove(PathFromUtf8(slot.file_name), ignored);
   }
-  std::string folder = main_.Env().program_dir;
+  std::string folder = main_.Env().WorkDir();
   std::string reason = "no free name";
   for (int n = 1; n <= kMaxTempFiles; ++n) {
     std::string name = TempFileName(folder, n);

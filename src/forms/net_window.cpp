@@ -164,7 +164,7 @@ void Tnet::TimeOutAbortTimer() {
     std::string text;
     for (const std::string& line : model_["status"].Lines()) text += line + "\n";
     try {
-      WriteFileAtomically(main_.Env().program_dir + kNetLogFileName, text);
+      WriteFileAtomically(main_.Env().LogDir() + kNetLogFileName, text);
     } catch (...) {
       // A log that cannot be saved is not worth interrupting anyone for.
     }

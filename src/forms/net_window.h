@@ -1,6 +1,6 @@
 // Tnet: the "Network Status" window and the pool of ten HTTP clients behind it. A feature
 // borrows a client for one request (GetURL / GetHead); the body lands in a new temporary file
-// "TMP####.txt" beside the program and the feature's completion runs exactly once, from the
+// "TMP####.txt" in the work folder and the feature's completion runs exactly once, from the
 // loop, with the URL, that file and the error. The window logs every request and shows one line
 // per slot; nobody needs to look at it, so its lists fill unseen. Loop thread only: the clients'
 // events and the inactivity timer's ticks arrive there.

@@ -1,4 +1,4 @@
-// The Wi-Fi connection monitor: a query script written beside the program and started hidden,
+// The Wi-Fi connection monitor: a query script written to the work folder and started hidden,
 // read one second later, then a 15 s rest; the timer's interval is the phase (1000 ms reading,
 // 15000 ms resting). Nothing waits for the script: output that comes later than the reading
 // tick is deleted by the next query.
@@ -35,8 +35,8 @@ void TForm1::GetSSID() {
     return;
   }
   network_name.clear();
-  const std::string output = env_.program_dir + kOutputFileName;
-  const std::string script = ScriptPath(env_.program_dir);
+  const std::string output = env_.WorkDir() + kOutputFileName;
+  const std::string script = ScriptPath(env_.WorkDir());
   const std::string text = WifiQueryScript(output);
   try {
     std::filesystem::remove(PathFromUtf8(output));
@@ -60,7 +60,7 @@ void TForm1::GetSSIDTimerTimer() {
   }
   try {
     network_name.clear();
-    const std::string output = env_.program_dir + kOutputFileName;
+    const std::string output = env_.WorkDir() + kOutputFileName;
     if (std::filesystem::exists(PathFromUtf8(output))) {
       GetSSIDTimer->SetEnabled(false);
       std::string text;
@@ -71,7 +71,7 @@ void TForm1::GetSSIDTimerTimer() {
       if (reading.has_ssid) network_name = reading.network_name;
       form.SetCaption(reading.caption);
       std::filesystem::remove(PathFromUtf8(output));
-      std::filesystem::remove(PathFromUtf8(ScriptPath(env_.program_dir)));
+      std::filesystem::remove(PathFromUtf8(ScriptPath(env_.WorkDir())));
     }
   } catch (const std::exception& e) {
     if (Debug) LogError(kReadErrorText + std::string(e.what()));

@@ -21,10 +21,6 @@ if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
     xvfb-run -a -s "-screen 0 1024x768x24" bash "${BASH_SOURCE[0]}" "$@"
 fi
 
-# Until the rule that sends an installed kivo.exe's files to %APPDATA%\Kivo is merged, the two
-# checks that depend on it only warn; once it is, they fail and ask for this line to go.
-settings_rule_pending=1
-
 setup=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 version=$2
 rm -rf "$4"
@@ -147,25 +143,16 @@ grep -q " GET /camera/se?t=cameralnk$" "$KIVO_CAMSIM_LOG" || fail "no camera sta
 rule_check() {  # CONDITION-TEXT, then the test as the remaining words
   local what=$1
   shift
-  if "$@"; then
-    [ "$settings_rule_pending" = 0 ] ||
-      fail "the settings-folder rule is in: delete the line settings_rule_pending=1"
-  elif [ "$settings_rule_pending" = 1 ]; then
-    echo "installer_test: EXPECTED until the settings-folder rule is merged: $what" >&2
-  else
-    fail "$what"
-  fi
+  "$@" || fail "$what"
 }
 rule_check "the installed kivo.exe kept no Kivo.ini in %APPDATA%\\Kivo" test -f "$settings/Kivo.ini"
 rule_check "the installed kivo.exe wrote beside itself: $(ls "$user_dir" | tr '\n' ' ')" \
   test ! -e "$user_dir/Kivo.ini" -a ! -e "$user_dir/ErrorLog.txt"
 
-# 3. The entry's quiet uninstall. A download and the settings (made here while the rule is not
-# merged) must survive it.
+# 3. The entry's quiet uninstall. A download and the settings must survive it.
 mkdir -p "$settings" "$downloads"
 [ -f "$settings/Kivo.ini" ] || printf '[Camera]\r\n' > "$settings/Kivo.ini"
 echo photo > "$downloads/GOPR0001.JPG"
-[ "$settings_rule_pending" = 0 ] || rm -f "$user_dir/Kivo.ini" "$user_dir/ErrorLog.txt"
 quiet=$(sed -n 's/^    QuietUninstallString    REG_SZ    "\(.*\)" \(.*\)$/\1|\2/p' "$work/HKCU")
 uninstaller=$KIVO_WINEPREFIX/drive_c/$(echo "${quiet%%|*}" | sed 's/^C:\\//; s/\\/\//g')
 step "QuietUninstallString: ${quiet/|/ }"

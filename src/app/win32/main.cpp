@@ -57,7 +57,8 @@ void Usage() {
                "                [--dismiss MS ...] [--network-status] [--browse]\n"
                "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
                "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside\n"
-               "  kivo.exe.\n"
+               "  kivo.exe, or in %%APPDATA%%\\Kivo when it is installed or that folder is not\n"
+               "  writable.\n"
                "  --help, --version      print this text, or the version, and exit\n"
                "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
                "                         (and of Browse and Download, when open, as FILE-browse)\n"
@@ -259,7 +260,8 @@ int main() {
   kivo::SystemShell shell;
   kivo::FormEnvironment env{loop, kivo::SystemClock::Instance(), dialogs, shell,
                             kivo::ProgramDir(), kDefaultPlayer,
-                            kivo::ProgramDirReadOnlySource()};
+                            kivo::ProgramDirReadOnlySource(),
+                            kivo::ProgramFoldersInUse().logs, kivo::ProgramFoldersInUse().work};
   kivo::TForm1 form(env);
   form.Model().OnException = [&dialogs](const std::string& message) {
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
@@ -301,8 +303,12 @@ int main() {
 
   RECT work{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  form.Model().Dispatch(
-      [&] { form.FormShow(work.right - work.left, work.bottom - work.top); });
+  form.Model().Dispatch([&] {
+    form.FormShow(work.right - work.left, work.bottom - work.top);
+    // Without standard error, the window tells where the settings are when not beside kivo.exe.
+    if (const std::string note = kivo::TakeProgramFolderNote(); !note.empty())
+      form.SetStatusText(note);
+  });
   window.ShowForm();
   if (options.network_status) {
     PlaceBeside(net.Model()["net"], window.Handle(), work);

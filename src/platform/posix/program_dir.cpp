@@ -7,9 +7,34 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
+#include <iterator>
 #include <vector>
 
 namespace kivo {
+namespace {
+
+// Programs below these folders are installed: by the package manager (/usr, also /usr/local),
+// by hand or by a vendor (/opt), or by another packaging system.
+const char* const kSystemDirs[] = {"/usr", "/opt", "/bin", "/sbin", "/lib", "/lib64",
+                                   "/snap", "/nix/store", "/gnu/store"};
+
+}  // namespace
+
+FolderFacts GatherFolderFacts() {
+  FolderFacts facts;
+  facts.executable_dir = ExecutableDir();
+  facts.executable_dir_writable =
+      !facts.executable_dir.empty() && IsDirectoryWritable(facts.executable_dir);
+  facts.system_dirs.assign(std::begin(kSystemDirs), std::end(kSystemDirs));
+  facts.per_user = XdgProgramFolders(EnvironmentVariable, HomeDirectory());
+  return facts;
+}
+
+bool ShowProgramFolderNote(const std::string& note) {
+  std::cerr << note << '\n';
+  return true;
+}
 
 std::string ExecutableDir() {
   std::vector<char> buf(PATH_MAX + 1);

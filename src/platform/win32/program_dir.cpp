@@ -1,6 +1,8 @@
 #include "platform/program_dir.h"
 
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <filesystem>
 #include <vector>
@@ -8,6 +10,53 @@
 #include "platform/win32/wide_text.h"
 
 namespace kivo {
+namespace {
+
+std::string ForwardSlashes(std::string path) {
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+// "" when the folder is not known (FOLDERID_UserProgramFiles is missing before Windows 7).
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  std::string result;
+  if (SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path) == S_OK && path != nullptr) {
+    result = ForwardSlashes(win32::Utf8(path));
+  }
+  CoTaskMemFree(path);
+  return result;
+}
+
+}  // namespace
+
+FolderFacts GatherFolderFacts() {
+  FolderFacts facts;
+  facts.executable_dir = ExecutableDir();
+  facts.executable_dir_writable =
+      !facts.executable_dir.empty() && IsDirectoryWritable(facts.executable_dir);
+  // The machine-wide program folders (both views on 64-bit Windows) and the per-user one that
+  // per-user installers use, %LOCALAPPDATA%\Programs.
+  std::vector<std::string> dirs = {
+      KnownFolder(FOLDERID_ProgramFiles), KnownFolder(FOLDERID_ProgramFilesX86),
+      ForwardSlashes(EnvironmentVariable("ProgramFiles")),
+      ForwardSlashes(EnvironmentVariable("ProgramFiles(x86)")),
+      ForwardSlashes(EnvironmentVariable("ProgramW6432")), KnownFolder(FOLDERID_UserProgramFiles)};
+  const std::string local = KnownFolder(FOLDERID_LocalAppData);
+  if (!local.empty()) dirs.push_back(local + "/Programs");
+  for (std::string& dir : dirs) {
+    if (!dir.empty()) facts.system_dirs.push_back(std::move(dir));
+  }
+  std::string roaming = KnownFolder(FOLDERID_RoamingAppData);
+  if (roaming.empty()) roaming = EnvironmentVariable("APPDATA");
+  facts.per_user = WindowsProgramFolders(roaming, HomeDirectory());
+  return facts;
+}
+
+// A GUI program's standard error goes nowhere: the caller shows the note in the window.
+bool ShowProgramFolderNote(const std::string&) { return false; }
 
 std::string ExecutableDir() {
   std::vector<wchar_t> buf(MAX_PATH);

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "media_fixture.h"
 #include "platform/wifi_query.h"
 
@@ -48,6 +50,26 @@ TEST_F(WiFiMonitor, ReadsOneSecondAfterTheQueryThenRestsAndQueriesAgain) {
   EXPECT_EQ(Caption(f), "Kivo - connected to Other - 40%");
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(errors_.empty());
+}
+
+// An installed program keeps its settings, its logs and its work files in three folders.
+TEST_F(WiFiMonitor, SettingsLogsAndQueryFilesGoToTheirOwnFolders) {
+  TForm1& f = Create();
+  for (const char* sub : {"logs", "work"}) std::filesystem::create_directories(dir_ + sub);
+  f.Env().log_dir = dir_ + "logs/";
+  f.Env().work_dir = dir_ + "work/";
+
+  f.Model().Click("ShowWiFiConn");
+  ASSERT_EQ(shell_.scripts, std::vector<std::string>{dir_ + "work/" + kScript});
+  EXPECT_EQ(Read("work/" + kScript), WifiQueryScript(dir_ + "work/getSSID.txt"));
+  f.LogError("a failure");
+  EXPECT_NE(Read("logs/ErrorLog.txt").find("a failure"), std::string::npos);
+  f.FormClose();
+  EXPECT_TRUE(Exists("Kivo.ini"));
+  for (const std::string& stray : {kScript, std::string("ErrorLog.txt"), std::string("logs/Kivo.ini"),
+                                   std::string("work/Kivo.ini"), std::string("work/ErrorLog.txt")}) {
+    EXPECT_FALSE(Exists(stray)) << stray;
+  }
 }
 
 TEST_F(WiFiMonitor, LateOutputLeavesTheCaptionAndIsDeletedByTheNextQuery) {

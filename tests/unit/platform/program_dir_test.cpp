@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
+#include <map>
 
 #include "temp_dir.h"
 
@@ -15,46 +17,141 @@ namespace {
 
 using testing::TempDir;
 
+const char* const kLinuxSystemDirs[] = {"/usr", "/opt", "/bin", "/nix/store"};
+const char* const kWindowsSystemDirs[] = {"C:\\Program Files", "C:\\Program Files (x86)",
+                                          "C:/Users/u/AppData/Local/Programs"};
+const ProgramFolders kXdg = {"/h/.config/kivo/", "/h/.local/state/kivo/", "/h/.cache/kivo/"};
+const ProgramFolders kAppData = {"C:/Users/u/AppData/Roaming/Kivo/",
+                                 "C:/Users/u/AppData/Roaming/Kivo/",
+                                 "C:/Users/u/AppData/Roaming/Kivo/"};
+
 struct ChoiceCase {
   const char* name;
+  bool windows;
   const char* exe_dir;
   bool writable;
-  const char* xdg;
-  const char* home;
-  const char* expected;
-  bool fallback;
+  FolderReason reason;
+  const char* beside;  // the folder used for everything when kBesideProgram
 };
 
 // Tests are listed by their case name.
 void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
+constexpr auto kBeside = FolderReason::kBesideProgram;
+constexpr auto kInstalled = FolderReason::kInstalled;
+constexpr auto kNotWritable = FolderReason::kNotWritable;
+
 const ChoiceCase kChoiceCases[] = {
-    {"WritableExecutableDir", "/opt/kivo/", true, "/x", "/home/u", "/opt/kivo/", false},
-    {"SlashAdded", "/opt/kivo", true, "", "/home/u", "/opt/kivo/", false},
-    {"XdgConfigHome", "/usr/bin/", false, "/home/u/cfg", "/home/u", "/home/u/cfg/kivo/", true},
-    {"XdgWithSlash", "/usr/bin/", false, "/home/u/cfg/", "/home/u", "/home/u/cfg/kivo/", true},
-    {"NoXdgUsesHome", "/usr/bin/", false, "", "/home/u", "/home/u/.config/kivo/", true},
-    {"RelativeXdgIgnored", "/usr/bin/", false, "cfg", "/home/u", "/home/u/.config/kivo/", true},
-    {"UnknownExecutable", "", true, "", "/home/u/", "/home/u/.config/kivo/", true},
-    {"NoHomeAtAll", "/usr/bin/", false, "", "", "/tmp/.config/kivo/", true},
+    {"BuildTreeWritable", false, "/home/u/kivo/build/bin/", true, kBeside, "/home/u/kivo/build/bin/"},
+    {"UnpackedSlashAdded", false, "/home/u/kivo", true, kBeside, "/home/u/kivo/"},
+    {"UnpackedReadOnly", false, "/home/u/kivo/", false, kNotWritable, ""},
+    {"UsrBinEvenAsRoot", false, "/usr/bin/", true, kInstalled, ""},
+    {"UsrLocalBin", false, "/usr/local/bin/", true, kInstalled, ""},
+    {"OptVendor", false, "/opt/kivo/bin/", true, kInstalled, ""},
+    {"NixStore", false, "/nix/store/abc-kivo/bin/", false, kInstalled, ""},
+    {"PrefixOfANameIsNotAFolder", false, "/usrlocal/kivo/", true, kBeside, "/usrlocal/kivo/"},
+    {"OptionalIsNotOpt", false, "/optional/", true, kBeside, "/optional/"},
+    {"UnknownExecutable", false, "", true, kNotWritable, ""},
+    {"ProgramFilesAsAdmin", true, "C:/Program Files/Kivo/", true, kInstalled, ""},
+    {"ProgramFilesOtherCase", true, "c:/PROGRAM FILES/Kivo/", true, kInstalled, ""},
+    {"ProgramFilesX86", true, "C:/Program Files (x86)/Kivo/", false, kInstalled, ""},
+    {"PerUserPrograms", true, "C:/Users/u/AppData/Local/Programs/Kivo/", true, kInstalled, ""},
+    {"DesktopCopy", true, "C:/Users/u/Desktop/Kivo/", true, kBeside, "C:/Users/u/Desktop/Kivo/"},
+    {"CdRom", true, "D:/Kivo/", false, kNotWritable, ""},
 };
 
-class ChooseProgramDirTest : public ::testing::TestWithParam<ChoiceCase> {};
+class ChooseProgramFoldersTest : public ::testing::TestWithParam<ChoiceCase> {};
 
-TEST_P(ChooseProgramDirTest, Chooses) {
+TEST_P(ChooseProgramFoldersTest, Chooses) {
   const ChoiceCase& c = GetParam();
-  const ProgramDirChoice choice = ChooseProgramDir(c.exe_dir, c.writable, c.xdg, c.home);
-  EXPECT_EQ(choice.dir, c.expected);
-  EXPECT_EQ(choice.fallback, c.fallback);
+  FolderFacts facts;
+  facts.executable_dir = c.exe_dir;
+  facts.executable_dir_writable = c.writable;
+  if (c.windows) {
+    facts.system_dirs.assign(std::begin(kWindowsSystemDirs), std::end(kWindowsSystemDirs));
+    facts.per_user = kAppData;
+  } else {
+    facts.system_dirs.assign(std::begin(kLinuxSystemDirs), std::end(kLinuxSystemDirs));
+    facts.per_user = kXdg;
+  }
+  const FolderChoice choice = ChooseProgramFolders(facts);
+  EXPECT_EQ(choice.reason, c.reason);
+  const ProgramFolders expected =
+      c.reason == kBeside ? ProgramFolders{c.beside, c.beside, c.beside} : facts.per_user;
+  EXPECT_EQ(choice.folders.settings, expected.settings);
+  EXPECT_EQ(choice.folders.logs, expected.logs);
+  EXPECT_EQ(choice.folders.work, expected.work);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, ChooseProgramDirTest, ::testing::ValuesIn(kChoiceCases),
+INSTANTIATE_TEST_SUITE_P(Rules, ChooseProgramFoldersTest, ::testing::ValuesIn(kChoiceCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ProgramDirTest, NoteNamesBothFolders) {
-  const std::string note = ProgramDirNote("/usr/bin/", "/home/u/.config/kivo/");
-  EXPECT_NE(note.find("/usr/bin/"), std::string::npos);
-  EXPECT_NE(note.find("/home/u/.config/kivo/"), std::string::npos);
+struct XdgCase {
+  const char* name;
+  const char* config;
+  const char* state;
+  const char* cache;
+  const char* home;
+  ProgramFolders expected;
+};
+
+void PrintTo(const XdgCase& c, std::ostream* os) { *os << c.name; }
+
+const XdgCase kXdgCases[] = {
+    {"Defaults", "", "", "", "/home/u", {"/home/u/.config/kivo/", "/home/u/.local/state/kivo/",
+                                         "/home/u/.cache/kivo/"}},
+    {"AllSet", "/c", "/s/", "/k", "/home/u", {"/c/kivo/", "/s/kivo/", "/k/kivo/"}},
+    {"RelativeIgnored", "cfg", "./s", "/k", "/home/u/",
+     {"/home/u/.config/kivo/", "/home/u/.local/state/kivo/", "/k/kivo/"}},
+    {"NoHome", "", "", "", "", {"/tmp/.config/kivo/", "/tmp/.local/state/kivo/",
+                                "/tmp/.cache/kivo/"}},
+};
+
+class XdgProgramFoldersTest : public ::testing::TestWithParam<XdgCase> {};
+
+TEST_P(XdgProgramFoldersTest, FollowsTheVariables) {
+  const XdgCase& c = GetParam();
+  const std::map<std::string, std::string> env = {
+      {"XDG_CONFIG_HOME", c.config}, {"XDG_STATE_HOME", c.state}, {"XDG_CACHE_HOME", c.cache}};
+  const ProgramFolders folders = XdgProgramFolders(
+      [&](const char* name) { return env.count(name) ? env.at(name) : std::string(); }, c.home);
+  EXPECT_EQ(folders.settings, c.expected.settings);
+  EXPECT_EQ(folders.logs, c.expected.logs);
+  EXPECT_EQ(folders.work, c.expected.work);
+}
+
+INSTANTIATE_TEST_SUITE_P(Variables, XdgProgramFoldersTest, ::testing::ValuesIn(kXdgCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProgramDirTest, WindowsUsesRoamingAppDataElseTheProfile) {
+  const struct {
+    const char* roaming;
+    const char* profile;
+    const char* expected;
+  } cases[] = {
+      {"C:\\Users\\u\\AppData\\Roaming", "C:\\Users\\u", "C:/Users/u/AppData/Roaming/Kivo/"},
+      {"", "C:\\Users\\u", "C:/Users/u/AppData/Roaming/Kivo/"},
+  };
+  for (const auto& c : cases) {
+    const ProgramFolders folders = WindowsProgramFolders(c.roaming, c.profile);
+    EXPECT_EQ(folders.settings, c.expected) << c.roaming;
+    EXPECT_EQ(folders.logs, c.expected) << c.roaming;
+    EXPECT_EQ(folders.work, c.expected) << c.roaming;
+  }
+}
+
+TEST(ProgramDirTest, NoteSaysWhyAndWhere) {
+  const FolderChoice installed{kXdg, kInstalled};
+  const std::string note = ProgramFolderNote("/usr/bin/", installed);
+  for (const char* part : {"installed in /usr/bin/", "/h/.config/kivo/", "/h/.local/state/kivo/",
+                           "/h/.cache/kivo/"}) {
+    EXPECT_NE(note.find(part), std::string::npos) << note;
+  }
+  const std::string unwritable =
+      ProgramFolderNote("D:/Kivo/", FolderChoice{kAppData, kNotWritable});
+  EXPECT_NE(unwritable.find("D:/Kivo/ is not writable"), std::string::npos) << unwritable;
+  EXPECT_EQ(unwritable.find(", logs in"), std::string::npos) << unwritable;
+  EXPECT_EQ(ProgramFolderNote("/home/u/", FolderChoice{kXdg, kBeside}), "");
 }
 
 TEST(ProgramDirTest, ExecutableDirIsTheTestBinarysFolder) {
@@ -69,6 +166,8 @@ TEST(ProgramDirTest, OverrideIsUsedAndCanBeCleared) {
   TempDir dir;
   SetProgramDirForTesting(dir.Path() + "sub");
   EXPECT_EQ(ProgramDir(), dir.Path() + "sub/");
+  EXPECT_EQ(ProgramFoldersInUse().logs, dir.Path() + "sub/");
+  EXPECT_EQ(ProgramFoldersInUse().work, dir.Path() + "sub/");
   SetProgramDirForTesting("");
   const std::string normal = ProgramDir();
   EXPECT_EQ(normal.back(), '/');

@@ -32,6 +32,19 @@ TEST_F(PoolTest, GetStoresTheBodyAndCallsBackOnceWithItsFile) {
   EXPECT_EQ(Log().front().substr(0, 10), "1000:00 - ");
 }
 
+TEST_F(PoolTest, ReplyFilesGoToTheWorkFolderNotTheSettingsFolder) {
+  std::filesystem::create_directories(dir_.File("work"));
+  form_->Env().work_dir = dir_.File("work/");
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Reply("body")).Close()});
+  Get(server.Url("/a"));
+  WaitDone(1);
+  ASSERT_EQ(done_.size(), 1u);
+  EXPECT_EQ(done_[0].file, dir_.File("work/TMP0001.txt"));
+  EXPECT_EQ(dir_.Read("work/TMP0001.txt"), "body");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("TMP0001.txt")));
+}
+
 TEST_F(PoolTest, HeadFileHoldsTheHeaderLinesWithCrLfAndNoBody) {
   ScriptServer server;
   server.Serve({Script().ReadRequest().Send(
