@@ -9,8 +9,10 @@ namespace kivo {
 
 void TForm1::BacPacStatusBtnClick() {
   if (!CameraReachable) {
-    // The line comes first, so that a remark of the ping (an address it cannot resolve) stands.
-    SetStatusText("Not connected to camera");
+    // The line comes first, so that a remark of the ping (an address it cannot resolve) stands;
+    // the name is looked up again at each poll, so a remark already shown is kept until the
+    // address changes or resolves.
+    if (!UnresolvedAddressShown()) SetStatusText("Not connected to camera");
     PingCamera();
     try {
       AutoViewNetworkList();

@@ -28,6 +28,10 @@ void TForm1::PingCamera() {
 
 void TForm1::PingBtnClick() { PingCamera(); }
 
+bool TForm1::UnresolvedAddressShown() {
+  return StatusText() == TICMP::kUnableToResolve + EchoHost(camera_address);
+}
+
 void TForm1::PingEchoReply(TPing&, TICMP&, int status) {
   CameraReachable = status == 1;
   model_["PingBtn"].SetCaption("Ping =" + std::to_string(status));

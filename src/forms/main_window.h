@@ -239,6 +239,8 @@ class TForm1 : public StatusActions {
   void AfterAddressOrPasswordDialog(bool ping);
   // Sends one echo to the camera address (the reply arrives through PingEchoReply).
   void PingCamera();
+  // The status bar says the camera's address cannot be resolved (the ping's remark).
+  bool UnresolvedAddressShown();
   // Starts the first installed network-list tool. Returns "" when one started, else the line
   // that names what could not be started.
   std::string StartNetworkList();

@@ -179,6 +179,8 @@ TEST_F(MainWindow, AnAddressThatCannotBeResolvedIsSaidOnTheStatusBar) {
     f.BacPacStatusBtnClick();
   }
   EXPECT_EQ(f["StatusBar"].Caption(), expected);
+  f.BacPacStatusBtnClick();  // the next poll keeps the remark
+  EXPECT_EQ(f["StatusBar"].Caption(), expected);
   EXPECT_EQ(f.camera_address, "no-such-camera.invalid");
   EXPECT_NE(ReadIni().find("IPAddress=no-such-camera.invalid\n"), std::string::npos);
 }
