@@ -184,8 +184,7 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fa
     const std::string rest = path.substr(media_root_.size());
     const size_t slash = rest.find('/');
     const std::string folder = rest.substr(0, slash);
-    const auto folders = state_.card().Folders();
-    if (std::find(folders.begin(), folders.end(), folder) != folders.end()) {
+    if (state_.card().HasFolder(folder)) {
       if (slash == std::string::npos) {
         HttpResponse response = MediaReply(301, "text/plain", "moved\n", head);
         response.headers.emplace_back("Location", path + "/");

@@ -165,6 +165,15 @@ std::vector<std::string> MediaCard::Folders() const {
   return folders;
 }
 
+bool MediaCard::HasFolder(std::string_view folder) const {
+  if (folder == "100GOPRO") return true;
+  for (int n = 101; n <= folder_; ++n) {
+    if (folder == std::to_string(n) + "GOPRO") return true;
+  }
+  return std::any_of(files_.begin(), files_.end(),
+                     [folder](const MediaFile& f) { return f.folder == folder; });
+}
+
 std::vector<const MediaFile*> MediaCard::FilesIn(std::string_view folder) const {
   std::vector<const MediaFile*> out;
   for (const MediaFile& f : files_) {

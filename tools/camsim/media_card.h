@@ -56,6 +56,9 @@ class MediaCard {
   int VideoCount() const;
   // Folder names in order; 100GOPRO always exists.
   std::vector<std::string> Folders() const;
+  // Whether |folder| is one of Folders(), without building and sorting the list (asked at every
+  // file request, so its cost must not grow faster than the card).
+  bool HasFolder(std::string_view folder) const;
   std::vector<const MediaFile*> FilesIn(std::string_view folder) const;
   const MediaFile* Find(std::string_view folder, std::string_view name) const;
   const std::vector<MediaFile>& files() const { return files_; }

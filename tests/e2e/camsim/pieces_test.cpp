@@ -2,6 +2,7 @@
 // photos, the clock, the card and the live stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "camera_clock.h"
@@ -214,6 +215,11 @@ TEST(MediaCardTest, NamesGroupsCompanionsAndFolders) {
                                              "100GOPRO/GOPR0002.THM", "100GOPRO/GOPR0002.LRV",
                                              "101GOPRO/G0010003.JPG", "101GOPRO/G0010004.JPG"}));
   EXPECT_EQ(card.Folders(), (std::vector<std::string>{"100GOPRO", "101GOPRO"}));
+  for (const char* folder : {"100GOPRO", "101GOPRO", "102GOPRO", "100GOPR", ""}) {
+    const std::vector<std::string> all = card.Folders();
+    EXPECT_EQ(card.HasFolder(folder), std::find(all.begin(), all.end(), folder) != all.end())
+        << folder;
+  }
   EXPECT_EQ(card.PhotoCount(), 3);
   EXPECT_EQ(card.VideoCount(), 1);
   const uint64_t free = card.free_bytes();
