@@ -93,7 +93,7 @@ void THttpCli::DoRequestAsync(THttpRequest request) {
   request_finished_ = false;
   Guard guard = MakeGuard();
   ChangeState(THttpState::NotConnected);
-  if (!Same(guard) || state_ != THttpState::NotConnected) return;
+  if (!Same(this, guard) || state_ != THttpState::NotConnected) return;
   request_type_ = request;
   ResetRequest();
 
@@ -122,7 +122,7 @@ void THttpCli::StartLookup() {
   dns_result_.clear();
   Guard guard = MakeGuard();
   ChangeState(THttpState::DnsLookup);
-  if (!Same(guard) || state_ != THttpState::DnsLookup) return;
+  if (!Same(this, guard) || state_ != THttpState::DnsLookup) return;
   OpenConnection();
 }
 
@@ -132,7 +132,7 @@ void THttpCli::OpenConnection() {
     socket_.SetLocalAddr(LocalAddr);
     socket_.DnsLookup(host_name_);
   } catch (const std::exception& e) {
-    if (!Same(guard)) return;
+    if (!Same(this, guard)) return;
     status_code_ = 404;
     reason_phrase_ = e.what();
     connected_ = false;
@@ -155,14 +155,14 @@ void THttpCli::SocketDnsLookupDone(int error) {
   dns_result_ = socket_.DnsResult();
   Guard guard = MakeGuard();
   ChangeState(THttpState::DnsLookupDone);
-  if (!Same(guard) || state_ != THttpState::DnsLookupDone) return;
+  if (!Same(this, guard) || state_ != THttpState::DnsLookupDone) return;
   socket_.SetAddr(dns_result_);
   socket_.SetLocalAddr(LocalAddr);
   socket_.Port = port_;
   socket_.SetProto("tcp");
   socket_.MultiThreaded = MultiThreaded;
   socket_.Connect();
-  if (!Same(guard) || state_ != THttpState::DnsLookupDone) return;
+  if (!Same(this, guard) || state_ != THttpState::DnsLookupDone) return;
   if (socket_.State() == wsConnecting || socket_.State() == wsConnected) return;
   // The connect was refused at once (the socket has already said why through OnSocketError).
   int connect_error = socket_.LastError() != 0 ? socket_.LastError() : kWsaEInval;
@@ -173,7 +173,7 @@ void THttpCli::SocketDnsLookupDone(int error) {
   close_route_ = CloseRoute::Ignore;
   socket_.Close();
   close_route_ = CloseRoute::Normal;
-  if (Same(guard)) CloseHandling(connect_error);
+  if (Same(this, guard)) CloseHandling(connect_error);
 }
 
 void THttpCli::SocketSessionConnected(int error) {
@@ -189,17 +189,17 @@ void THttpCli::SocketSessionConnected(int error) {
   Guard guard = MakeGuard();
   connected_ = true;
   ChangeState(THttpState::Connected);
-  if (!Same(guard) || state_ != THttpState::Connected) return;
+  if (!Same(this, guard) || state_ != THttpState::Connected) return;
   if (OnSessionConnected) OnSessionConnected(*this);
-  if (!Same(guard) || state_ != THttpState::Connected) return;
+  if (!Same(this, guard) || state_ != THttpState::Connected) return;
   ChangeState(THttpState::WaitingHeader);
-  if (!Same(guard) || state_ != THttpState::WaitingHeader) return;
+  if (!Same(this, guard) || state_ != THttpState::WaitingHeader) return;
   static constexpr const char* kMethods[] = {"GET", "GET", "POST", "HEAD"};
   SendRequest(kMethods[static_cast<int>(request_type_)]);
-  if (!Same(guard) || state_ != THttpState::WaitingHeader) return;
+  if (!Same(this, guard) || state_ != THttpState::WaitingHeader) return;
   if (request_type_ == THttpRequest::Post) {
     if (OnSendBegin) OnSendBegin(*this);
-    if (!Same(guard) || state_ != THttpState::WaitingHeader) return;
+    if (!Same(this, guard) || state_ != THttpState::WaitingHeader) return;
     post_sending_ = true;
     SendPostData();
   }
@@ -231,7 +231,7 @@ void THttpCli::SocketBgException(const std::exception& e, bool& can_close) {
 void THttpCli::SetReady() {
   request_finished_ = true;
   loop_.Post([this, guard = MakeGuard()] {
-    if (Same(guard)) ChangeState(THttpState::Ready);
+    if (Same(this, guard)) ChangeState(THttpState::Ready);
   });
 }
 
@@ -262,7 +262,7 @@ void THttpCli::Abort() {
   bool was_lookup = state_ == THttpState::DnsLookup;
   Guard guard = MakeGuard();
   ChangeState(THttpState::Aborting);
-  if (!Same(guard)) return;
+  if (!Same(this, guard)) return;
   if (was_lookup) socket_.CancelDnsLookup();
   status_code_ = 404;
   reason_phrase_ = http_text::kAborted;
@@ -274,7 +274,7 @@ void THttpCli::Abort() {
   } else {
     CloseConnection(false);
   }
-  if (!Same(guard)) return;
+  if (!Same(this, guard)) return;
   ChangeState(THttpState::Ready);
 }
 

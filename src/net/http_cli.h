@@ -185,8 +185,10 @@ class THttpCli {
     std::uint64_t serial;
   };
   Guard MakeGuard() const { return Guard{alive_, request_serial_}; }
-  bool Same(const Guard& guard) const {
-    return !guard.alive.expired() && guard.serial == request_serial_;
+  // Static, so that asking about a client that a handler has destroyed never touches it (not
+  // even its type, which a member call would read first).
+  static bool Same(const THttpCli* cli, const Guard& guard) {
+    return !guard.alive.expired() && guard.serial == cli->request_serial_;
   }
 
   void ChangeState(THttpState state);

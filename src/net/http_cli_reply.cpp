@@ -90,7 +90,7 @@ bool THttpCli::ReceiveOnce() {
   try {
     ProcessReceived();
   } catch (const EHttpException& e) {
-    if (!Same(guard)) return false;
+    if (!Same(this, guard)) return false;
     in_receive_ = false;
     FailRequest(e.ErrorCode(), e.what());
     return false;
@@ -100,7 +100,7 @@ bool THttpCli::ReceiveOnce() {
   }
   if (guard.alive.expired()) return false;
   in_receive_ = false;
-  if (!Same(guard) || request_finished_) return false;
+  if (!Same(this, guard) || request_finished_) return false;
   // A full buffer without a line feed can never become a header line.
   if (state_ == THttpState::WaitingHeader && rcv_count_ >= kRcvBufSize) {
     FailRequest(kHttpErrorLineTooLong, http_text::kLineTooLong);
@@ -127,7 +127,7 @@ void THttpCli::ProcessReceived() {
     rcv_start_ = end + 1;
     int len = end - begin;
     if (len > 0 && rcv_buf_[end - 1] == '\r') --len;
-    if (!HeaderLine(begin, len) || !Same(guard)) return;
+    if (!HeaderLine(begin, len) || !Same(this, guard)) return;
   }
   if (rcv_start_ > 0) {
     std::memmove(rcv_buf_, rcv_buf_ + rcv_start_, rcv_count_ - rcv_start_);
@@ -138,7 +138,7 @@ void THttpCli::ProcessReceived() {
 
 bool THttpCli::HeaderLine(std::size_t begin, std::size_t len) {
   Guard guard = MakeGuard();
-  auto still_reading = [&] { return Same(guard) && state_ == THttpState::WaitingHeader; };
+  auto still_reading = [&] { return Same(this, guard) && state_ == THttpState::WaitingHeader; };
   last_response_ = std::string_view(rcv_buf_ + begin, len);
   if (header_lines_ == 0 && !header_in_progress_) {
     header_in_progress_ = true;
@@ -156,10 +156,10 @@ bool THttpCli::HeaderLine(std::size_t begin, std::size_t len) {
     // No header at all: this line and everything after it is the document, byte for byte.
     if (content_type_.empty()) content_type_ = "text/html";
     ChangeState(THttpState::WaitingBody);
-    if (!Same(guard) || state_ != THttpState::WaitingBody) return false;
+    if (!Same(this, guard) || state_ != THttpState::WaitingBody) return false;
     header_in_progress_ = false;
     if (OnHeaderEnd) OnHeaderEnd(*this);
-    if (!Same(guard) || state_ != THttpState::WaitingBody) return false;
+    if (!Same(this, guard) || state_ != THttpState::WaitingBody) return false;
     rcv_start_ = static_cast<int>(begin);
     return true;
   }
@@ -224,7 +224,7 @@ void THttpCli::HeaderEnd() {
   header_in_progress_ = false;
   if (location_seen_) {
     if (OnHeaderEnd) OnHeaderEnd(*this);
-    if (!Same(guard) || state_ != THttpState::WaitingHeader) return;
+    if (!Same(this, guard) || state_ != THttpState::WaitingHeader) return;
     rcv_count_ = rcv_start_ = 0;
     header_lines_ = body_chunks_ = 0;
     close_route_ = CloseRoute::Redirect;
@@ -234,7 +234,7 @@ void THttpCli::HeaderEnd() {
   if (content_length_ == 0) {
     rcv_count_ = rcv_start_ = 0;
     if (OnHeaderEnd) OnHeaderEnd(*this);
-    if (!Same(guard) || state_ != THttpState::WaitingHeader) return;
+    if (!Same(this, guard) || state_ != THttpState::WaitingHeader) return;
     SetReady();  // the connection is left for the server to close
     return;
   }
@@ -248,12 +248,12 @@ void THttpCli::HeaderEnd() {
     }
   }
   ChangeState(THttpState::WaitingBody);
-  if (!Same(guard) || state_ != THttpState::WaitingBody) return;
+  if (!Same(this, guard) || state_ != THttpState::WaitingBody) return;
   if (OnHeaderEnd) OnHeaderEnd(*this);
-  if (!Same(guard) || state_ != THttpState::WaitingBody) return;
+  if (!Same(this, guard) || state_ != THttpState::WaitingBody) return;
   if (rcv_start_ < rcv_count_) {
     BodyChunk(rcv_buf_ + rcv_start_, rcv_count_ - rcv_start_);
-    if (!Same(guard) || state_ != THttpState::WaitingBody) return;
+    if (!Same(this, guard) || state_ != THttpState::WaitingBody) return;
   } else {
     rcv_count_ = rcv_start_ = 0;
   }
@@ -266,7 +266,7 @@ void THttpCli::BodyChunk(const char* data, std::size_t len) {
   Guard guard = MakeGuard();
   if (body_chunks_ == 0) {
     if (OnDocBegin) OnDocBegin(*this);
-    if (!Same(guard) || state_ != THttpState::WaitingBody) return;
+    if (!Same(this, guard) || state_ != THttpState::WaitingBody) return;
   }
   ++body_chunks_;
   rcvd_count_ += static_cast<long long>(len);
@@ -288,7 +288,7 @@ void THttpCli::CloseHandling(int error) {
     header_in_progress_ = false;
     if (header_begun && OnHeaderEnd) {
       OnHeaderEnd(*this);
-      if (!Same(guard) || request_finished_) return;
+      if (!Same(this, guard) || request_finished_) return;
     }
     if (location_seen_ && !failed_) return RedirectStep();
     if (state_ == THttpState::WaitingHeader && !failed_) {
@@ -304,7 +304,7 @@ void THttpCli::CloseHandling(int error) {
   }
   if (body_chunks_ > 0 && OnDocEnd) {
     OnDocEnd(*this);
-    if (!Same(guard) || request_finished_) return;
+    if (!Same(this, guard) || request_finished_) return;
   }
   SetReady();
 }
@@ -382,7 +382,7 @@ void THttpCli::RedirectStep() {
   request_done_error_ = 0;
   Guard guard = MakeGuard();
   if (OnLocationChange) OnLocationChange(*this);
-  if (!Same(guard) || request_finished_) return;
+  if (!Same(this, guard) || request_finished_) return;
   rcvd_header_.clear();
   header_lines_ = body_chunks_ = header_bytes_ = 0;
   content_length_ = -1;
@@ -390,7 +390,7 @@ void THttpCli::RedirectStep() {
   status_code_ = 0;
   rcv_count_ = rcv_start_ = 0;
   loop_.Post([this, guard] {
-    if (Same(guard) && !request_finished_) StartLookup();
+    if (Same(this, guard) && !request_finished_) StartLookup();
   });
 }
 

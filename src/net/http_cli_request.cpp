@@ -58,7 +58,7 @@ std::vector<std::string> THttpCli::ComposeRequestLines(const std::string& method
 
 void THttpCli::SendRequest(const std::string& method) {
   Guard guard = MakeGuard();
-  auto still_sending = [&] { return Same(guard) && state_ == THttpState::WaitingHeader; };
+  auto still_sending = [&] { return Same(this, guard) && state_ == THttpState::WaitingHeader; };
   if (OnRequestHeaderBegin) OnRequestHeaderBegin(*this);
   if (!still_sending()) return;
   std::vector<std::string> lines = ComposeRequestLines(method);
@@ -96,9 +96,9 @@ void THttpCli::SendPostData() {
   if (count > 0) {
     sent_count_ += count;
     if (OnSendData) OnSendData(*this, buffer, count);
-    if (!Same(guard) || !post_sending_) return;
+    if (!Same(this, guard) || !post_sending_) return;
     socket_.Send(buffer, count);
-    if (!Same(guard)) return;
+    if (!Same(this, guard)) return;
   }
   if (exhausted) {
     SendStream->clear();
