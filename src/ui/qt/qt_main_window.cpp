@@ -314,17 +314,6 @@ void QtMainWindow::ApplyFileList(Component& c, QTreeWidget* tree, Property what)
       }
     }
   }
-  if (what == Property::kLine) {
-    // One row changed (a download's state): only that row is touched.
-    const std::size_t row = c.ChangedLine();
-    QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(row));
-    if (item && row < c.Lines().size()) {
-      const QStringList cells = Q(c.Lines()[row]).split('\t');
-      for (int k = 0; k < cells.size(); ++k) {
-        if (item->text(k) != cells[k]) item->setText(k, cells[k]);
-      }
-    }
-  }
   if (what == Property::kLines || what == Property::kSelection) {
     tree->clearSelection();
     for (int row : c.Selection()) {
