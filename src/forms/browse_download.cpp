@@ -5,6 +5,7 @@
 
 #include "forms/browse_texts.h"
 #include "forms/browse_window.h"
+#include "media/local_copies.h"
 #include "forms/main_window.h"
 #include "platform/file_path.h"
 
@@ -34,14 +35,11 @@ void TBrowseForm::DownloadSelectedBtnClick() {
 
 void TBrowseForm::DownloadAllBtnClick() {
   std::vector<std::size_t> chosen;
-  const std::filesystem::path folder = PathFromUtf8(Folder());
+  LocalCopies here(PathFromUtf8(Folder()));
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const MediaItem& m = items_[i];
-    std::error_code ec;
-    bool missing = !std::filesystem::exists(folder / m.folder / m.file.name, ec);
-    for (const ListingEntry& c : m.companions) {
-      missing = missing || !std::filesystem::exists(folder / m.folder / c.name, ec);
-    }
+    bool missing = !here.Has(m.folder, m.file.name);
+    for (const ListingEntry& c : m.companions) missing = missing || !here.Has(m.folder, c.name);
     if (missing) chosen.push_back(i);
   }
   if (chosen.empty()) {

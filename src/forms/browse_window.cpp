@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "media/exif_thumbnail.h"
+#include "media/local_copies.h"
 #include "platform/user_dirs.h"
 #include "forms/browse_texts.h"
 #include "forms/main_window.h"
@@ -151,12 +152,9 @@ void TBrowseForm::ListingFinished(const std::string& status) {
   model_["RefreshBtn"].SetEnabled(true);
   SetStatus(status);
   states_.assign(items_.size(), std::string());
-  const std::filesystem::path folder = PathFromUtf8(Folder());
+  LocalCopies here(PathFromUtf8(Folder()));
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    std::error_code ec;
-    if (std::filesystem::exists(folder / items_[i].folder / items_[i].file.name, ec)) {
-      states_[i] = text::kStateHere;
-    }
+    if (here.Has(items_[i].folder, items_[i].file.name)) states_[i] = text::kStateHere;
   }
   // The newest file starts selected, so its picture shows.
   model_["FileList"].SetSelection(items_.empty() ? std::vector<int>{} : std::vector<int>{0});
