@@ -8,8 +8,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTreeWidget>
 
+#include "ui/qt/qt_file_list.h"
 #include "ui/qt/qt_main_window.h"
 
 namespace kivo {
@@ -34,16 +34,10 @@ void ReadWidget(const QWidget* w, NativeControl& out) {
     out.value = bar->value();
   } else if (auto* list = qobject_cast<const QListWidget*>(w)) {
     for (int i = 0; i < list->count(); ++i) out.items.push_back(S(list->item(i)->text()));
-  } else if (auto* tree = qobject_cast<const QTreeWidget*>(w)) {
-    const int columns = tree->columnCount();
-    for (int k = 0; k < columns; ++k) out.columns.push_back(S(tree->headerItem()->text(k)));
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* item = tree->topLevelItem(i);
-      std::string line;
-      for (int k = 0; k < columns; ++k) line += (k ? "\t" : "") + S(item->text(k));
-      out.items.push_back(line);
-      if (item->isSelected()) out.selection.push_back(i);
-    }
+  } else if (auto* files = qobject_cast<const QtFileList*>(w)) {
+    out.columns = files->Titles();
+    out.items = files->Rows();
+    out.selection = files->SelectedRows();
   }
 }
 

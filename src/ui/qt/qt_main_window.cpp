@@ -16,13 +16,13 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QShortcut>
 #include <QTimer>
 #include <QStatusBar>
 #include <QToolButton>
 
 #include "ui/qt/qt_accessible.h"
+#include "ui/qt/qt_file_list.h"
 
 namespace kivo {
 namespace {
@@ -212,7 +212,7 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
       break;
     }
     case ComponentKind::kFileList:
-      w = BuildFileList(c, parent);
+      w = new QtFileList(model_, c, parent);
       break;
     case ComponentKind::kProgressBar: {
       auto* bar = new QProgressBar(parent);
@@ -255,74 +255,6 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
   return w;
 }
 
-QWidget* QtMainWindow::BuildFileList(Component& c, QWidget* parent) {
-  auto* tree = new QTreeWidget(parent);
-  tree->setRootIsDecorated(false);
-  tree->setUniformRowHeights(true);
-  tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  tree->setAlternatingRowColors(true);
-  QStringList titles;
-  for (const std::string& title : c.columns) titles << Q(title);
-  tree->setHeaderLabels(titles);
-  for (std::size_t i = 0; i < c.column_widths.size(); ++i) {
-    tree->setColumnWidth(static_cast<int>(i), c.column_widths[i]);
-  }
-  Component* comp = &c;
-  connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, comp, tree] {
-    if (applying_selection_) return;
-    std::vector<int> rows;
-    for (QTreeWidgetItem* item : tree->selectedItems()) {
-      rows.push_back(tree->indexOfTopLevelItem(item));
-    }
-    std::sort(rows.begin(), rows.end());
-    comp->SetSelection(std::move(rows));
-    model_.Click(comp->Name());
-  });
-  return tree;
-}
-
-void QtMainWindow::ApplyFileList(Component& c, QTreeWidget* tree, Property what) {
-  applying_selection_ = true;
-  if (what == Property::kLines) {
-    const auto& lines = c.Lines();
-    // Same rows: only texts change, so the view keeps its place and selection. New rows are
-    // built apart and handed over at once: one insertion, not one per row.
-    if (tree->topLevelItemCount() != static_cast<int>(lines.size())) {
-      tree->clear();
-      QList<QTreeWidgetItem*> items;
-      items.reserve(static_cast<qsizetype>(lines.size()));
-      for (const std::string& line : lines) items.append(new QTreeWidgetItem(Q(line).split('\t')));
-      tree->insertTopLevelItems(0, items);
-    } else {
-      for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QStringList cells = Q(lines[i]).split('\t');
-        QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(i));
-        for (int k = 0; k < cells.size(); ++k) {
-          if (item->text(k) != cells[k]) item->setText(k, cells[k]);
-        }
-      }
-    }
-  }
-  if (what == Property::kLine) {
-    // One row changed (a download's state): only that row is touched.
-    const std::size_t row = c.ChangedLine();
-    QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(row));
-    if (item && row < c.Lines().size()) {
-      const QStringList cells = Q(c.Lines()[row]).split('\t');
-      for (int k = 0; k < cells.size(); ++k) {
-        if (item->text(k) != cells[k]) item->setText(k, cells[k]);
-      }
-    }
-  }
-  if (what == Property::kLines || what == Property::kSelection) {
-    tree->clearSelection();
-    for (int row : c.Selection()) {
-      if (QTreeWidgetItem* item = tree->topLevelItem(row)) item->setSelected(true);
-    }
-  }
-  applying_selection_ = false;
-}
-
 void QtMainWindow::ApplyAll(Component& c) {
   for (Property p : {Property::kCaption, Property::kChecked, Property::kEnabled,
                      Property::kVisible, Property::kHint, Property::kFontColor, Property::kLines,
@@ -331,10 +263,8 @@ void QtMainWindow::ApplyAll(Component& c) {
 }
 
 void QtMainWindow::ApplyNewKinds(Component& c, QWidget* w, Property what) {
-  if (auto* tree = qobject_cast<QTreeWidget*>(w)) {
-    if (what == Property::kLines || what == Property::kLine || what == Property::kSelection) {
-      ApplyFileList(c, tree, what);
-    }
+  if (auto* list = qobject_cast<QtFileList*>(w)) {
+    list->Apply(what);
   } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
     if (what == Property::kValue) bar->setValue(c.Value());
     if (what == Property::kCaption) bar->setFormat(Q(c.Caption()));

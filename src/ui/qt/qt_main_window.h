@@ -16,7 +16,6 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QTreeWidget;
 class QWidget;
 
 namespace kivo {
@@ -53,9 +52,7 @@ class QtMainWindow : public QMainWindow {
   QWidget* BuildControl(Component& c, QWidget* parent);
   void Apply(Component& c, Property what);
   void ApplyAll(Component& c);
-  // The file list, progress bar and picture kinds.
-  QWidget* BuildFileList(Component& c, QWidget* parent);
-  void ApplyFileList(Component& c, QTreeWidget* tree, Property what);
+  // The file list (qt_file_list.h), progress bar and picture kinds.
   void ApplyNewKinds(Component& c, QWidget* w, Property what);
   void StoreGeometry();
   // After a click: the marks of the item (and its exclusive group) show the model's again.
@@ -76,7 +73,6 @@ class QtMainWindow : public QMainWindow {
   std::map<std::string, QActionGroup*> check_groups_;
   QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
   bool status_pending_ = false;
-  bool applying_selection_ = false;
 };
 
 }  // namespace kivo
