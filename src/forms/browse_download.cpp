@@ -61,8 +61,8 @@ void TBrowseForm::Download(const std::vector<std::size_t>& items) {
       jobs.push_back({FileUrl(m, c.name), c.name, m.folder, c.size});
       jobs_.push_back({i, false});
     }
-    SetState(i, text::kStateQueued);
   }
+  SetStates(items, text::kStateQueued);
   jobs_total_ = jobs.size();
   downloaded_ = already_ = failed_ = 0;
   model_["CancelBtn"].SetEnabled(true);
@@ -127,12 +127,14 @@ void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
 
 void TBrowseForm::BatchDone() {
   // Only the rows of this batch can still be waiting or part-way.
+  std::vector<std::size_t> unfinished;
   for (const JobOf& job : jobs_) {
     const std::string& state = states_[job.item];
     if (state == text::kStateQueued || (!state.empty() && state.back() == '%')) {
-      SetState(job.item, text::kStateCancelled);
+      unfinished.push_back(job.item);
     }
   }
+  SetStates(unfinished, text::kStateCancelled);
   model_["CancelBtn"].SetEnabled(false);
   model_["RefreshBtn"].SetEnabled(true);
   model_["DownloadSelectedBtn"].SetEnabled(true);

@@ -194,6 +194,20 @@ void TBrowseForm::SetState(std::size_t item, std::string state) {
   model_["FileList"].SetLine(item, RowText(item));
 }
 
+void TBrowseForm::SetStates(const std::vector<std::size_t>& items, const std::string& state) {
+  constexpr std::size_t kRowByRow = 64;
+  std::vector<std::size_t> changed;
+  for (std::size_t item : items) {
+    if (item < states_.size() && states_[item] != state) changed.push_back(item);
+  }
+  if (changed.size() <= kRowByRow) {
+    for (std::size_t item : changed) SetState(item, state);
+    return;
+  }
+  for (std::size_t item : changed) states_[item] = state;
+  ShowRows();
+}
+
 void TBrowseForm::FileListClick() { ShowPicture(); }
 
 void TBrowseForm::ShowPicture() {

@@ -69,8 +69,11 @@ class TBrowseForm {
   // All rows at once (a new listing, a new batch) ...
   void ShowRows();
   std::string RowText(std::size_t item) const;
-  // ... or one item's State, redrawing only its row.
+  // ... or one item's State, redrawing only its row ...
   void SetState(std::size_t item, std::string state);
+  // ... or the State of many items at once: row by row when few change, otherwise as one
+  // change of the whole list (a batch of thousands must not redraw thousands of times).
+  void SetStates(const std::vector<std::size_t>& items, const std::string& state);
   void Download(const std::vector<std::size_t>& items);
   void Progress(const FetchProgress& p);
   void FileDone(std::size_t job, const FetchResult& result);

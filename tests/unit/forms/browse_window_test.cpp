@@ -4,6 +4,7 @@
 // remembers a chosen folder in the settings file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -123,6 +124,61 @@ TEST_F(BrowseWindowTest, ListsPicturesAndDownloadsEverything) {
 
   f.FormClose();
   EXPECT_NE(ReadIni().find("DownloadFolder=" + pictures + "\n"), std::string::npos);
+}
+
+TEST_F(BrowseWindowTest, ABatchOfManyRowsReachesTheListAsOneChange) {
+  TForm1& f = Create();
+  f.camera_address = "127.0.0.1";
+  // 100 sound files: no pictures to fetch, so the only other connection is the first download,
+  // which the camera never answers, and the batch stays queued until Cancel.
+  std::string rows;
+  for (int i = 1; i <= 100; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "GOPR%04d.WAV", i);
+    rows += Row(name, "01-Mar-2015 12:00", "1.0K");
+  }
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Reply(Page(Row("100GOPRO/", "01-Mar-2015 12:00", "-")))).Close(),
+                Script().ReadRequest().Send(Reply(Page(rows))).Close(),
+                Script().ReadRequest().Silent()});
+  dialogs_.folder_answers.push_back(dir_ + "pictures");
+  TBrowseForm browse(f);
+  browse.media_port = server.port();
+  HeadlessRenderer view(browse.Model());
+  ASSERT_TRUE(view.UserClick("FolderBtn"));
+  browse.Open();
+  ASSERT_TRUE(loop_.RunUntil([&] { return browse["FileList"].Lines().size() == 100; }, 5000));
+
+  // What the list heard after |from|: how many whole-list and single-row changes, and whether
+  // every row then ends in |state|.
+  auto check = [&](std::size_t from, const std::string& state) {
+    int whole = 0, single = 0;
+    for (std::size_t i = from; i < view.Transcript().size(); ++i) {
+      const HeadlessRenderer::Change& change = view.Transcript()[i];
+      if (change.component != "FileList") continue;
+      whole += change.property == Property::kLines;
+      single += change.property == Property::kLine;
+    }
+    EXPECT_EQ(whole, 1) << state;
+    EXPECT_LE(single, 2) << state;  // the first file's own row at most
+    int in_state = 0;
+    for (const std::string& line : browse["FileList"].Lines())
+      in_state += line.substr(line.rfind('\t') + 1) == state;
+    EXPECT_GE(in_state, 99) << state;
+  };
+  std::size_t from = view.Transcript().size();
+  ASSERT_TRUE(view.UserClick("DownloadAllBtn"));
+  check(from, browse_text::kStateQueued);
+  ASSERT_TRUE(loop_.RunUntil([&] { return server.Received().size() >= 3; }, 5000));
+
+  from = view.Transcript().size();
+  ASSERT_TRUE(view.UserClick("CancelBtn"));
+  ASSERT_TRUE(loop_.RunUntil([&] { return !browse.Fetcher().Busy(); }, 5000));
+  loop_.RunFor(20);
+  check(from, browse_text::kStateCancelled);
+  EXPECT_EQ(browse["BrowseStatus"].Caption(),
+            "Downloaded 0, already here 0, failed 0 of 100 files");
+  server.Stop();
 }
 
 }  // namespace
