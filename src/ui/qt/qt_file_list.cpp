@@ -58,8 +58,10 @@ class FileListRows : public QAbstractTableModel {
   }
   void OneRow(std::size_t row) {
     if (row >= static_cast<std::size_t>(rows_)) return;
+    // Cell by cell: the view repaints a single cell's rectangle for each, where a range of
+    // cells would repaint the whole list.
     const int r = static_cast<int>(row);
-    emit dataChanged(index(r, 0), index(r, columnCount({}) - 1));
+    for (int k = 0; k < columnCount({}); ++k) emit dataChanged(index(r, k), index(r, k));
   }
 
  private:
