@@ -9,6 +9,8 @@
 #
 #   bench/stall/stall_bench.sh [--case-seconds N] [--only browse10000|browse1000|settings]
 #
+# KIVO_STALL_WRAP="perf record -o FILE" (or any command prefix) wraps the browsing program.
+#
 # Goals: every stall <= 50 ms; 5 MB Kivo.ini < 80 MB peak and start+quit <= 1.5 s;
 # Download All >= 300 files/s, 1,000 files within 20 % of it per file.
 set -euo pipefail
@@ -66,7 +68,7 @@ run_browse() {  # LABEL: Download All of the card; prints files/s and the longes
   local gaps=$app/gaps
   local from
   from=$(now_ms)
-  QT_QPA_PLATFORM=offscreen timeout 600 "$app/kivo" --browse --download-all \
+  QT_QPA_PLATFORM=offscreen timeout 600 ${KIVO_STALL_WRAP:-} "$app/kivo" --browse --download-all \
     --loop-gap-log "$gaps" \
     2> "$app/err" || true
   local to
