@@ -87,7 +87,9 @@ TEST(SettingNamesTest, TableMatchesTheWindowsMenus) {
   for (const SettingName& s : SettingNames()) {
     SCOPED_TRACE(s.name);
     EXPECT_TRUE(names.insert(s.name).second);
-    if (s.component) EXPECT_NE(model.Find(s.component), nullptr);
+    if (s.component) {
+      EXPECT_NE(model.Find(s.component), nullptr);
+    }
     if (s.kind != SettingKind::kChoice) continue;
     std::set<std::string> values, items;
     const Component* menu = nullptr;
