@@ -32,7 +32,8 @@ volatile std::sig_atomic_t signals_seen = 0;
 void OnSignal(int sig) {
   // The first signal closes the window from the loop (saving the settings); a second one ends
   // the program whatever it is doing, a modal box or a save that hangs included.
-  if (++signals_seen >= 2) _exit(128 + sig);
+  signals_seen = signals_seen + 1;
+  if (signals_seen >= 2) _exit(128 + sig);
   char byte = 1;
   [[maybe_unused]] ssize_t n = write(signal_pipe[1], &byte, 1);
 }
