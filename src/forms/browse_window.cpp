@@ -104,6 +104,7 @@ void TBrowseForm::BuildWindow() {
   Component& list = model_["FileList"];
   list.columns = {"Name", "Date", "Size", "Type", "State"};
   list.column_widths = {100, 108, 64, 118, 120};
+  model_["RateLabel"].frequent = true;
   model_["CancelBtn"].SetEnabled(false);
   model_["FolderLabel"].SetCaption(text::kFolderPrefix + Folder());
 }

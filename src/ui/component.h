@@ -126,6 +126,9 @@ class Component {
   // (radio items); |checkable| marks an on/off item. Others show a mark only when checked.
   std::string check_group;
   bool checkable = false;
+  // Changes many times a second (a download's rate line): a renderer may paint only the latest
+  // text every few frames, as it does for progress bars and the status bar.
+  bool frequent = false;
 
   // User event. Handlers run through ComponentModel::Dispatch (see there).
   std::function<void()> OnClick;

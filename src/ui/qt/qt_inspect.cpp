@@ -43,7 +43,8 @@ void ReadWidget(const QWidget* w, NativeControl& out) {
 
 }  // namespace
 
-std::vector<NativeControl> QtMainWindow::Inspect() const {
+std::vector<NativeControl> QtMainWindow::Inspect() {
+  ShowAllLatest();
   std::vector<NativeControl> shown;
   for (const auto& owned : model_.All()) {
     const Component& c = *owned;

@@ -325,6 +325,8 @@ void QtMainWindow::Apply(Component& c, Property what) {
   auto it = widgets_.find(&c);
   if (it == widgets_.end()) return;
   QWidget* w = it->second;
+  // The status bar's text waits, but what it reads aloud changes at once (below).
+  if (w != status_label_ && Deferred(c, what)) return;
   if (c.Kind() == ComponentKind::kFileList || c.Kind() == ComponentKind::kProgressBar ||
       c.Kind() == ComponentKind::kPicture) {
     ApplyNewKinds(c, w, what);
@@ -333,7 +335,7 @@ void QtMainWindow::Apply(Component& c, Property what) {
   switch (what) {
     case Property::kCaption:
       if (w == status_label_) {
-        ShowStatus(c);
+        if (!Deferred(c, what)) status_label_->setText(Q(c.Caption()));
       } else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(DisplayText(c.Caption()));
       else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(DisplayText(c.Caption()));
       else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(Q(c.Caption()));
@@ -398,24 +400,38 @@ QString QtMainWindow::AccessibleName(const Component& c) const {
   return text;
 }
 
-void QtMainWindow::ShowStatus(Component& status) {
-  // A download sets a new rate line for every chunk, thousands a second; laying the text out
-  // each time would cost more than the download. The first line shows at once, later ones at
-  // most every kStatusRepaintMs, always ending on the latest.
-  constexpr int kStatusRepaintMs = 33;
-  if (status_timer_.isValid() && status_timer_.elapsed() < kStatusRepaintMs) {
-    if (!status_pending_) {
-      status_pending_ = true;
-      QTimer::singleShot(kStatusRepaintMs - status_timer_.elapsed(), this, [this, &status] {
-        status_pending_ = false;
-        status_timer_.restart();
-        status_label_->setText(Q(status.Caption()));
-      });
-    }
-    return;
+bool QtMainWindow::Deferred(Component& c, Property what) {
+  constexpr qint64 kRepaintMs = 33;
+  const bool paced = (what == Property::kCaption || what == Property::kValue) &&
+                     (c.Kind() == ComponentKind::kProgressBar ||
+                      c.Kind() == ComponentKind::kStatusBar || c.frequent);
+  if (!paced || showing_latest_) return false;
+  Pace& pace = pace_[&c];
+  if (pace.pending) return true;
+  if (!pace.shown.isValid() || pace.shown.elapsed() >= kRepaintMs) {
+    pace.shown.restart();
+    return false;
   }
-  status_timer_.restart();
-  status_label_->setText(Q(status.Caption()));
+  pace.pending = true;
+  QTimer::singleShot(static_cast<int>(kRepaintMs - pace.shown.elapsed()), this,
+                     [this, &c] { ShowLatest(c); });
+  return true;
+}
+
+void QtMainWindow::ShowLatest(Component& c) {
+  Pace& pace = pace_[&c];
+  if (!pace.pending) return;
+  pace.pending = false;
+  pace.shown.restart();
+  showing_latest_ = true;
+  Apply(c, Property::kCaption);
+  if (c.Kind() == ComponentKind::kProgressBar) Apply(c, Property::kValue);
+  showing_latest_ = false;
+}
+
+void QtMainWindow::ShowAllLatest() {
+  for (auto& [c, pace] : pace_)
+    if (pace.pending) ShowLatest(*c);
 }
 
 void QtMainWindow::OnEscape(std::function<void()> handler) {

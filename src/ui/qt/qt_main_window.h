@@ -37,8 +37,9 @@ class QtMainWindow : public QMainWindow {
   QWidget* Client() const;
   // Esc anywhere in the window (its lists included) runs |handler|.
   void OnEscape(std::function<void()> handler);
-  // What each component shows, read back from its widget or menu action (qt_inspect.cpp).
-  std::vector<NativeControl> Inspect() const;
+  // What each component shows, read back from its widget or menu action (qt_inspect.cpp), once
+  // the changes still waiting to be painted are shown.
+  std::vector<NativeControl> Inspect();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -59,7 +60,13 @@ class QtMainWindow : public QMainWindow {
   void SyncChecks(const Component& clicked);
   // The caption as it reads aloud; value labels with their caption label.
   QString AccessibleName(const Component& c) const;
-  void ShowStatus(Component& status);
+  // Progress bars, the status bar and frequent labels may change for every chunk of a download,
+  // thousands of times a second; painting each change would cost more than the download. The
+  // first change shows at once, later ones at most every 33 ms, always ending on the latest.
+  // Deferred() says whether this change waits; ShowLatest() shows what waited.
+  bool Deferred(Component& c, Property what);
+  void ShowLatest(Component& c);
+  void ShowAllLatest();
 
   ComponentModel& model_;
   Component& form_;
@@ -71,8 +78,12 @@ class QtMainWindow : public QMainWindow {
   QLabel* status_label_ = nullptr;
   QWidget* client_ = nullptr;
   std::map<std::string, QActionGroup*> check_groups_;
-  QElapsedTimer status_timer_;  // since the status bar's text last changed on screen
-  bool status_pending_ = false;
+  struct Pace {
+    QElapsedTimer shown;  // since the component last changed on screen
+    bool pending = false;
+  };
+  std::map<Component*, Pace> pace_;
+  bool showing_latest_ = false;
 };
 
 }  // namespace kivo
