@@ -1,8 +1,12 @@
 // The file list as a report-style list view: a column per title, rows of tab-separated cells,
-// several rows selectable with mouse and keyboard. Rows change in place (only the cells that
-// differ are set again), so a download's progress keeps the user's place and selection. The
-// user's selection reaches the model once the list is settled, then the list is clicked.
+// several rows selectable with mouse and keyboard. The list holds no texts of its own (owner
+// data): it knows how many rows there are and asks for the cells it draws, straight from the
+// model's lines, so a card of thousands of files costs one message to show, and a row changed
+// by a download's progress costs the redrawing of that row only, keeping the user's place and
+// selection. The user's selection reaches the model once the list is settled, then the list is
+// clicked.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/wide_text.h"
@@ -17,15 +21,14 @@ using win32::Wide;
 constexpr UINT_PTR kSelectionTimer = 1;
 constexpr wchar_t kSelfProperty[] = L"KivoListView";
 
-std::vector<std::wstring> Cells(const std::string& line) {
-  std::vector<std::wstring> cells;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t tab = line.find('\t', start);
-    cells.push_back(Wide(line.substr(start, tab == std::string::npos ? tab : tab - start)));
-    if (tab == std::string::npos) return cells;
-    start = tab + 1;
+// Cell |column| of a row of tab-separated cells; empty when the row has fewer.
+std::string_view Cell(std::string_view line, int column) {
+  for (; column > 0; --column) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) return {};
+    line.remove_prefix(tab + 1);
   }
+  return line.substr(0, line.find('\t'));
 }
 
 class Win32ListView : public Win32Control {
@@ -36,7 +39,7 @@ class Win32ListView : public Win32Control {
     const Bounds& b = c.GetBounds();
     window_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, Wide(c.accessible_name).c_str(),
                               WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT |
-                                  LVS_SHOWSELALWAYS,
+                                  LVS_SHOWSELALWAYS | LVS_OWNERDATA,
                               b.left, b.top, b.width, b.height, parent, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     SetPropW(window_, kSelfProperty, this);
@@ -67,9 +70,10 @@ class Win32ListView : public Win32Control {
         ShowSelection();
         return true;
       case Property::kLine:
-        // One row changed in place: only its cells are set again.
-        if (c_.ChangedLine() < shown_.size()) {
-          UpdateRow(static_cast<int>(c_.ChangedLine()), Cells(c_.Lines()[c_.ChangedLine()]));
+        // One row changed in place: only that row asks for its cells again.
+        if (c_.ChangedLine() < RowCount()) {
+          const WPARAM row = c_.ChangedLine();
+          SendMessageW(window_, LVM_REDRAWITEMS, row, static_cast<LPARAM>(row));
         } else {
           ShowRows();
         }
@@ -93,16 +97,31 @@ class Win32ListView : public Win32Control {
   }
 
   bool Notify(const NMHDR& header, LRESULT* result) override {
-    if (header.code != LVN_ITEMCHANGED) return false;
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     *result = 0;
-    if (applying_ || !(change.uChanged & LVIF_STATE) ||
-        !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
-      return true;
-    // One click deselects one row and selects another, a Shift+click many: the model hears of
-    // the selection once the list has settled.
-    SetTimer(window_, kSelectionTimer, USER_TIMER_MINIMUM, &SelectionSettled);
-    return true;
+    switch (header.code) {
+      case LVN_GETDISPINFOW:
+        GiveCell(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+        return true;
+      case LVN_ODFINDITEMW: {
+        // Typing a name's first letters moves to the row whose name starts with them.
+        const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        *result = FindRow(find.lvfi, find.iStart);
+        return true;
+      }
+      case LVN_ITEMCHANGED: {
+        // A row's state, or every row's at once (iItem -1: select all, deselect all).
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) &&
+            (change.iItem < 0 || ((change.uNewState ^ change.uOldState) & LVIS_SELECTED)))
+          SelectionChanged();
+        return true;
+      }
+      case LVN_ODSTATECHANGED:  // a range of rows, as a Shift+click selects them
+        SelectionChanged();
+        return true;
+      default:
+        return false;
+    }
   }
 
   void Inspect(NativeControl& out) const override {
@@ -127,6 +146,49 @@ class Win32ListView : public Win32Control {
   }
 
  private:
+  std::size_t RowCount() const {
+    return static_cast<std::size_t>(SendMessageW(window_, LVM_GETITEMCOUNT, 0, 0));
+  }
+
+  // The cell the list asks for, read from the model's line. The list may keep the pointer for
+  // two more requests, so the texts take turns in a few buffers of their own.
+  void GiveCell(LVITEMW& item) {
+    if (!(item.mask & LVIF_TEXT)) return;
+    const std::vector<std::string>& lines = c_.Lines();
+    std::wstring& text = cell_texts_[next_cell_text_++ % std::size(cell_texts_)];
+    text = item.iItem >= 0 && static_cast<std::size_t>(item.iItem) < lines.size()
+               ? Wide(Cell(lines[static_cast<std::size_t>(item.iItem)], item.iSubItem))
+               : std::wstring();
+    item.pszText = text.data();
+  }
+
+  // The first row from |start| on (round to the top with LVFI_WRAP) whose name begins with the
+  // text (LVFI_PARTIAL) or is the text (LVFI_STRING), ignoring case; -1 when there is none.
+  int FindRow(const LVFINDINFOW& find, int start) const {
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || find.psz == nullptr) return -1;
+    const std::wstring wanted = find.psz;
+    const std::vector<std::string>& lines = c_.Lines();
+    const int count = static_cast<int>(lines.size());
+    start = start < 0 || start >= count ? 0 : start;
+    const int end = find.flags & LVFI_WRAP ? start + count : count;
+    for (int i = start; i < end; ++i) {
+      const int row = i % count;
+      std::wstring name = Wide(Cell(lines[static_cast<std::size_t>(row)], 0));
+      if (!(find.flags & LVFI_PARTIAL) && name.size() != wanted.size()) continue;
+      if (name.size() >= wanted.size() &&
+          CompareStringOrdinal(name.c_str(), static_cast<int>(wanted.size()), wanted.c_str(),
+                               static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL)
+        return row;
+    }
+    return -1;
+  }
+
+  // One click deselects one row and selects another, a Shift+click many: the model hears of the
+  // selection once the list has settled.
+  void SelectionChanged() {
+    if (!applying_) SetTimer(window_, kSelectionTimer, USER_TIMER_MINIMUM, &SelectionSettled);
+  }
+
   static void CALLBACK SelectionSettled(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     auto* self = static_cast<Win32ListView*>(GetPropW(window, kSelfProperty));
@@ -149,50 +211,27 @@ class Win32ListView : public Win32Control {
     return text;
   }
 
-  void SetCell(int row, int column, std::wstring text) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text.data();
-    SendMessageW(window_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-  }
-
-  // The same number of rows: only cells that differ are set, in place. Otherwise the list is
-  // filled anew.
+  // The rows' texts may all be new: the list draws again what it shows. As many rows as before
+  // keep the user's place, and the count is not set again (even unchanged, that costs the list
+  // a round of scroll-bar updates). Another count is another list, shown from the top with
+  // nothing focused, as a list filled anew would be.
   void ShowRows() {
-    std::vector<std::vector<std::wstring>> rows;
-    for (const std::string& line : c_.Lines()) rows.push_back(Cells(line));
+    const std::size_t count = c_.Lines().size();
     applying_ = true;
-    const bool refill = rows.size() != shown_.size();
-    if (refill) {
-      SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
-      SendMessageW(window_, LVM_DELETEALLITEMS, 0, 0);
-      shown_.assign(rows.size(), {});
-      SendMessageW(window_, LVM_SETITEMCOUNT, rows.size(), 0);  // room for all rows at once
-      for (std::size_t i = 0; i < rows.size(); ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<wchar_t*>(L"");
-        SendMessageW(window_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    if (count == RowCount()) {
+      InvalidateRect(window_, nullptr, FALSE);
+    } else {
+      const int focused =
+          static_cast<int>(SendMessageW(window_, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+      if (focused >= 0) {
+        LVITEMW focus{};
+        focus.stateMask = LVIS_FOCUSED;
+        SendMessageW(window_, LVM_SETITEMSTATE, focused, reinterpret_cast<LPARAM>(&focus));
       }
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i) UpdateRow(static_cast<int>(i), rows[i]);
-    if (refill) {
-      SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-      InvalidateRect(window_, nullptr, TRUE);
+      SendMessageW(window_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+      if (count > 0) SendMessageW(window_, LVM_ENSUREVISIBLE, 0, FALSE);
     }
     applying_ = false;
-  }
-
-  void UpdateRow(int row, const std::vector<std::wstring>& cells) {
-    std::vector<std::wstring>& shown = shown_[static_cast<std::size_t>(row)];
-    shown.resize(std::max(shown.size(), cells.size()));
-    for (std::size_t k = 0; k < shown.size(); ++k) {
-      const std::wstring& want = k < cells.size() ? cells[k] : std::wstring();
-      if (shown[k] == want) continue;
-      SetCell(row, static_cast<int>(k), want);
-      shown[k] = want;
-    }
   }
 
   std::vector<int> SelectedRows() const {
@@ -227,7 +266,8 @@ class Win32ListView : public Win32Control {
 
   ComponentModel& model_;
   Component& c_;
-  std::vector<std::vector<std::wstring>> shown_;  // the cells as the list shows them
+  std::wstring cell_texts_[3];  // the last cells given to the list, which it may still read
+  unsigned next_cell_text_ = 0;
   bool applying_ = false;
 };
 
