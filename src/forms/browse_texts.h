@@ -12,6 +12,10 @@ inline constexpr char kDownloadAllBtn[] = "Download All New";
 inline constexpr char kCancelBtn[] = "Cancel";
 inline constexpr char kChooseFolderTitle[] = "Download folder";
 inline constexpr char kNoPicture[] = "No picture";
+// What assistive technology calls the controls that show no text of their own.
+inline constexpr char kFileListName[] = "Files on the camera";
+inline constexpr char kPictureName[] = "Picture of the selected file";
+inline constexpr char kStatusName[] = "Status";
 inline constexpr char kNoDelete[] =
     "Files stay on the camera: it has no command that deletes a single file.";
 inline constexpr char kReading[] = "Reading the camera's card...";

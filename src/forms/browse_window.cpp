@@ -104,6 +104,9 @@ void TBrowseForm::BuildWindow() {
   Component& list = model_["FileList"];
   list.columns = {"Name", "Date", "Size", "Type", "State"};
   list.column_widths = {100, 108, 64, 118, 120};
+  list.accessible_name = text::kFileListName;
+  model_["Picture"].accessible_name = text::kPictureName;
+  model_["BrowseStatus"].accessible_name = text::kStatusName;
   model_["RateLabel"].frequent = true;
   model_["CancelBtn"].SetEnabled(false);
   model_["FolderLabel"].SetCaption(text::kFolderPrefix + Folder());

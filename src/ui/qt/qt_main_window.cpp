@@ -330,6 +330,7 @@ void QtMainWindow::Apply(Component& c, Property what) {
   if (c.Kind() == ComponentKind::kFileList || c.Kind() == ComponentKind::kProgressBar ||
       c.Kind() == ComponentKind::kPicture) {
     ApplyNewKinds(c, w, what);
+    if (what == Property::kCaption) SetAccessibleName(w, AccessibleName(c));
     if (what == Property::kCaption || what == Property::kLines) return;
   }
   switch (what) {
