@@ -81,14 +81,10 @@ void TBrowseForm::CancelBtnClick() {
 
 void TBrowseForm::Progress(const FetchProgress& p) {
   if (p.file < jobs_.size()) {
+    const int permille = Permille(p.file_done, p.file_total);
+    ShowFileBar(p.file, permille);
     const JobOf& job = jobs_[p.file];
-    const MediaItem& m = items_[job.item];
-    const int file_permille = Permille(p.file_done, p.file_total);
-    Component& bar = model_["FileProgress"];
-    bar.SetValue(file_permille);
-    bar.SetCaption(m.folder + "/" + (job.main_file ? m.file.name : std::string("...")) + "  " +
-                   std::to_string(file_permille / 10) + "%");
-    if (job.main_file) SetState(job.item, std::to_string(file_permille / 10) + "%");
+    if (job.main_file) SetState(job.item, std::to_string(permille / 10) + "%");
   }
   Component& batch = model_["BatchProgress"];
   batch.SetValue(Permille(p.batch_done, p.batch_total));
@@ -100,6 +96,15 @@ void TBrowseForm::Progress(const FetchProgress& p) {
   model_["RateLabel"].SetCaption(line);
 }
 
+void TBrowseForm::ShowFileBar(std::size_t job, int permille) {
+  const JobOf& of = jobs_[job];
+  const MediaItem& m = items_[of.item];
+  Component& bar = model_["FileProgress"];
+  bar.SetValue(permille);
+  bar.SetCaption(m.folder + "/" + (of.main_file ? m.file.name : std::string("...")) + "  " +
+                 std::to_string(permille / 10) + "%");
+}
+
 void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
   if (job >= jobs_.size()) return;
   const JobOf& of = jobs_[job];
@@ -107,6 +112,9 @@ void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
   switch (result.outcome) {
     case FetchOutcome::kDownloaded:
       ++downloaded_;
+      // Progress comes at most a few times a second, so a small or empty file's last word on
+      // the bar may be its start.
+      ShowFileBar(job, 1000);
       if (of.main_file) state = text::kStateDone;
       break;
     case FetchOutcome::kAlreadyHere:

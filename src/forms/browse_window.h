@@ -76,6 +76,7 @@ class TBrowseForm {
   void SetStates(const std::vector<std::size_t>& items, const std::string& state);
   void Download(const std::vector<std::size_t>& items);
   void Progress(const FetchProgress& p);
+  void ShowFileBar(std::size_t job, int permille);
   void FileDone(std::size_t job, const FetchResult& result);
   void BatchDone();
   void SetStatus(const std::string& text);

@@ -115,6 +115,9 @@ TEST_F(BrowseWindowTest, ListsPicturesAndDownloadsEverything) {
   EXPECT_GE(row_changes, 4);  // each row at least queued and done
   EXPECT_EQ(browse["BrowseStatus"].Caption(), "Downloaded 3, already here 0, failed 0 of 3 files");
   EXPECT_EQ(browse["BatchProgress"].Value(), 1000);
+  // The last file arrives faster than progress is reported: its bar still ends full.
+  EXPECT_EQ(browse["FileProgress"].Value(), 1000);
+  EXPECT_EQ(browse["FileProgress"].Caption(), "100GOPRO/GOPR0001.JPG  100%");
   EXPECT_FALSE(browse["CancelBtn"].Enabled());
   const std::filesystem::path got = std::filesystem::path(pictures) / "100GOPRO";
   EXPECT_EQ(std::filesystem::file_size(got / "GOPR0002.MP4"), video.size());
