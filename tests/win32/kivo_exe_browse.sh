@@ -9,33 +9,20 @@
 #
 #   tests/win32/kivo_exe_browse.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX OUT_DIR MODE
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-[ $# -ge 5 ] || { echo "usage: kivo_exe_browse.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX OUT_DIR MODE" >&2; exit 2; }
+usage="KIVO_EXE KIVO_CAMSIM WINEPREFIX OUT_DIR MODE"
+camsim_args=(--camsim-arg --fill-card --camsim-arg "photos=3 videos=2 video-size=20M"
+             --camsim-arg --fault --camsim-arg "flaky 8 8080")
+on_failure() {
+  echo "--- the camera's media requests:"
+  grep " 8080 " "$KIVO_CAMSIM_LOG"
+}
+. "$(dirname "${BASH_SOURCE[0]}")/kivo_exe_lib.sh"
 
-if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
-  exec "$here/../e2e/netns_run.sh" --camsim "$2" \
-    --camsim-arg --fill-card --camsim-arg "photos=3 videos=2 video-size=20M" \
-    --camsim-arg --fault --camsim-arg "flaky 8 8080" -- bash "${BASH_SOURCE[0]}" "$@"
-fi
-
-exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-export KIVO_WINEPREFIX=$(mkdir -p "$3" && cd "$3" && pwd)
 out=$4
 mode=$5
+test_name="$test_name ($mode)"
 mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$exe" "$work/kivo.exe"
 log=$out/browse-$mode.log
-
-fail() {
-  echo "kivo_exe_browse ($mode): $*" >&2
-  echo "--- kivo.exe said:" >&2
-  cat "$log" >&2 || true
-  echo "--- the camera's media requests:" >&2
-  grep " 8080 " "$KIVO_CAMSIM_LOG" >&2 || true
-  exit 1
-}
 
 # Times from kivo.exe's start. By menu the item waits for the camera to be found on (the SD
 # Card menu is enabled then).
@@ -49,7 +36,7 @@ select_at=$start download_at=$((start + 1000)) shot_at=$((start + 12000))
 # A new prefix links the user's Pictures folder to $HOME: make it a folder of the prefix, so
 # that nothing is written outside the build tree.
 if [ ! -f "$KIVO_WINEPREFIX/system.reg" ]; then
-  "$here/wine_run.sh" "$work/kivo.exe" --version > /dev/null 2>&1 || true
+  "$kivo_exe_tests/wine_run.sh" "$work/kivo.exe" --version > /dev/null 2>&1 || true
 fi
 for pictures in "$KIVO_WINEPREFIX"/drive_c/users/*/Pictures; do
   [ "$(basename "$(dirname "$pictures")")" = Public ] && continue
@@ -57,10 +44,8 @@ for pictures in "$KIVO_WINEPREFIX"/drive_c/users/*/Pictures; do
   rm -rf "$pictures/Kivo"
 done
 
-xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$work/kivo.exe" "${open[@]}" \
-  --select "FileList=0,1@$select_at" --choose "DownloadSelectedBtn@$download_at" \
-  --screenshot "$out/browse-$mode.bmp" --screenshot-delay "$shot_at" \
-  --quit-after $((shot_at + 2000)) 2> "$log" || fail "kivo.exe ended with status $?"
+run_kivo "${open[@]}" --select "FileList=0,1@$select_at" --choose "DownloadSelectedBtn@$download_at" \
+  --screenshot "$out/browse-$mode.bmp" --screenshot-delay "$shot_at" --quit-after $((shot_at + 2000))
 
 grep -q "browse status bar: Downloaded [0-9]*, already here 0, failed 0 of [0-9]* files" "$log" ||
   fail "the download did not end with every file downloaded"

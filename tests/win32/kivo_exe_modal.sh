@@ -8,37 +8,13 @@
 #
 #   tests/win32/kivo_exe_modal.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-[ $# -ge 3 ] || { echo "usage: kivo_exe_modal.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX" >&2; exit 2; }
+usage="KIVO_EXE KIVO_CAMSIM WINEPREFIX"
+. "$(dirname "${BASH_SOURCE[0]}")/kivo_exe_lib.sh"
 
-if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
-  exec "$here/../e2e/netns_run.sh" --camsim "$2" -- bash "${BASH_SOURCE[0]}" "$@"
-fi
+run_kivo --choose About1@7000 --dismiss 27000 --quit-after 29500
 
-exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-mkdir -p "$3"
-export KIVO_WINEPREFIX=$(cd "$3" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$exe" "$work/kivo.exe"
-
-fail() {
-  echo "kivo_exe_modal: $*" >&2
-  echo "--- kivo.exe said:" >&2
-  cat "$work/kivo.log" >&2 || true
-  echo "--- the camera's request log:" >&2
-  cat "$KIVO_CAMSIM_LOG" >&2 || true
-  exit 1
-}
-
-xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$work/kivo.exe" \
-  --choose About1@7000 --dismiss 27000 --quit-after 29500 2> "$work/kivo.log" ||
-  fail "kivo.exe ended with status $?"
-# Standard error is in text mode: CR LF line ends.
-sed -i "s/\r$//" "$work/kivo.log"
-
-grep -q "message box: .*Kivo version" "$work/kivo.log" || fail "the About box did not open"
-grep -q "dismissing a dialog" "$work/kivo.log" || fail "the About box was not open 20 s later"
+grep -q "message box: .*Kivo version" "$log" || fail "the About box did not open"
+grep -q "dismissing a dialog" "$log" || fail "the About box was not open 20 s later"
 # "MS PORT METHOD TARGET": the polls' times and their order.
 awk '
   $4 ~ /^\/bacpac\/se\?/ {

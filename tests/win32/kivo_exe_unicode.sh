@@ -7,52 +7,35 @@
 #
 #   tests/win32/kivo_exe_unicode.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-[ $# -ge 3 ] || { echo "usage: kivo_exe_unicode.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX" >&2; exit 2; }
+usage="KIVO_EXE KIVO_CAMSIM WINEPREFIX"
+on_failure() {
+  echo "--- the folder holds:"
+  ls -la "$dir"
+  echo "--- the camera's request log:"
+  cat "$KIVO_CAMSIM_LOG"
+}
+. "$(dirname "${BASH_SOURCE[0]}")/kivo_exe_lib.sh"
 
-if [ "${KIVO_E2E_NETNS:-}" != 1 ]; then
-  exec "$here/../e2e/netns_run.sh" --camsim "$2" -- bash "${BASH_SOURCE[0]}" "$@"
-fi
-
-exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-mkdir -p "$3"
-export KIVO_WINEPREFIX=$(cd "$3" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 dir="$work/Cámara Kivo ĳ"
 mkdir -p "$dir"
-cp "$exe" "$dir/kivo.exe"
+program=$dir/kivo.exe
+cp "$exe" "$program"
 printf '[Kivo]\r\nShowWiFi=1\r\n' > "$dir/Kivo.ini"
 
-fail() {
-  echo "kivo_exe_unicode: $*" >&2
-  echo "--- kivo.exe said:" >&2
-  cat "$work/kivo.log" >&2 || true
-  echo "--- the folder holds:" >&2
-  ls -la "$dir" >&2 || true
-  echo "--- the camera's request log:" >&2
-  cat "$KIVO_CAMSIM_LOG" >&2 || true
-  exit 1
-}
-
 # The photo's message box is closed as its close box would, then File > Exit.
-xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine_run.sh" "$dir/kivo.exe" \
-  --click DownloadBtn@12000 --dismiss 20000 --print CamDate@21000 --print Form1@21000 \
-  --choose Exit1@23000 --quit-after 40000 2> "$work/kivo.log" ||
-  fail "kivo.exe ended with status $?"
-# Standard error is in text mode: CR LF line ends.
-sed -i "s/\r$//" "$work/kivo.log"
+run_kivo --click DownloadBtn@12000 --dismiss 20000 --print CamDate@21000 --print Form1@21000 \
+  --choose Exit1@23000 --quit-after 40000
 
-grep -q "kivo: CamDate: [A-Z][a-z][a-z] [0-9]" "$work/kivo.log" ||
+grep -q "kivo: CamDate: [A-Z][a-z][a-z] [0-9]" "$log" ||
   fail "the camera clock was never read"
-grep -q "kivo: Form1: Kivo$" "$work/kivo.log" || fail "the Wi-Fi answer changed the caption"
-grep -q "message box: .* downloaded as .*\.jpg$" "$work/kivo.log" || fail "no photo was downloaded"
-if grep "message box:" "$work/kivo.log" | grep -qv " downloaded as "; then
+grep -q "kivo: Form1: Kivo$" "$log" || fail "the Wi-Fi answer changed the caption"
+grep -q "message box: .* downloaded as .*\.jpg$" "$log" || fail "no photo was downloaded"
+if grep "message box:" "$log" | grep -qv " downloaded as "; then
   fail "a message box other than the download's came up"
 fi
 grep -q $'^ShowWiFi=1\r$' "$dir/Kivo.ini" || fail "Kivo.ini lost ShowWiFi=1"
 grep -q $'^\\[.*\\]\r$' "$dir/Kivo.ini" || fail "Kivo.ini was not written back"
-name=$(sed -n 's/.* downloaded as \(.*\.jpg\)$/\1/p' "$work/kivo.log" | head -n 1)
+name=$(sed -n 's/.* downloaded as \(.*\.jpg\)$/\1/p' "$log" | head -n 1)
 [ -s "$dir/$name" ] || fail "the photo $name is not in the folder"
 # The Wi-Fi query's answer is there, or was read and removed with its script. (Under Wine a
 # second process may take longer than the monitor's one second to start: then the answer is
