@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
 #include "ui/component.h"
 #include "ui/native_view.h"
@@ -33,6 +34,9 @@ class Win32Control {
  protected:
   HWND window_ = nullptr;
 };
+
+// A window's text, as UTF-8.
+std::string TextOf(HWND window);
 
 // Each makes the native control at the component's bounds inside |parent|.
 std::unique_ptr<Win32Control> MakeWin32ListView(ComponentModel& model, Component& c, HWND parent);

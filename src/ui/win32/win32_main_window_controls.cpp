@@ -19,13 +19,6 @@ std::string ClassOf(HWND window) {
   return Utf8(name);
 }
 
-std::string TextOf(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return Utf8(text);
-}
-
 // The entry of |menu| that opens |submenu| or carries |id|; false when there is none.
 bool FindEntry(HMENU menu, HMENU submenu, UINT id, NativeControl& out) {
   const int count = GetMenuItemCount(menu);
@@ -52,6 +45,13 @@ bool FindEntry(HMENU menu, HMENU submenu, UINT id, NativeControl& out) {
 }
 
 }  // namespace
+
+std::string TextOf(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return Utf8(text);
+}
 
 HWND Win32MainWindow::BuildOwnControl(Component& c, HWND parent) {
   std::unique_ptr<Win32Control> control;

@@ -12,7 +12,6 @@
 namespace kivo {
 namespace {
 
-using win32::Utf8;
 using win32::Wide;
 
 constexpr wchar_t kPictureClass[] = L"KivoPicture";
@@ -142,10 +141,7 @@ class Win32Picture : public Win32Control {
   }
 
   void Inspect(NativeControl& out) const override {
-    const int length = GetWindowTextLengthW(window_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window_, text.data(), length + 1)));
-    out.caption = Utf8(text);
+    out.caption = TextOf(window_);
     BITMAP info{};
     out.shows_picture =
         bitmap_ != nullptr && GetObjectW(bitmap_, sizeof info, &info) == sizeof info &&

@@ -9,7 +9,6 @@
 namespace kivo {
 namespace {
 
-using win32::Utf8;
 using win32::Wide;
 
 constexpr int kRange = 1000;
@@ -67,10 +66,7 @@ class Win32ProgressBar : public Win32Control {
 
   void Inspect(NativeControl& out) const override {
     out.value = static_cast<int>(SendMessageW(window_, PBM_GETPOS, 0, 0));
-    const int length = GetWindowTextLengthW(window_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window_, text.data(), length + 1)));
-    out.caption = Utf8(text);
+    out.caption = TextOf(window_);
   }
 
  private:
