@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/status_view.h"
 #include "test_window.h"
 
 namespace kivo {
@@ -19,7 +20,7 @@ constexpr Rgb kGreen{0, 128, 0};
 constexpr Rgb kRed{255, 0, 0};
 
 void Decode(TestWindow& w, const std::vector<std::uint8_t>& record) {
-  DecodeBacPacStatus(record.data(), static_cast<int>(record.size()), w.model, w.state, w.actions);
+  ShowBacPacStatus(record.data(), static_cast<int>(record.size()), w.model, w.state, w.actions);
 }
 
 // The HERO3 Black record with some bytes replaced.
