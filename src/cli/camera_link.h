@@ -1,8 +1,8 @@
 // CameraLink: kivo-cli's way to the camera — one request at a time on the poll event loop,
 // waited for with a time-out; the status records decoded once each into their values; commands
-// sent and their refusal recognised. Failures
-// become CliError with the exit status they stand for. Loop thread only (the program's only
-// thread); the waits run the loop and give up early when the user interrupts.
+// sent and their refusal recognised. Failures become CliError with the exit status they stand
+// for. Loop thread only (the program's only thread); the waits run the loop and give up early
+// when the user interrupts.
 #pragma once
 
 #include <cstdint>
