@@ -1,7 +1,7 @@
 // The camera status request: follows every BacPac record that reports the camera on, on
 // HttpCli2 guarded by TimeOut2; only the first chunk of the reply is used.
-#include "camera/camera_status.h"
 #include "forms/main_window.h"
+#include "forms/status_view.h"
 
 namespace kivo {
 
@@ -22,7 +22,7 @@ void TForm1::CameraStatusBtnClick() {
 
 void TForm1::HttpCli2DocData(THttpCli&, const char* buffer, int len) {
   TimeOut2->SetEnabled(false);
-  DecodeCameraStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
+  ShowCameraStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
   HttpCli2->Abort();
 }
 
