@@ -1,6 +1,7 @@
 // The BacPac status poll: every tick of BacPacStatusTimer either pings (camera not reachable)
 // or asks /bacpac/se on HttpCli1; the first chunk of the reply is decoded and, with the camera
 // on, the camera status request follows at once.
+#include "camera/command_url.h"
 #include "forms/main_window.h"
 #include "forms/status_view.h"
 #include "platform/socket_errors.h"
@@ -23,7 +24,7 @@ void TForm1::BacPacStatusBtnClick() {
   }
   auto_view_armed_ = true;  // reached: the next absence may show the list again
   if (StatusText().find("Connected") == std::string::npos) SetStatusText("Connecting...");
-  HttpCli1->URL = "http://" + camera_address + "/bacpac/se?t=" + camera_password;
+  HttpCli1->URL = BuildCommandUrl(camera_address, camera_password, "bacpac/se", "");
   if (HttpCli1->State() != THttpState::Ready) return;  // no queue: this tick is lost
   try {
     TimeOut1->SetEnabled(true);

@@ -1,5 +1,6 @@
 // The camera status request: follows every BacPac record that reports the camera on, on
 // HttpCli2 guarded by TimeOut2; only the first chunk of the reply is used.
+#include "camera/command_url.h"
 #include "forms/main_window.h"
 #include "forms/status_view.h"
 
@@ -7,7 +8,7 @@ namespace kivo {
 
 void TForm1::CameraStatusBtnClick() {
   ClearStatusUnlessConnected();
-  HttpCli2->URL = "http://" + camera_address + "/camera/se?t=" + camera_password;
+  HttpCli2->URL = BuildCommandUrl(camera_address, camera_password, "camera/se", "");
   // The two status requests never overlap.
   if (HttpCli2->State() == THttpState::Ready && HttpCli1->State() == THttpState::Ready) {
     try {

@@ -106,7 +106,24 @@ EOT
   begin "set name: the camera's name has no status, the reply is all"
   run 0 set name "Rig 1"
   expect_requests "$SE
-80 GET /camera/CN?t=$pw&p=%09Rig 1"
+80 GET /camera/CN?t=$pw&p=%09Rig%201"
+
+  begin "typed names and passwords reach the camera percent-encoded, byte for byte"
+  run 0 set name 'my cam&t=x?y#z'
+  expect_requests "$SE
+80 GET /camera/CN?t=$pw&p=%09my%20cam%26t%3Dx%3Fy%23z"
+  "$KIVO_CAMSIM" --control "$KIVO_CAMSIM_CONTROL" state | grep -qF 'name="my cam&t=x?y#z"' ||
+    fail "the camera's name is not the one typed"
+  run 0 set name $'K\xc3\xa4fer'
+  expect_requests "$SE
+80 GET /camera/CN?t=$pw&p=%09K%C3%A4fer"
+  run 4 --password 'cameralnk&p=%01' status
+  expect_requests "80 GET /bacpac/se?t=cameralnk%26p%3D%2501"
+  control set password 'my%20pass'
+  run 0 --password 'my pass' status
+  expect_requests "80 GET /bacpac/se?t=my%20pass
+80 GET /camera/se?t=my%20pass"
+  control set password "$pw"
 
   begin "set --list"
   run 0 --json set --list

@@ -50,7 +50,7 @@ constexpr SetCase kSetCases[] = {
     {"spot-meter", "off", "camera/EX", "00"},
     {"orientation", "down", "camera/UP", "01"},
     {"orientation", "up", "camera/UP", "00"},
-    {"name", "Rig 1", "camera/CN", "09Rig 1"},
+    {"name", "Rig 1", "camera/CN", "09Rig%201"},
     {"name", "", "camera/CN", "09"},
 };
 
