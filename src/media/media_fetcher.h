@@ -55,7 +55,7 @@ inline constexpr char kFetchSizeMismatch[] =
 inline constexpr char kFetchNoLength[] = "The camera did not say how long the file is";
 inline constexpr char kFetchConnectionLost[] = "Connection lost; downloading again resumes it";
 inline constexpr char kFetchCannotWrite[] = "Cannot write to the download folder";
-inline constexpr char kFetchDiskFull[] = "The download folder's disk is full";
+inline constexpr char kFetchDiskFull[] = "The disk is full";  // short: it fits the State column
 inline constexpr char kFetchCancelled[] = "Cancelled";
 
 class MediaFetcher {

@@ -297,7 +297,7 @@ $SE"
   if mount -t tmpfs -o size=256k tmpfs "$small" 2> /dev/null; then
     dd if=/dev/zero of="$small/filler" bs=4k 2> /dev/null
     run 1 get --new --to "$small"
-    grep -q "^kivo-cli: [0-9A-Z]*/GOPR[0-9]*\.[A-Z0-9]*: The download folder's disk is full$" \
+    grep -q "^kivo-cli: [0-9A-Z]*/GOPR[0-9]*\.[A-Z0-9]*: The disk is full$" \
       <<< "$err" || fail "stderr: $err"
     [ -z "$(find "$small" -name '*.part' -size 0)" ] || fail "empty .part files left"
     umount "$small"
