@@ -2,6 +2,7 @@
 // where the window's menus would be disabled), sends exactly the command the window's button or
 // menu item sends, and then reads the status until it shows the change, as a person watching the
 // window would: an exit status of 0 means the camera did it.
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -22,6 +23,13 @@ namespace {
 
 constexpr int kFollowTimeoutMs = 10000;
 constexpr int kPowerOnTimeoutMs = 20000;  // a camera takes a few seconds to start
+// The camera sets its clock at once; a few readings allow for a slow media server.
+constexpr int kClockFollowMs = 3000;
+constexpr int kClockReadEveryMs = 500;
+// How far the camera's clock may be from the time set (plus the time since): its Date header
+// counts whole seconds, "local" and "utc" send the current second, and the reading takes a
+// moment.
+constexpr double kClockTolerance = 3 * kOneSecond;
 constexpr char kCameraOff[] = "Connected Camera is off";
 constexpr char kNoCameraRecord[] = "The camera's status record was too short to read";
 constexpr char kDidNotFollow[] = "The camera did not follow: ";
@@ -74,6 +82,67 @@ bool Checked(const CameraSnapshot& s, const char* name) { return ItemChecked(s, 
 long Count(const CameraSnapshot& s) { return s.camera ? s.camera->photos + s.camera->videos : 0; }
 
 bool Recording(const CameraSnapshot& s) { return s.bacpac.recording; }
+
+// The date and time a clock text "yy.mm.dd hh.mm.ss" names (any separators, as the window
+// reads them), or nullopt when it names none ("15.13.40 99:99:99"): the camera would take the
+// bytes as they come.
+std::optional<DateTime> TypedClock(const std::string& text) {
+  if (text.size() != kClockTextLength) return std::nullopt;
+  int fields[6];
+  for (int i = 0; i < 6; ++i) {
+    const char tens = text[i * 3];
+    const char ones = text[i * 3 + 1];
+    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return std::nullopt;
+    fields[i] = (tens - '0') * 10 + (ones - '0');
+  }
+  DateTime value = 0;
+  if (!TryEncodeDateTime(2000 + fields[0], fields[1], fields[2], fields[3], fields[4], fields[5],
+                         0, &value))
+    return std::nullopt;
+  return value;
+}
+
+// The set-clock command's parameter for |text|; throws CliError(kExitUsage) with the window's
+// words when the text names no date and time.
+std::string ClockParameter(const std::string& text) {
+  if (text.size() != kClockTextLength) throw CliError(kExitUsage, kDateWrong);
+  std::string parameter;
+  try {
+    parameter = ClockTextToTmParameter(text);
+  } catch (const std::invalid_argument& e) {
+    throw CliError(kExitUsage, e.what());
+  }
+  if (!TypedClock(text)) throw CliError(kExitUsage, kDateWrong);
+  return parameter;
+}
+
+// The "Date:" line of the media server's reply to HEAD /, the camera's clock; "" without one.
+std::string DateLine(const HttpReply& reply) {
+  for (const std::string& line : reply.header)
+    if (line.compare(0, 5, "Date:") == 0) return line;
+  return {};
+}
+
+// Reads the camera's clock until it shows |wanted| plus the time passed since |sent_ms|, as a
+// command is confirmed through the status; throws CliError(kExitFailed) when it does not.
+void FollowClock(CliContext& c, DateTime wanted, std::int64_t sent_ms) {
+  const Clock& clock = SystemClock::Instance();
+  std::string shows = "its clock could not be read";
+  for (int waited = 0;; waited += kClockReadEveryMs) {
+    const HttpReply reply =
+        c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
+    if (const std::string line = DateLine(reply); !line.empty()) {
+      const std::string camera = DateHeaderToClockText(line);
+      const double passed = static_cast<double>(clock.MonotonicMs() - sent_ms) * kOneMillisecond;
+      if (std::fabs(ClockTextToDateTime(camera) - (wanted + passed)) <= kClockTolerance) return;
+      shows = "its clock shows " + camera;
+    }
+    if (waited >= kClockFollowMs) break;
+    c.link.RunUntil([] { return false; }, kClockReadEveryMs);
+    ThrowIfInterrupted();
+  }
+  throw CliError(kExitFailed, kDidNotFollow + shows);
+}
 
 }  // namespace
 
@@ -163,13 +232,16 @@ int RunClock(CliContext& c) {
   if (what == "show") {
     const HttpReply reply = c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
     if (reply.status == 0) throw CliError(kExitUnreachable, "Get Time Unable to connect to camera");
-    std::string date_line;
-    for (const std::string& line : reply.header)
-      if (line.compare(0, 5, "Date:") == 0) date_line = line;
+    const std::string date_line = DateLine(reply);
     if (date_line.empty()) throw CliError(kExitFailed, "The camera did not say its time");
     const DateTime now = clock.Now();
     const double offset = ClockTextToDateTime(DateHeaderToClockText(date_line)) - now;
-    const ClockLabels labels = CameraClockLabels(true, now, offset);
+    // Whole seconds toward zero, as the difference's text counts them, so that the number and
+    // the text always say the same, sign included.
+    const auto seconds = static_cast<std::int64_t>(
+        std::trunc(std::round(offset / kOneMillisecond) / 1000.0));
+    ClockLabels labels = CameraClockLabels(true, now, offset);
+    labels.delta = ClockDeltaText(static_cast<double>(seconds) * kOneSecond);
     const ClockLabels computer = CameraClockLabels(true, now, 0);
     if (c.args.json) {
       JsonWriter j;
@@ -180,7 +252,7 @@ int RunClock(CliContext& c) {
           .Field("computer_time", computer.time)
           .Field("difference", labels.delta)
           .Key("difference_seconds")
-          .Int(static_cast<std::int64_t>(offset * 86400.0 + (offset < 0 ? -0.5 : 0.5)))
+          .Int(seconds)
           .EndObject();
       c.out << j.Text() << "\n";
     } else {
@@ -190,23 +262,19 @@ int RunClock(CliContext& c) {
     }
     return kExitDone;
   }
-  std::string text;
-  if (what == "local") {
-    text = FormatClockText(clock.Now());
-  } else if (what == "utc") {
-    text = FormatClockText(clock.Now() + clock.Bias().CurrentMinutes() / 60.0 / 24.0);
-  } else {
-    text = what;
-    if (text.size() != kClockTextLength) throw CliError(kExitUsage, kDateWrong);
-  }
-  std::string parameter;
-  try {
-    parameter = ClockTextToTmParameter(text);
-  } catch (const std::invalid_argument& e) {
-    throw CliError(kExitUsage, e.what());
-  }
+  const bool now_wanted = what == "local" || what == "utc";
+  // A typed time is checked before anything is sent; the computer's is taken once the camera
+  // is known to be on, so that a slow status read does not make it late.
+  if (!now_wanted) ClockParameter(what);
   NeedCameraOn(c);
-  return SendAndFollow(c, {kSetClockPath, parameter}, nullptr, "", "clock: set to " + text);
+  std::string text = what;
+  if (what == "local") text = FormatClockText(clock.Now());
+  if (what == "utc")
+    text = FormatClockText(clock.Now() + clock.Bias().CurrentMinutes() / 60.0 / 24.0);
+  c.link.SendCommand(kSetClockPath, ClockParameter(text));
+  FollowClock(c, *TypedClock(text), clock.MonotonicMs());
+  if (!c.args.quiet && !c.args.json) c.out << "clock: set to " << text << "\n";
+  return kExitDone;
 }
 
 int RunPreview(CliContext& c) {

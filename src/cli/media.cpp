@@ -6,6 +6,7 @@
 #include "cli/json_writer.h"
 #include "cli/progress_line.h"
 #include "media/card_reader.h"
+#include "media/local_copies.h"
 #include "media/media_fetcher.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -16,6 +17,7 @@ namespace {
 // Reading a card of a few thousand files takes a few seconds; a camera that stops answering
 // half-way is given up on after this.
 constexpr int kCardTimeoutMs = 60000;
+constexpr char kNothingNew[] = "Nothing new on the camera's card";
 
 CardListing ReadCard(CliContext& c) {
   CardReader reader(c.link.Loop());
@@ -79,14 +81,6 @@ std::string ItemText(const MediaItem& m) {
          companions;
 }
 
-bool AllHere(const std::filesystem::path& dir, const MediaItem& m) {
-  std::error_code ec;
-  if (!std::filesystem::exists(dir / m.folder / m.file.name, ec)) return false;
-  for (const ListingEntry& e : m.companions)
-    if (!std::filesystem::exists(dir / m.folder / e.name, ec)) return false;
-  return true;
-}
-
 const char* OutcomeName(FetchOutcome outcome) {
   switch (outcome) {
     case FetchOutcome::kDownloaded: return "downloaded";
@@ -104,6 +98,9 @@ int RunLs(CliContext& c) {
   RejectUnknownOptions(c.args.args);
   if (c.args.args.size() > 1) throw CliError(kExitUsage, "ls takes at most one FOLDER");
   const std::string folder = c.args.args.empty() ? "" : c.args.args[0];
+  // An empty name (an unset shell variable, say) must not stand for "every folder".
+  if (!c.args.args.empty() && folder.empty())
+    throw CliError(kExitUsage, "ls FOLDER: the folder's name is empty");
   const CardListing card = ReadCard(c);
   const std::string url_base = c.link.MediaBase() + card.root;
   bool found_folder = folder.empty();
@@ -136,8 +133,12 @@ int RunGet(CliContext& c) {
       if (chosen.size() == before) throw CliError(kExitFailed, "No file " + wanted + " on the camera's card");
     }
   } else {
+    // New is what is not here for certain; a file the listing gives only a rounded size for
+    // goes to the engine too, which asks the camera for the exact size and skips it if it is
+    // here after all.
+    LocalCopies here(dir);
     for (const MediaItem& m : card.items)
-      if (get_all || !AllHere(dir, m)) chosen.push_back(&m);
+      if (get_all || !here.AllHere(m)) chosen.push_back(&m);
   }
   std::vector<FetchJob> jobs;
   std::vector<std::string> labels;
@@ -148,8 +149,9 @@ int RunGet(CliContext& c) {
       jobs.push_back({base + e.name, e.name, m->folder, e.size});
   }
   for (const FetchJob& job : jobs) labels.push_back(job.subfolder + "/" + job.name);
+  const bool say_nothing_new = get_new && !c.args.quiet && !c.args.json;
   if (jobs.empty()) {
-    if (!c.args.quiet && !c.args.json) c.out << "Nothing new on the camera's card\n";
+    if (!c.args.quiet && !c.args.json) c.out << kNothingNew << "\n";
     return kExitDone;
   }
   std::error_code ec;
@@ -160,6 +162,7 @@ int RunGet(CliContext& c) {
   MediaFetcher fetcher(c.link.Loop(), SystemClock::Instance());
   bool batch_done = false;
   std::size_t failed = 0;
+  std::size_t downloaded = 0;
   std::size_t line_length = 0;
   auto clear_progress = [&] {
     if (line_length == 0) return;
@@ -177,6 +180,7 @@ int RunGet(CliContext& c) {
     clear_progress();
     const bool bad = r.outcome == FetchOutcome::kFailed || r.outcome == FetchOutcome::kSizeMismatch;
     if (bad) ++failed;
+    if (r.outcome == FetchOutcome::kDownloaded) ++downloaded;
     if (c.args.json) {
       JsonWriter j;
       std::error_code size_ec;
@@ -193,7 +197,8 @@ int RunGet(CliContext& c) {
       c.out << j.Text() << "\n" << std::flush;
     } else if (bad) {
       c.err << "kivo-cli: " << labels[job] << ": " << r.message << "\n";
-    } else if (!c.args.quiet && r.outcome != FetchOutcome::kCancelled) {
+    } else if (!c.args.quiet && r.outcome != FetchOutcome::kCancelled &&
+               !(get_new && r.outcome == FetchOutcome::kAlreadyHere)) {
       c.out << OutcomeName(r.outcome) << "  " << r.path.string() << "\n" << std::flush;
     }
   };
@@ -210,6 +215,7 @@ int RunGet(CliContext& c) {
   }
   clear_progress();
   ThrowIfInterrupted();
+  if (say_nothing_new && downloaded == 0 && failed == 0) c.out << kNothingNew << "\n";
   if (failed > 0)
     throw CliError(kExitFailed, std::to_string(failed) + " of " + std::to_string(labels.size()) +
                                     " files could not be downloaded");

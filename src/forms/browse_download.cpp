@@ -35,12 +35,11 @@ void TBrowseForm::DownloadSelectedBtnClick() {
 
 void TBrowseForm::DownloadAllBtnClick() {
   std::vector<std::size_t> chosen;
+  // What is here only perhaps (the listing's sizes are rounded) goes too: the engine asks the
+  // camera for the exact size and counts it as already here when it is.
   LocalCopies here(PathFromUtf8(Folder()));
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    const MediaItem& m = items_[i];
-    bool missing = !here.Has(m.folder, m.file.name);
-    for (const ListingEntry& c : m.companions) missing = missing || !here.Has(m.folder, c.name);
-    if (missing) chosen.push_back(i);
+    if (!here.AllHere(items_[i])) chosen.push_back(i);
   }
   if (chosen.empty()) {
     SetStatus(text::kNothingToDownload);
@@ -65,6 +64,7 @@ void TBrowseForm::Download(const std::vector<std::size_t>& items) {
   SetStates(items, text::kStateQueued);
   jobs_total_ = jobs.size();
   downloaded_ = already_ = failed_ = 0;
+  disk_full_ = false;
   model_["CancelBtn"].SetEnabled(true);
   model_["RefreshBtn"].SetEnabled(false);
   model_["DownloadSelectedBtn"].SetEnabled(false);
@@ -127,6 +127,7 @@ void TBrowseForm::FileDone(std::size_t job, const FetchResult& result) {
     case FetchOutcome::kSizeMismatch:
     case FetchOutcome::kFailed:
       ++failed_;
+      disk_full_ = disk_full_ || result.message == kFetchDiskFull;
       state = result.message;  // a companion's failure shows on its video's row too
       break;
   }
@@ -148,9 +149,16 @@ void TBrowseForm::BatchDone() {
   model_["DownloadSelectedBtn"].SetEnabled(true);
   model_["DownloadAllBtn"].SetEnabled(true);
   model_["FolderBtn"].SetEnabled(true);
+  if (downloaded_ == 0 && failed_ == 0 && already_ == jobs_total_) {
+    SetStatus(text::kNothingToDownload);  // every file was asked about and found here
+    return;
+  }
+  // A full disk is said on the status line too: every later download fails the same way
+  // until space is made.
   SetStatus("Downloaded " + std::to_string(downloaded_) + ", already here " +
             std::to_string(already_) + ", failed " + std::to_string(failed_) + " of " +
-            std::to_string(jobs_total_) + " files");
+            std::to_string(jobs_total_) + " files" +
+            (disk_full_ ? std::string(": ") + kFetchDiskFull : std::string()));
 }
 
 }  // namespace kivo

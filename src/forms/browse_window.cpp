@@ -158,7 +158,10 @@ void TBrowseForm::ListingFinished(const std::string& status) {
   states_.assign(items_.size(), std::string());
   LocalCopies here(PathFromUtf8(Folder()));
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (here.Has(items_[i].folder, items_[i].file.name)) states_[i] = text::kStateHere;
+    // A file that fits the listing's rounded size counts here; Download All New checks exactly.
+    if (here.Find(items_[i].folder, items_[i].file) != LocalMatch::kMissing) {
+      states_[i] = text::kStateHere;
+    }
   }
   // The newest file starts selected, so its picture shows.
   model_["FileList"].SetSelection(items_.empty() ? std::vector<int>{} : std::vector<int>{0});

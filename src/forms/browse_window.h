@@ -104,6 +104,7 @@ class TBrowseForm {
   std::vector<JobOf> jobs_;
   std::size_t jobs_total_ = 0;
   std::size_t downloaded_ = 0, already_ = 0, failed_ = 0;
+  bool disk_full_ = false;  // a file of this batch failed for a full disk
 };
 
 }  // namespace kivo

@@ -38,6 +38,7 @@ void CardReader::Start(std::string base_url) {
   listing_ = CardListing{};
   folders_.clear();
   root_index_ = 0;
+  empty_root_.clear();
   listing_.root = kMediaRoots[0];
   Get(listing_.root);
 }
@@ -72,12 +73,21 @@ void CardReader::RootDone(const ListingResult& result) {
     if (e.is_folder && IsCameraFolder(e.name)) folders_.push_back(e.name);
   }
   if (folders_.empty()) {
+    // A readable page without a camera folder is either another root of the server or a card
+    // the camera has not written to yet (a freshly formatted one has no 100GOPRO); only when
+    // no root has a folder is it the latter.
+    if (result.ok && empty_root_.empty()) empty_root_ = listing_.root;
     if (++root_index_ < std::size(kMediaRoots)) {
       listing_.root = kMediaRoots[root_index_];
       Get(listing_.root);
       return;
     }
-    Finish(false, result.ok ? kCardNoFolders : result.error);
+    if (!empty_root_.empty()) {
+      listing_.root = empty_root_;
+      Finish(true, "");
+      return;
+    }
+    Finish(false, result.error);
     return;
   }
   std::sort(folders_.begin(), folders_.end());

@@ -1,6 +1,7 @@
 // CardReader: reads every file on the camera's card from its media server (port 8080): finds the
 // media root the firmware uses, lists each camera folder ("100GOPRO", "101GOPRO"...) in turn and
-// hands back the files grouped and newest first. Loop thread only; OnDone runs from the loop,
+// hands back the files grouped and newest first (none for a card the camera has not written to
+// yet: an empty list, not a failure). Loop thread only; OnDone runs from the loop,
 // never inside Start().
 #pragma once
 
@@ -19,7 +20,6 @@ namespace kivo {
 inline constexpr const char* kMediaRoots[] = {"/videos/DCIM/", "/DCIM/", "/videos/"};
 
 inline constexpr char kCardCannotReach[] = "Cannot read the camera's card (error ";
-inline constexpr char kCardNoFolders[] = "No folders of pictures found on the camera's card";
 
 // A camera folder: three digits and five letters or digits ("100GOPRO").
 bool IsCameraFolder(const std::string& name);
@@ -55,6 +55,7 @@ class CardReader {
   std::string body_;
   bool busy_ = false;
   std::size_t root_index_ = 0;
+  std::string empty_root_;  // the first root whose page was an index without camera folders
   std::vector<std::string> folders_;
   std::size_t folder_index_ = 0;
   CardListing listing_;

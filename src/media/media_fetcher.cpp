@@ -1,9 +1,11 @@
 #include "media/media_fetcher.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 #include "media/listing_parser.h"
+#include "media/local_copies.h"
 
 namespace kivo {
 namespace {
@@ -11,7 +13,6 @@ namespace {
 constexpr std::uint16_t kTickMs = 250;
 constexpr std::int64_t kEmitEveryMs = 100;
 constexpr std::int64_t kRateWindowMs = 5000;
-constexpr int kMaxNameVariants = 999;
 constexpr char kPartSuffix[] = ".part";
 constexpr std::size_t kWriteBufferBytes = 1 << 20;
 
@@ -26,13 +27,15 @@ bool Exists(const std::filesystem::path& path) {
   return std::filesystem::exists(path, ec);
 }
 
-// "GOPR0001.MP4", 2 -> "GOPR0001-2.MP4".
-std::string Variant(const std::string& name, int n) {
-  if (n == 0) return name;
-  const std::size_t dot = name.rfind('.');
-  const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
-  const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
-  return stem + "-" + std::to_string(n) + ext;
+// Why a write into |dir| failed, for the user: a full disk is worth saying as such, since
+// freeing space is what helps. |error| is the errno of the failed call (0 when unknown); a disk
+// with less room left than one write buffer counts as full as well, as not every library keeps
+// errno for a stream's failure.
+const char* WriteFailure(int error, const std::filesystem::path& dir) {
+  if (error == ENOSPC) return kFetchDiskFull;
+  std::error_code ec;
+  const std::filesystem::space_info space = std::filesystem::space(dir, ec);
+  return !ec && space.available < kWriteBufferBytes ? kFetchDiskFull : kFetchCannotWrite;
 }
 
 // The full length from a "Content-Range: bytes 0-499/1234" (or "bytes */1234") reply line.
@@ -132,10 +135,12 @@ void MediaFetcher::StartFile() {
     return;
   }
   dir_ = job.subfolder.empty() ? folder_ : folder_ / job.subfolder;
+  part_.clear();  // until this job has one: nothing of an earlier job is cleaned up for it
   std::error_code ec;
   std::filesystem::create_directories(dir_, ec);
   if (ec) {
-    FinishFile(FetchOutcome::kFailed, kFetchCannotWrite);
+    const bool full = ec == std::errc::no_space_on_device;
+    FinishFile(FetchOutcome::kFailed, WriteFailure(full ? ENOSPC : 0, folder_));
     return;
   }
   target_ = dir_ / job.name;
@@ -164,10 +169,10 @@ void MediaFetcher::StartHead() {
 void MediaFetcher::ChooseTarget(std::uint64_t length) {
   const std::string& name = jobs_[current_].name;
   for (int n = 0; n <= kMaxNameVariants; ++n) {
-    const std::filesystem::path candidate = dir_ / Variant(name, n);
+    const std::filesystem::path candidate = dir_ / NameVariant(name, n);
     if (!Exists(candidate)) {
       target_ = candidate;
-      part_ = dir_ / (Variant(name, n) + kPartSuffix);
+      part_ = dir_ / (NameVariant(name, n) + kPartSuffix);
       StartGet();
       return;
     }
@@ -189,6 +194,7 @@ void MediaFetcher::StartGet() {
   phase_ = Phase::kGet;
   fail_message_.clear();
   write_failed_ = false;
+  write_errno_ = 0;
   header_ok_ = false;
   offset_ = PartSize();
   size_at_attempt_ = offset_;
@@ -235,19 +241,23 @@ void MediaFetcher::HeaderEnd() {
   out_.clear();
   out_buffer_.resize(kWriteBufferBytes);
   out_.rdbuf()->pubsetbuf(out_buffer_.data(), static_cast<std::streamsize>(out_buffer_.size()));
+  errno = 0;
   out_.open(part_, std::ios::binary | (offset_ == 0 ? std::ios::trunc : std::ios::app));
   header_ok_ = out_.is_open();
   if (!header_ok_) {
     write_failed_ = true;
+    write_errno_ = errno;
     http_.Abort();
   }
 }
 
 void MediaFetcher::DocData(const char* data, int len) {
   if (phase_ != Phase::kGet || !header_ok_ || write_failed_) return;
+  errno = 0;
   out_.write(data, len);
   if (!out_) {
     write_failed_ = true;
+    write_errno_ = errno;
     http_.Abort();
     return;
   }
@@ -276,8 +286,12 @@ void MediaFetcher::RequestDone(std::uint16_t error) {
 
 void MediaFetcher::GetDone(std::uint16_t error) {
   if (out_.is_open()) {
-    out_.close();
-    if (out_.fail()) write_failed_ = true;
+    errno = 0;
+    out_.close();  // the buffer's last bytes are written here: a full disk may show only now
+    if (out_.fail() && !write_failed_) {
+      write_failed_ = true;
+      write_errno_ = errno;
+    }
   }
   out_.clear();
   if (cancelled_) {
@@ -285,7 +299,7 @@ void MediaFetcher::GetDone(std::uint16_t error) {
     return;
   }
   if (write_failed_) {
-    FinishFile(FetchOutcome::kFailed, kFetchCannotWrite);
+    FinishFile(FetchOutcome::kFailed, WriteFailure(write_errno_, dir_));
     return;
   }
   if (!fail_message_.empty()) {
@@ -360,6 +374,13 @@ void MediaFetcher::Tick() {
 
 void MediaFetcher::FinishFile(FetchOutcome outcome, std::string message) {
   phase_ = Phase::kIdle;
+  if (outcome != FetchOutcome::kDownloaded && !part_.empty()) {
+    // An empty .part has nothing to resume from; left behind it only looks like a download.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(part_, ec) && SizeOf(part_) == 0) {
+      std::filesystem::remove(part_, ec);
+    }
+  }
   FetchResult result;
   result.outcome = outcome;
   result.message = std::move(message);

@@ -2,7 +2,8 @@
 // file at a time on its own THttpCli. A file grows under NAME.part and takes its name only once
 // its size equals the length the server gave; a dropped or stalled connection is resumed with a
 // byte range from the end of the .part file (also after a restart); an existing file is never
-// overwritten (same size: skipped; otherwise the next free "NAME-1.EXT"). Loop thread only;
+// overwritten (same size: skipped; otherwise the next free "NAME-1.EXT"). A file that ends in
+// failure leaves no empty .part behind. Loop thread only;
 // every callback runs on the loop thread, from the loop, never inside Start() or Cancel().
 #pragma once
 
@@ -54,6 +55,7 @@ inline constexpr char kFetchSizeMismatch[] =
 inline constexpr char kFetchNoLength[] = "The camera did not say how long the file is";
 inline constexpr char kFetchConnectionLost[] = "Connection lost; downloading again resumes it";
 inline constexpr char kFetchCannotWrite[] = "Cannot write to the download folder";
+inline constexpr char kFetchDiskFull[] = "The disk is full";  // short: it fits the State column
 inline constexpr char kFetchCancelled[] = "Cancelled";
 
 class MediaFetcher {
@@ -122,6 +124,7 @@ class MediaFetcher {
   std::ofstream out_;
   std::vector<char> out_buffer_;  // large, so a body of 8 KiB chunks costs few writes
   bool write_failed_ = false;
+  int write_errno_ = 0;  // errno of the write that failed, 0 when unknown
   std::uint64_t offset_ = 0;
   std::uint64_t file_done_ = 0;            // where this attempt's body starts in the file
   std::int64_t total_ = -1;             // the file's full length, -1 unknown

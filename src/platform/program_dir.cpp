@@ -1,7 +1,11 @@
 #include "platform/program_dir.h"
 
+#include <filesystem>
 #include <mutex>
 #include <optional>
+#include <system_error>
+
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -89,6 +93,24 @@ std::string ProgramFolderNote(const std::string& executable_dir, const FolderCho
   if (f.logs != f.settings) note += ", logs in " + f.logs;
   if (f.work != f.settings) note += ", temporary files in " + f.work;
   return note;
+}
+
+std::string SettingsFileToRead(const FolderFacts& facts, const std::string& name,
+                               const std::function<bool(const std::string&)>& exists) {
+  const FolderChoice choice = ChooseProgramFolders(facts);
+  const std::string chosen = choice.folders.settings + name;
+  if (choice.reason == FolderReason::kBesideProgram || facts.executable_dir.empty() ||
+      exists(chosen))
+    return chosen;
+  const std::string beside = WithSlash(facts.executable_dir) + name;
+  return exists(beside) ? beside : chosen;
+}
+
+std::string SettingsFileToRead(const std::string& name) {
+  return SettingsFileToRead(GatherFolderFacts(), name, [](const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(PathFromUtf8(path), ec);
+  });
 }
 
 ProgramFolders ProgramFoldersInUse() {

@@ -58,6 +58,15 @@ ProgramFolders WindowsProgramFolders(const std::string& roaming_app_data,
 // The one-time note that tells where the files went; "" for kBesideProgram.
 std::string ProgramFolderNote(const std::string& executable_dir, const FolderChoice& choice);
 
+// The settings file for a program that only reads settings (kivo-cli): the chosen settings
+// folder's |name|, or, when the per-user folders are chosen and hold no such file, the copy
+// beside the executable (shipped with the program, or left by a portable copy) if there is one.
+// Decided without creating a folder or saying a word: a reader leaves no trace.
+std::string SettingsFileToRead(const FolderFacts& facts, const std::string& name,
+                               const std::function<bool(const std::string&)>& exists);
+// The same from the system's facts (GatherFolderFacts).
+std::string SettingsFileToRead(const std::string& name);
+
 // The folders in use (decided on the first call).
 ProgramFolders ProgramFoldersInUse();
 // The settings folder, with a trailing "/".

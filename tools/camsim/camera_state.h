@@ -93,6 +93,9 @@ class CameraState {
   void set_name(std::string name) { name_ = std::move(name); }
 
   CameraClock& clock() { return clock_; }
+  // Off: the set-clock command is answered as done but the clock keeps its time.
+  bool clock_settable() const { return clock_settable_; }
+  void set_clock_settable(bool settable) { clock_settable_ = settable; }
   const CameraClock& clock() const { return clock_; }
   MediaCard& card() { return *card_; }
   const MediaCard& card() const { return *card_; }
@@ -127,6 +130,7 @@ class CameraState {
   int wifi_battery_;
   std::string name_ = "HERO3";
   CameraClock clock_;
+  bool clock_settable_ = true;
   std::unique_ptr<MediaCard> card_;
   std::map<int, uint8_t> bacpac_pokes_;
   std::map<int, uint8_t> camera_pokes_;

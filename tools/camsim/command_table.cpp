@@ -135,7 +135,7 @@ CommandResult SetClock(CameraState& s, const CommandQuery& q) {
   auto byte = [&](int i) { return static_cast<uint8_t>(q.parameter[i]); };
   const CivilTime t{2000 + byte(0), byte(1), byte(2), byte(3), byte(4), byte(5)};
   if (!IsValid(t)) return CommandResult::kRejected;
-  s.clock().Set(t);
+  if (s.clock_settable()) s.clock().Set(t);
   return CommandResult::kDone;
 }
 

@@ -26,8 +26,9 @@ constexpr std::string_view kHelp =
     "    unpoke                        drop every forced byte\n"
     "    set power on|off              switch the camera as the ON/OFF button does\n"
     "    set battery PERCENT | set charging 0|1 | set wifi-battery PERCENT\n"
-    "    set card present|missing | set free BYTES\n"
+    "    set card present|missing|empty (formatted: no folder) | set free BYTES\n"
     "    set clock \"YYYY-MM-DD HH:MM:SS\" | set clock-offset SECONDS (from the host's clock)\n"
+    "    set clock-settable 0|1        0: the set-clock command is answered but ignored\n"
     "    set password TEXT (%XX for a byte, %20 a blank) | set version TEXT\n"
     "    reports                       number of problem reports received\n"
     "    quit                          stop the simulator\n";
@@ -143,10 +144,15 @@ std::string ControlChannel::Set(const std::vector<std::string>& words) {
     state_.set_wifi_battery(static_cast<int>(number));
   } else if (name == "card" && (value == "present" || value == "missing")) {
     state_.card().set_present(value == "present");
+  } else if (name == "card" && value == "empty") {
+    state_.card().set_present(true);
+    state_.card().Format();
   } else if (name == "free" && ParseInt(value, 0, 0x7fffffffffffffffL, &number)) {
     state_.card().set_free_bytes(static_cast<uint64_t>(number));
   } else if (name == "clock" && ParseCivilTime(value)) {
     state_.clock().Set(*ParseCivilTime(value));
+  } else if (name == "clock-settable" && ParseInt(value, 0, 1, &number)) {
+    state_.set_clock_settable(number == 1);
   } else if (name == "clock-offset" && ParseInt(value, -3153600000L, 3153600000L, &number)) {
     state_.clock().SetFromHost(number * 1000);
   } else if (name == "password") {

@@ -68,6 +68,7 @@ MediaFile& MediaCard::Add(std::string name, FileKind kind, const CivilTime& take
   file.sequence = next_sequence_++;
   file.card_bytes = card_bytes;
   file.content = std::move(content);
+  formatted_ = false;
   free_bytes_ -= std::min(free_bytes_, card_bytes);
   files_.push_back(std::move(file));
   return files_.back();
@@ -144,6 +145,13 @@ void MediaCard::DeleteAll() {
   files_.clear();
 }
 
+void MediaCard::Format() {
+  DeleteAll();
+  folder_ = 100;
+  open_folder_ = "100GOPRO";
+  formatted_ = true;
+}
+
 int MediaCard::PhotoCount() const {
   return static_cast<int>(std::count_if(files_.begin(), files_.end(), [](const MediaFile& f) {
     return f.kind == FileKind::kPhoto;
@@ -157,6 +165,7 @@ int MediaCard::VideoCount() const {
 }
 
 std::vector<std::string> MediaCard::Folders() const {
+  if (formatted_) return {};
   std::vector<std::string> folders = {"100GOPRO"};
   for (const MediaFile& f : files_) folders.push_back(f.folder);
   for (int n = 101; n <= folder_; ++n) folders.push_back(std::to_string(n) + "GOPRO");
@@ -166,6 +175,7 @@ std::vector<std::string> MediaCard::Folders() const {
 }
 
 bool MediaCard::HasFolder(std::string_view folder) const {
+  if (formatted_) return false;
   if (folder == "100GOPRO") return true;
   for (int n = 101; n <= folder_; ++n) {
     if (folder == std::to_string(n) + "GOPRO") return true;

@@ -51,10 +51,12 @@ class MediaCard {
   // Removes the files of the newest capture; false when the card is empty.
   bool DeleteLast();
   void DeleteAll();
+  // A freshly formatted card: no files and no folder until the next capture opens 100GOPRO.
+  void Format();
 
   int PhotoCount() const;
   int VideoCount() const;
-  // Folder names in order; 100GOPRO always exists.
+  // Folder names in order; 100GOPRO exists unless the card was formatted and nothing captured.
   std::vector<std::string> Folders() const;
   // Whether |folder| is one of Folders(), without building and sorting the list (asked at every
   // file request, so its cost must not grow faster than the card).
@@ -75,6 +77,7 @@ class MediaCard {
   uint64_t free_bytes_;
   int files_per_folder_;
   bool present_ = true;
+  bool formatted_ = false;  // Format() and no capture since: not even 100GOPRO
   int folder_ = 100;
   uint32_t next_number_ = 1;
   int next_group_ = 1;

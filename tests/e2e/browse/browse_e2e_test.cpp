@@ -151,8 +151,10 @@ TEST(BrowseE2e, EveryFileArrivesWholeThroughADroppingLink) {
     EXPECT_NE(e.path().extension(), ".part") << e.path();
   }
 
-  // Everything is here now: nothing more to fetch.
+  // Everything is here now: nothing more to fetch. The listing's sizes are rounded, so the
+  // camera is asked for each exact size first.
   browse.DownloadAllBtnClick();
+  ASSERT_TRUE(loop.RunUntil([&] { return !browse.Fetcher().Busy(); }, 60000));
   EXPECT_EQ(browse["BrowseStatus"].Caption(), browse_text::kNothingToDownload);
   EXPECT_TRUE(errors.empty());
   fs::remove_all(dir);

@@ -151,10 +151,11 @@ EOT
   run 0 locate off
   expect_requests "$(commanded "/camera/LL?t=$pw&p=%00")"
 
-  begin "clock"
+  begin "clock, confirmed through the camera's clock"
   run 0 clock "15.12.31 23:59:59"
   expect_requests "$SE
-80 GET /camera/TM?t=$pw&p=%0f%0c%1f%17%3b%3b"
+80 GET /camera/TM?t=$pw&p=%0f%0c%1f%17%3b%3b
+8080 HEAD /"
   run 0 --json clock show
   expect_requests "8080 HEAD /"
   [ "$(json_field '.camera_date')" = "Dec 31 2015" ] || fail "clock show: $out"
@@ -166,6 +167,31 @@ EOT
   run 2 clock "15.12.xx 23:59:59"
   expect_err "'xx' is not a valid integer value"
   expect_no_requests
+  for wrong in "15.13.40 99:99:99" "15.02.29 12:00:00" "15.12.31 24:00:00" "15.12.00 12:00:00"; do
+    run 2 clock "$wrong"
+    expect_err "Date is not in correct format"
+    expect_no_requests
+  done
+  run 0 clock "16.02.29 12:00:00"
+
+  begin "clock: a camera that ignores the time is no success"
+  control set clock-settable 0
+  run 1 clock "15.12.31 23:59:59"
+  [[ "$err" == "kivo-cli: The camera did not follow: its clock shows "* ]] || fail "stderr: $err"
+  control set clock-settable 1
+
+  begin "clock --json: the difference and its seconds agree, sign included"
+  for offset in 0 -1 5 -3700; do
+    control set clock-offset "$offset"
+    run 0 --json clock show
+    local text seconds said
+    text=$(json_field '.difference')
+    seconds=$(json_field '.difference_seconds')
+    said=$(awk -v t="$text" 'BEGIN { sign = substr(t, 1, 1) == "-" ? -1 : 1; sub(/^[-+] /, "", t);
+      split(t, f, ":"); print sign * (f[1] * 3600 + f[2] * 60 + f[3]) }')
+    [ "$said" = "$seconds" ] || fail "offset $offset: difference $text beside $seconds seconds"
+  done
+  control set clock-offset 0
 
   begin "preview"
   run 0 preview
@@ -239,6 +265,10 @@ $SE"
   expect_err "BacPac timeout"
   control fault none all
 
+  begin "ls \"\" is no folder"
+  run 2 ls ""
+  expect_no_requests
+
   begin "ls"
   run 0 ls
   expect_requests "8080 GET /videos/DCIM/
@@ -260,7 +290,37 @@ $SE"
   compare_with_camera "$dest"
   run 0 get --new --to "$dest"
   [ "$out" = "Nothing new on the camera's card" ] || fail "second run: $out"
-  grep -q "GOPR[0-9]" <<< "$requests" && fail "second run fetched files:\n$requests"
+  # The listing's sizes are rounded: the camera is asked for each file's size, nothing more.
+  grep -q "GET .*GOPR[0-9]" <<< "$requests" && fail "second run fetched files:\n$requests"
+
+  begin "get --new: an old file of the same name is not the camera's"
+  local beside=$work/beside photo
+  photo=$(jq -r 'select(.kind == "photo") | .folder + "/" + .name' <<< "$ls_json" | head -1)
+  mkdir -p "$beside/${photo%/*}"
+  printf '26 bytes of an older card' > "$beside/$photo"
+  cp "$beside/$photo" "$work/old-photo"
+  run 0 --json get --new --to "$beside"
+  local copy=$beside/${photo%.*}-1.${photo##*.}
+  [ "$(jq -r --arg n "${photo#*/}" 'select(.name == $n) | .outcome + " " + .path' <<< "$out")" = \
+    "downloaded $copy" ] || fail "get --new: $out"
+  cmp -s "$beside/$photo" "$work/old-photo" || fail "the old file was changed"
+  cmp -s "$copy" "$dest/$photo" || fail "$copy is not the camera's"
+  run 0 get --new --to "$beside"
+  [ "$out" = "Nothing new on the camera's card" ] || fail "the copy was not recognised: $out"
+
+  begin "get on a full disk says so and leaves no empty .part"
+  local small=$work/small
+  mkdir -p "$small"
+  if mount -t tmpfs -o size=256k tmpfs "$small" 2> /dev/null; then
+    dd if=/dev/zero of="$small/filler" bs=4k 2> /dev/null
+    run 1 get --new --to "$small"
+    grep -q "^kivo-cli: [0-9A-Z]*/GOPR[0-9]*\.[A-Z0-9]*: The disk is full$" \
+      <<< "$err" || fail "stderr: $err"
+    [ -z "$(find "$small" -name '*.part' -size 0)" ] || fail "empty .part files left"
+    umount "$small"
+  else
+    echo "cli_e2e.sh: no tmpfs in this namespace; full disk not tried" >&2
+  fi
 
   begin "get FILE, same size skipped, never overwritten"
   local newest
@@ -277,6 +337,13 @@ $SE"
   expect_requests "$(commanded "/camera/DA?t=$pw")"
   run 0 --json status
   [ "$(json_field '.photos + .videos')" = 0 ] || fail "card not empty: $out"
+
+  begin "an empty card is an empty list"
+  control set card empty
+  run 0 ls
+  [ -z "$out" ] || fail "ls: $out"
+  run 0 get --new --to "$work/empty"
+  [ "$out" = "Nothing new on the camera's card" ] || fail "get --new: $out"
 
   begin "bash completion: commands, setting names and values, without a request"
   local mark
@@ -302,6 +369,36 @@ $SE"
   run 0 --password "$pw" status
   cli=$real_cli
   cmp -s "$work/prog/Kivo.ini" "$work/ini.before" || fail "Kivo.ini was changed"
+
+  begin "installed: settings only read, no folder made, nothing said"
+  # /opt counts as a system folder; this namespace's own /opt is a scratch one.
+  if mount -t tmpfs tmpfs /opt 2> /dev/null; then
+    mkdir -p /opt/kivo "$work/home"
+    cp "$real_cli" /opt/kivo/kivo-cli
+    cli=/opt/kivo/kivo-cli
+    local saved_home=$HOME before=$failures
+    export HOME=$work/home
+    (
+      unset XDG_CONFIG_HOME XDG_STATE_HOME XDG_CACHE_HOME
+      run 0 --quiet status
+      [ -z "$err" ] || fail "stderr: $err"
+      [ -z "$(find "$HOME" -mindepth 1)" ] || fail "made: $(find "$HOME" -mindepth 1)"
+      printf '[BacPac]\r\nPassword=shipped\r\n' > /opt/kivo/Kivo.ini
+      run 4 status
+      expect_requests "80 GET /bacpac/se?t=shipped"
+      mkdir -p "$HOME/.config/kivo"
+      printf '[BacPac]\r\nPassword=saved\r\n' > "$HOME/.config/kivo/Kivo.ini"
+      run 4 status
+      expect_requests "80 GET /bacpac/se?t=saved"
+      [ -z "$(find "$HOME" -mindepth 1 -not -path "$HOME/.config*")" ] || fail "made folders"
+      exit $((failures - before))
+    ) || failures=$((failures + $?))
+    export HOME=$saved_home
+    cli=$real_cli
+    umount /opt
+  else
+    echo "cli_e2e.sh: cannot mount over /opt in this namespace; installed layout not tried" >&2
+  fi
 }
 
 # The words the installed completion offers for a command line whose last word is being typed.

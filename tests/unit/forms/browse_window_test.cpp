@@ -184,5 +184,60 @@ TEST_F(BrowseWindowTest, ABatchOfManyRowsReachesTheListAsOneChange) {
   server.Stop();
 }
 
+// A formatted card: the media root lists no folder at all, and other roots are not there.
+TEST_F(BrowseWindowTest, AnEmptyCardIsAnEmptyList) {
+  TForm1& f = Create();
+  f.camera_address = "127.0.0.1";
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Reply(Page(""))).Close(),
+                Script().ReadRequest().Send(Reply("not here", 404)).Close(),
+                Script().ReadRequest().Send(Reply("not here", 404)).Close()});
+  TBrowseForm browse(f);
+  browse.media_port = server.port();
+  browse.Open();
+  ASSERT_TRUE(loop_.RunUntil([&] { return browse["RefreshBtn"].Enabled(); }, 5000));
+  EXPECT_EQ(browse["BrowseStatus"].Caption(), std::string("0") + browse_text::kFilesFound);
+  EXPECT_TRUE(browse["FileList"].Lines().empty());
+}
+
+// An older photo of the same name and another size is not the camera's: Download All New
+// fetches the camera's beside it, where a full disk stops it, said in its row and the status.
+TEST_F(BrowseWindowTest, AnOldFileOfTheSameNameIsNotHereAndAFullDiskIsSaid) {
+  const std::string pictures = dir_ + "pictures";
+  const std::filesystem::path folder = std::filesystem::path(pictures) / "100GOPRO";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "GOPR0001.JPG") << "26 bytes of an older card";
+  std::error_code ec;
+  std::filesystem::create_symlink("/dev/full", folder / "GOPR0001-1.JPG.part", ec);
+  if (ec || !std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TForm1& f = Create();
+  f.camera_address = "127.0.0.1";
+  const std::string photo(2801, 'p');
+  const std::string root = Page(Row("100GOPRO/", "01-Mar-2015 12:00", "-"));
+  const std::string listing = Page(Row("GOPR0001.JPG", "01-Mar-2015 12:00", "2.7K"));
+  const std::string head = Reply(photo).substr(0, Reply(photo).find("\r\n\r\n") + 4);
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Reply(root)).Close(),
+                Script().ReadRequest().Send(Reply(listing)).Close(),
+                Script().ReadRequest().Send(Reply(photo)).Close(),  // its picture
+                Script().ReadRequest().Send(head).Close(),
+                Script().ReadRequest().Send(Reply(photo)).Close()});
+  dialogs_.folder_answers.push_back(pictures);
+  TBrowseForm browse(f);
+  browse.media_port = server.port();
+  HeadlessRenderer view(browse.Model());
+  ASSERT_TRUE(view.UserClick("FolderBtn"));
+  browse.Open();
+  ASSERT_TRUE(loop_.RunUntil([&] { return server.Finished() >= 3; }, 5000));
+  ASSERT_TRUE(view.UserClick("DownloadAllBtn"));
+  ASSERT_TRUE(loop_.RunUntil([&] { return !browse.Fetcher().Busy(); }, 5000));
+  const std::string row = browse["FileList"].Lines().at(0);
+  EXPECT_EQ(row.substr(row.rfind('\t') + 1), kFetchDiskFull);
+  EXPECT_EQ(browse["BrowseStatus"].Caption(),
+            std::string("Downloaded 0, already here 0, failed 1 of 1 files: ") + kFetchDiskFull);
+  EXPECT_TRUE(server.Received().at(3).starts_with("HEAD /videos/DCIM/100GOPRO/GOPR0001.JPG "));
+  server.Stop();
+}
+
 }  // namespace
 }  // namespace kivo

@@ -135,7 +135,7 @@ TEST_F(FetcherTest, ResumesAPartFileLeftByAnEarlierRun) {
   ScriptServer server;
   server.Serve({Script().ReadRequest().Send(Header206(5000, body.size()) + body.substr(5000)).Close()});
   Run(server, "GOPR0002.MP4");
-  EXPECT_EQ(results_[0].outcome, FetchOutcome::kDownloaded);
+  ASSERT_EQ(results_[0].outcome, FetchOutcome::kDownloaded) << results_[0].message;
   EXPECT_EQ(ReadFile(folder_ / "GOPR0002.MP4"), body);
   EXPECT_NE(server.Received()[0].find("Range: bytes=5000-\r\n"), std::string::npos);
 }
@@ -255,6 +255,33 @@ INSTANTIATE_TEST_SUITE_P(Names, UnsafeNameTest,
                          ::testing::Values("../x.JPG", "../../x.JPG", "/tmp/x.JPG", "a/b.JPG",
                                            "..", "."),
                          [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(FetcherTest, AFailureLeavesNoEmptyPartBehind) {
+  // Every attempt gets the header and then loses the connection before the first byte.
+  std::vector<Script> scripts;
+  for (int i = 0; i < 10; ++i)
+    scripts.push_back(Script().ReadRequest().Send(Header200(100)).Close());
+  ScriptServer server;
+  server.Serve(scripts);
+  Run(server, "GOPR0002.MP4");
+  EXPECT_EQ(results_[0].outcome, FetchOutcome::kFailed);
+  EXPECT_EQ(results_[0].message, kFetchConnectionLost);
+  EXPECT_FALSE(fs::exists(folder_ / "GOPR0002.MP4.part"));
+}
+
+TEST_F(FetcherTest, AFullDiskIsSaidAsSuch) {
+  // Every write to /dev/full fails as on a full disk.
+  std::error_code ec;
+  fs::create_symlink("/dev/full", folder_ / "GOPR0002.MP4.part", ec);
+  if (ec || !fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::string body = Body();
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Header200(body.size()) + body).Close()});
+  Run(server, "GOPR0002.MP4");
+  EXPECT_EQ(results_[0].outcome, FetchOutcome::kFailed);
+  EXPECT_EQ(results_[0].message, kFetchDiskFull);
+  EXPECT_FALSE(fs::exists(folder_ / "GOPR0002.MP4"));
+}
 
 TEST_F(FetcherTest, CancelKeepsThePartForLater) {
   ScriptServer server;

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include <map>
@@ -122,6 +123,34 @@ TEST_P(XdgProgramFoldersTest, FollowsTheVariables) {
 
 INSTANTIATE_TEST_SUITE_P(Variables, XdgProgramFoldersTest, ::testing::ValuesIn(kXdgCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProgramDirTest, AReaderTakesTheSettingsFolderElseTheCopyBesideTheProgram) {
+  const struct {
+    const char* exe_dir;
+    bool writable;
+    std::vector<std::string> files;  // that exist
+    const char* read;
+  } cases[] = {
+      {"/usr/bin/", false, {"/h/.config/kivo/Kivo.ini", "/usr/bin/Kivo.ini"},
+       "/h/.config/kivo/Kivo.ini"},
+      {"/usr/bin/", false, {"/usr/bin/Kivo.ini"}, "/usr/bin/Kivo.ini"},
+      {"/usr/bin/", false, {}, "/h/.config/kivo/Kivo.ini"},
+      {"/home/u/kivo/", false, {"/home/u/kivo/Kivo.ini"}, "/home/u/kivo/Kivo.ini"},
+      {"/home/u/kivo/", true, {"/h/.config/kivo/Kivo.ini"}, "/home/u/kivo/Kivo.ini"},
+      {"", false, {}, "/h/.config/kivo/Kivo.ini"},
+  };
+  for (const auto& c : cases) {
+    FolderFacts facts;
+    facts.executable_dir = c.exe_dir;
+    facts.executable_dir_writable = c.writable;
+    facts.system_dirs.assign(std::begin(kLinuxSystemDirs), std::end(kLinuxSystemDirs));
+    facts.per_user = kXdg;
+    const auto exists = [&](const std::string& path) {
+      return std::find(c.files.begin(), c.files.end(), path) != c.files.end();
+    };
+    EXPECT_EQ(SettingsFileToRead(facts, "Kivo.ini", exists), c.read) << c.exe_dir;
+  }
+}
 
 TEST(ProgramDirTest, WindowsUsesRoamingAppDataElseTheProfile) {
   const struct {
