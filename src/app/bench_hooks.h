@@ -6,6 +6,7 @@
 #include <string>
 
 class QObject;
+class QWidget;
 
 namespace kivo {
 
@@ -18,5 +19,10 @@ bool StartLoopGapProbe(const std::string& path, QObject* owner);
 // Once the card has been read, presses Download All and, when the batch ends, prints
 // "kivo: download-all FILES files in SECONDS s" on standard error and calls |done|.
 void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)());
+
+// Once |window| has painted its first frame and handed it to the display, prints
+// "first-frame US" on standard error (US: wall-clock microseconds since 1970, to compare with the
+// time the program was started) and ends the program at once, saving nothing.
+void ExitAfterFirstFrame(QWidget* window);
 
 }  // namespace kivo
