@@ -11,6 +11,7 @@
 
 #include "forms/browse_texts.h"
 #include "forms/browse_window.h"
+#include "forms/main_window.h"
 
 namespace kivo {
 namespace {
@@ -77,6 +78,13 @@ class FirstFrameFilter : public QObject {
 
 void ExitAfterFirstFrame(QWidget* window) {
   window->installEventFilter(new FirstFrameFilter(window));  // owned by |window|
+}
+
+void SaveSettingsNow(TForm1& form) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::system_clock::now().time_since_epoch()).count();
+  std::fprintf(stderr, "kivo: save at %lld\n", static_cast<long long>(ms));
+  form.Model().Dispatch([&form] { form.SaveSettings(); });
 }
 
 void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)()) {

@@ -11,6 +11,7 @@ class QWidget;
 namespace kivo {
 
 class TBrowseForm;
+class TForm1;
 
 // Appends "MS LATE" to |path| (MS: wall-clock milliseconds since 1970) whenever a 5 ms timer
 // fires LATE >= 2 ms after it was due: the time the loop spent away from its turns.
@@ -24,5 +25,9 @@ void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)());
 // "first-frame US" on standard error (US: wall-clock microseconds since 1970, to compare with the
 // time the program was started) and ends the program at once, saving nothing.
 void ExitAfterFirstFrame(QWidget* window);
+
+// Saves the settings as Options > IP Address > OK does, after printing "kivo: save at MS" (MS:
+// wall-clock milliseconds since 1970) on standard error.
+void SaveSettingsNow(TForm1& form);
 
 }  // namespace kivo

@@ -48,6 +48,7 @@ struct Options {
   std::string loop_gap_log;     // benchmark hook: log late turns of the loop here
   bool download_all = false;    // benchmark hook: Download All once the card is read, then quit
   bool exit_after_first_frame = false;  // benchmark hook: time to the first frame
+  int save_after = 0;           // benchmark hook: save the settings once, after this many ms
 };
 
 void Usage(std::FILE* out) {
@@ -67,6 +68,8 @@ void Usage(std::FILE* out) {
       "                         read, print the time taken, and close\n"
       "  --exit-after-first-frame  (benchmarks) print the wall-clock time of the window's first\n"
       "                         frame in microseconds and end at once, saving nothing\n"
+      "  --save-after MS        (benchmarks) save the settings after MS ms, as Options >\n"
+      "                         IP Address > OK does, and say when on standard error\n"
       "  --help, --version      print this text, or the version, and exit\n"
       "  Qt's own options (-platform NAME, -display NAME, -style NAME ...) are passed on.\n"
       "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
@@ -116,6 +119,8 @@ ParseResult ParseOptions(int argc, char** argv, Options& options) {
       options.loop_gap_log = argv[++i];
     } else if (arg == "--download-all") {
       options.download_all = true;
+    } else if (arg == "--save-after") {
+      if (!value(options.save_after)) return ParseResult::kBadUsage;
     } else if (arg == "--exit-after-first-frame") {
       options.exit_after_first_frame = true;
     } else if (arg == "--quit-after") {
@@ -259,6 +264,11 @@ int main(int argc, char** argv) {
   static kivo::QtMainWindow* main_window = &window;
   if (options.download_all) {
     kivo::DownloadAllWhenListed(browse, &window, [] { main_window->close(); });
+  }
+  if (options.save_after > 0) {
+    QTimer::singleShot(options.save_after, &window, [&] {
+      kivo::SaveSettingsNow(form);
+    });
   }
   if (options.quit_after > 0) QTimer::singleShot(options.quit_after, &window, [&] { window.close(); });
   const int code = loop.Run();  // closing the last window may end the loop with 0 first
