@@ -1,13 +1,17 @@
 #include "app/bench_hooks.h"
 
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "forms/browse_texts.h"
 #include "forms/browse_window.h"
+#include "forms/main_window.h"
 
 namespace kivo {
 namespace {
@@ -43,6 +47,44 @@ bool StartLoopGapProbe(const std::string& path, QObject* owner) {
   });
   timer->start();
   return true;
+}
+
+namespace {
+
+// The window paints and flushes its frame while it handles an update request; a zero timer
+// started then runs once that is done.
+class FirstFrameFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::UpdateRequest && !seen_) {
+      seen_ = true;
+      QTimer::singleShot(0, this, [] {
+        const auto us = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+        std::fprintf(stderr, "first-frame %lld\n", static_cast<long long>(us));
+        std::fflush(stderr);
+        std::_Exit(0);
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool seen_ = false;
+};
+
+}  // namespace
+
+void ExitAfterFirstFrame(QWidget* window) {
+  window->installEventFilter(new FirstFrameFilter(window));  // owned by |window|
+}
+
+void SaveSettingsNow(TForm1& form) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::system_clock::now().time_since_epoch()).count();
+  std::fprintf(stderr, "kivo: save at %lld\n", static_cast<long long>(ms));
+  form.Model().Dispatch([&form] { form.SaveSettings(); });
 }
 
 void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)()) {

@@ -6,10 +6,12 @@
 #include <string>
 
 class QObject;
+class QWidget;
 
 namespace kivo {
 
 class TBrowseForm;
+class TForm1;
 
 // Appends "MS LATE" to |path| (MS: wall-clock milliseconds since 1970) whenever a 5 ms timer
 // fires LATE >= 2 ms after it was due: the time the loop spent away from its turns.
@@ -18,5 +20,14 @@ bool StartLoopGapProbe(const std::string& path, QObject* owner);
 // Once the card has been read, presses Download All and, when the batch ends, prints
 // "kivo: download-all FILES files in SECONDS s" on standard error and calls |done|.
 void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)());
+
+// Once |window| has painted its first frame and handed it to the display, prints
+// "first-frame US" on standard error (US: wall-clock microseconds since 1970, to compare with the
+// time the program was started) and ends the program at once, saving nothing.
+void ExitAfterFirstFrame(QWidget* window);
+
+// Saves the settings as Options > IP Address > OK does, after printing "kivo: save at MS" (MS:
+// wall-clock milliseconds since 1970) on standard error.
+void SaveSettingsNow(TForm1& form);
 
 }  // namespace kivo

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <fcntl.h>
@@ -46,6 +47,8 @@ struct Options {
   bool browse = false;          // open SD Card > Browse and Download at start
   std::string loop_gap_log;     // benchmark hook: log late turns of the loop here
   bool download_all = false;    // benchmark hook: Download All once the card is read, then quit
+  bool exit_after_first_frame = false;  // benchmark hook: time to the first frame
+  int save_after = 0;           // benchmark hook: save the settings once, after this many ms
 };
 
 void Usage(std::FILE* out) {
@@ -63,6 +66,10 @@ void Usage(std::FILE* out) {
       "  --loop-gap-log FILE    (benchmarks) append every late turn of the event loop to FILE\n"
       "  --download-all         (benchmarks) with --browse: Download All once the card is\n"
       "                         read, print the time taken, and close\n"
+      "  --exit-after-first-frame  (benchmarks) print the wall-clock time of the window's first\n"
+      "                         frame in microseconds and end at once, saving nothing\n"
+      "  --save-after MS        (benchmarks) save the settings after MS ms, as Options >\n"
+      "                         IP Address > OK does, and say when on standard error\n"
       "  --help, --version      print this text, or the version, and exit\n"
       "  Qt's own options (-platform NAME, -display NAME, -style NAME ...) are passed on.\n"
       "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
@@ -112,6 +119,10 @@ ParseResult ParseOptions(int argc, char** argv, Options& options) {
       options.loop_gap_log = argv[++i];
     } else if (arg == "--download-all") {
       options.download_all = true;
+    } else if (arg == "--save-after") {
+      if (!value(options.save_after)) return ParseResult::kBadUsage;
+    } else if (arg == "--exit-after-first-frame") {
+      options.exit_after_first_frame = true;
     } else if (arg == "--quit-after") {
       if (!value(options.quit_after)) return ParseResult::kBadUsage;
     } else {
@@ -171,20 +182,35 @@ int main(int argc, char** argv) {
     dialogs.MessageBox(message, kivo::MsgType::kError, kivo::MsgButtons::kOk);
   };
   form.FormCreate();
-  // The request pool and its window live from here to the end of the run.
+  // The request pool lives from here to the end of the run. Its window, and the Browse window,
+  // are built when first shown: most runs never show them, and building them would cost the
+  // start-up time and memory of two more windows.
   kivo::Tnet net(form);
-  kivo::QtMainWindow net_window(net.Model(), "net", "NetMenu");
-  net_window.OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
-  net.OnCloseRequest = [&] { net_window.close(); };
-  net_window.on_close = [&] { net.Model().Dispatch([&] { net.FormClose(); }); };
+  std::unique_ptr<kivo::QtMainWindow> net_window;
+  auto show_net_window = [&] {
+    if (!net_window) {
+      net_window = std::make_unique<kivo::QtMainWindow>(net.Model(), "net", "NetMenu");
+      net_window->OnEscape([&] { net.Model().Dispatch([&] { net.FormKeyEscape(); }); });
+      net_window->on_close = [&] { net.Model().Dispatch([&] { net.FormClose(); }); };
+    }
+    net_window->ShowForm();
+  };
+  net.OnCloseRequest = [&] {
+    if (net_window) net_window->close();
+  };
 
   kivo::TBrowseForm browse(form);
-  kivo::QtMainWindow browse_window(browse.Model(), "Browse", "BrowseMenu");
-  browse_window.OnEscape([&] { browse.Model().Dispatch([&] { browse.FormKeyEscape(); }); });
-  browse.OnCloseRequest = [&] { browse_window.close(); };
+  std::unique_ptr<kivo::QtMainWindow> browse_window;
+  browse.OnCloseRequest = [&] {
+    if (browse_window) browse_window->close();
+  };
   form.OnBrowseDownload = [&] {
-    browse_window.ShowForm();
-    browse_window.raise();
+    if (!browse_window) {
+      browse_window = std::make_unique<kivo::QtMainWindow>(browse.Model(), "Browse", "BrowseMenu");
+      browse_window->OnEscape([&] { browse.Model().Dispatch([&] { browse.FormKeyEscape(); }); });
+    }
+    browse_window->ShowForm();
+    browse_window->raise();
     browse.Model().Dispatch([&] { browse.Open(); });
   };
 
@@ -217,8 +243,9 @@ int main(int argc, char** argv) {
                      ? QGuiApplication::primaryScreen()->availableGeometry()
                      : QRect(0, 0, 1024, 768);
   form.Model().Dispatch([&] { form.FormShow(screen.x(), screen.y(), screen.width(), screen.height()); });
+  if (options.exit_after_first_frame) kivo::ExitAfterFirstFrame(&window);
   window.ShowForm();
-  if (options.network_status) net_window.ShowForm();
+  if (options.network_status) show_net_window();
   if (options.browse) form.Model().Dispatch([&] { form.BrowseDownload1Click(); });
 
   if (!options.screenshot.empty()) {
@@ -238,7 +265,14 @@ int main(int argc, char** argv) {
   if (options.download_all) {
     kivo::DownloadAllWhenListed(browse, &window, [] { main_window->close(); });
   }
+  if (options.save_after > 0) {
+    QTimer::singleShot(options.save_after, &window, [&] {
+      kivo::SaveSettingsNow(form);
+    });
+  }
   if (options.quit_after > 0) QTimer::singleShot(options.quit_after, &window, [&] { window.close(); });
   const int code = loop.Run();  // closing the last window may end the loop with 0 first
+  // Every settings save asked for is on disk before the program ends.
+  form.Model().Dispatch([&] { form.FinishSaves(); });
   return exit_status != 0 ? exit_status : code;
 }

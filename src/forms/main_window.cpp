@@ -103,7 +103,11 @@ void TForm1::FormShow(int screen_left, int screen_top, int screen_width, int scr
   if (!ServiceReplied) CheckVersion();
 }
 
-void TForm1::FormClose() { SaveSettings(); }
+// The program ends after this: the save is on disk (or its failure reported) when it returns.
+void TForm1::FormClose() {
+  SaveSettings();
+  FinishSaves();
+}
 
 void TForm1::Exit1Click() {
   if (OnCloseRequest) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "kivo_version.h"
 #include "camera/camera_state.h"
@@ -16,6 +17,7 @@
 #include "net/ping.h"
 #include "net/request_pool.h"
 #include "net/super_timer.h"
+#include "platform/background_writer.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -68,7 +70,20 @@ class TForm1 : public StatusActions {
   // top). The stored size is first kept between the minimum size and the area.
   void FormShow(int screen_left, int screen_top, int screen_width, int screen_height);
   void FormClose();
+  // Gathers the settings and hands them to the settings writer; returns before they are on disk.
   void SaveSettings();
+  // One value of the settings file, as text.
+  struct SettingsValue {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+  // Writes |values| into the settings file on the settings writer's thread, after every save
+  // asked for before; the rest of the file stays as it is. A failure is reported once, through
+  // the model's Dispatch (an error box).
+  void SaveSettingsValues(std::vector<SettingsValue> values);
+  // Waits until every save asked for is on disk; a failure not reported yet is reported now.
+  void FinishSaves();
 
   // Exit asks whoever shows the window to close it; closing runs FormClose.
   std::function<void()> OnCloseRequest;
@@ -258,6 +273,9 @@ class TForm1 : public StatusActions {
   std::set<std::string> reported_messages_;  // problem reports sent this run
   bool auto_view_armed_ = true;  // this absence of the camera has not opened the list yet
   bool settings_read_only_said_ = false;
+  // Saves of the settings file, off the window's thread. Last: destroyed first, waiting for the
+  // saves still under way while everything they report to still exists.
+  std::unique_ptr<BackgroundWriter> settings_writer_;
 };
 
 }  // namespace kivo

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "platform/background_writer.h"
 #include "platform/ini_file.h"
 #include "forms/main_window.h"
 #include "platform/file_path.h"
@@ -116,9 +117,11 @@ std::string TForm1::SettingsReadPath() const {
   return path;
 }
 
-std::string TForm1::SettingsPathForSave() const {
-  const std::string path = SettingsPath();
-  const std::string source = SettingsReadPath();
+namespace {
+
+// The first save into a program folder without a settings file starts from a copy of the one
+// read (|source|), so rows that this save does not write (another window's) are not lost.
+std::string PrepareSaveTarget(const std::string& path, const std::string& source) {
   std::string text;
   if (source != path && ReadWholeFile(source, &text)) {
     // Without the copy the save would leave a file with only its own rows, which from then on
@@ -129,6 +132,40 @@ std::string TForm1::SettingsPathForSave() const {
     }
   }
   return path;
+}
+
+}  // namespace
+
+std::string TForm1::SettingsPathForSave() const {
+  return PrepareSaveTarget(SettingsPath(), SettingsReadPath());
+}
+
+void TForm1::SaveSettingsValues(std::vector<SettingsValue> values) {
+  if (!settings_writer_) {
+    // A failure surfaces as an exception with the file's name, which the event dispatch shows
+    // in an error box: the user learns the settings were not saved.
+    settings_writer_ = std::make_unique<BackgroundWriter>(env_.loop, [this](const std::string& m) {
+      model_.Dispatch([&m] { throw FileWriteError(m); });
+    });
+  }
+  // Where the save goes is settled on the writer's thread, after the saves before it: the copy
+  // that a first save starts from may be made by the one before.
+  const std::string path = SettingsPath();
+  const std::string source_dir = env_.settings_source_dir;
+  settings_writer_->Submit([path, source_dir, values = std::move(values)] {
+    std::string source = path;
+    std::error_code error;
+    if (!source_dir.empty() && !std::filesystem::exists(PathFromUtf8(path), error) &&
+        std::filesystem::exists(PathFromUtf8(source_dir + kSettingsFileName), error))
+      source = source_dir + kSettingsFileName;
+    IniFile ini(PrepareSaveTarget(path, source));
+    for (const SettingsValue& v : values) ini.WriteString(v.section, v.key, v.value);
+    ini.UpdateFile();
+  });
+}
+
+void TForm1::FinishSaves() {
+  if (settings_writer_) settings_writer_->Finish();
 }
 
 void TForm1::LoadSettings() {
@@ -168,25 +205,25 @@ void TForm1::SayIfSettingsReadOnly() {
 
 void TForm1::SaveSettings() {
   SayIfSettingsReadOnly();
-  IniFile ini(SettingsPathForSave());
+  // Only the values are gathered here; reading the file, merging and replacing it happen on the
+  // settings writer's thread, so a large Kivo.ini never holds the window.
+  std::vector<SettingsValue> values;
   for (const SettingRow& row : kSettingRows) {
     Binding b = row.bind(*this);
     switch (row.type) {
       case Type::kText:
         if (row.omit_when_empty && b.text->empty()) break;
-        ini.WriteString(row.section, row.key, *b.text);
+        values.push_back({row.section, row.key, *b.text});
         break;
       case Type::kInteger:
-        ini.WriteInteger(row.section, row.key, b.get());
+        values.push_back({row.section, row.key, std::to_string(b.get())});
         break;
       case Type::kBoolean:
-        ini.WriteBool(row.section, row.key, b.get() != 0);
+        values.push_back({row.section, row.key, b.get() != 0 ? "1" : "0"});
         break;
     }
   }
-  // A failure surfaces as an exception with the file's name, which the event dispatch shows in
-  // an error box: the user learns the settings were not saved.
-  ini.UpdateFile();
+  SaveSettingsValues(std::move(values));
 }
 
 }  // namespace kivo

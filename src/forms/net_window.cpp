@@ -109,13 +109,12 @@ void Tnet::LoadPosition() {
 }
 
 void Tnet::FormClose() {
-  IniFile ini(main_.SettingsPathForSave());
+  // Through the main window's settings writer: in order with its saves, off the window's thread.
   const Bounds& b = model_["net"].GetBounds();
-  ini.WriteInteger(kSection, "Left", b.left);
-  ini.WriteInteger(kSection, "Top", b.top);
-  ini.WriteInteger(kSection, "Width", b.width);
-  ini.WriteInteger(kSection, "Height", b.height);
-  ini.UpdateFile();
+  main_.SaveSettingsValues({{kSection, "Left", std::to_string(b.left)},
+                            {kSection, "Top", std::to_string(b.top)},
+                            {kSection, "Width", std::to_string(b.width)},
+                            {kSection, "Height", std::to_string(b.height)}});
 }
 
 void Tnet::FormKeyEscape() {

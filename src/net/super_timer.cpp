@@ -18,9 +18,7 @@ std::int32_t Clamp32(std::int64_t value) {
 
 }  // namespace
 
-TSuperTimer::TSuperTimer(EventLoop& loop) : loop_(loop) {
-  worker_ = std::thread([this] { Run(); });
-}
+TSuperTimer::TSuperTimer(EventLoop& loop) : loop_(loop) {}
 
 TSuperTimer::~TSuperTimer() {
   liveness_->alive = false;  // a tick already queued on the loop will find this and do nothing
@@ -30,8 +28,7 @@ TSuperTimer::~TSuperTimer() {
     enabled_ = false;
   }
   wake_.notify_all();
-  loop_.WakeWaiters();  // a worker waiting for the loop re-checks quit_ and gives up
-  worker_.join();
+  if (worker_.joinable()) worker_.join();
 }
 
 std::int64_t TSuperTimer::Ms(SteadyClock::time_point t) {
@@ -48,6 +45,7 @@ bool TSuperTimer::Enabled() const {
 }
 
 void TSuperTimer::SetEnabled(bool enabled) {
+  bool notify = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (enabled_ == enabled) return;
@@ -60,9 +58,16 @@ void TSuperTimer::SetEnabled(bool enabled) {
       base_ = counter_;
       start_ms_ = Ms(now);
       due_ = now + std::chrono::milliseconds(interval_);
+      notify = WorkerMustWake(due_);
     }
+    // Disabling needs no wake-up: a worker asleep until a due time finds the timer disabled then
+    // and sleeps on until told; one that is enabled again before that keeps its sleep.
   }
-  wake_.notify_all();
+  if (enabled && !worker_.joinable()) {
+    worker_ = std::thread([this] { Run(); });
+  } else if (notify) {
+    wake_.notify_all();
+  }
 }
 
 std::uint16_t TSuperTimer::Interval() const {
@@ -110,6 +115,10 @@ std::int32_t TSuperTimer::Counter() const {
   return counter_;
 }
 
+bool TSuperTimer::WorkerMustWake(SteadyClock::time_point due) const {
+  return !waiting_for_tick_ && due < sleeps_until_;
+}
+
 void TSuperTimer::Run() {
   PrepareTimerThread("kivo-timer");
   const std::shared_ptr<Liveness> liveness = liveness_;
@@ -123,40 +132,62 @@ void TSuperTimer::Run() {
       lock.lock();
       continue;
     }
-    // Disabled: block until a property changes. No polling, so an idle timer costs nothing.
+    // Disabled: block until enabled. No polling, so an idle timer costs nothing.
     if (!enabled_) {
+      sleeps_until_ = SteadyClock::time_point::max();
       wake_.wait(lock);
       continue;
     }
-    // Sleep to the absolute due time on the monotonic clock; any change of state wakes us early
-    // and everything is looked at afresh.
+    // Sleep to the absolute due time on the monotonic clock. An enabling that makes the tick due
+    // sooner, and the destructor, wake us early; then everything is looked at afresh.
     const SteadyClock::time_point due = due_;
     if (SteadyClock::now() < due) {
+      sleeps_until_ = due;
       wake_.wait_until(lock, due);
+      continue;
+    }
+    // Due, but the loop is still busy with the previous tick (a long handler): wait for it, so
+    // ticks never overlap or queue up. Its completion plans the next due time.
+    if (in_flight_) {
+      waiting_for_tick_ = true;
+      sleeps_until_ = SteadyClock::time_point::max();
+      wake_.wait(lock);
+      waiting_for_tick_ = false;
       continue;
     }
     const std::uint64_t epoch = epoch_;
     counter_ = Clamp32(LiveCounter(SteadyClock::now()));
+    in_flight_ = true;
+    tick_due_ = due;
+    // Until the loop has run the tick, plan on a handler that returns within the period: the
+    // worker then sleeps straight to the next due time and the loop need not wake it.
+    due_ = due + std::chrono::milliseconds(interval_);
     lock.unlock();
-    const bool delivered = loop_.InvokeAndWait(
-        [this, liveness, epoch] {
-          if (liveness->alive) Tick(liveness, epoch);
-        },
-        [this] { return quit_.load(); });
+    loop_.Post([this, liveness, epoch] {
+      if (!liveness->alive) return;  // the timer is gone; so is everything below
+      Tick(liveness, epoch);
+      if (liveness->alive) FinishTick(epoch);
+    });
     lock.lock();
-    if (!delivered && !quit_) {
-      // The loop has shut down: no tick can ever be delivered again.
-      wake_.wait(lock, [this] { return quit_.load(); });
-      break;
-    }
+  }
+}
+
+void TSuperTimer::FinishTick(std::uint64_t epoch) {
+  bool notify = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    in_flight_ = false;
     // Unless the handler disabled or restarted the timer, the next period follows this one. A
-    // handler that overran the period delays the next tick instead of queueing one.
-    if (epoch_ == epoch && enabled_) {
+    // handler that overran the period delays the next tick instead of queueing one; a new
+    // Interval set by the handler is the next period.
+    if (enabled_ && epoch_ == epoch) {
       const auto period = std::chrono::milliseconds(interval_);
       const auto after = SteadyClock::now();
-      due_ = due + period > after ? due + period : after + period;
+      due_ = tick_due_ + period > after ? tick_due_ + period : after + period;
     }
+    notify = waiting_for_tick_ || (enabled_ && due_ < sleeps_until_);
   }
+  if (notify) wake_.notify_all();
 }
 
 void TSuperTimer::Tick(const std::shared_ptr<Liveness>& liveness, std::uint64_t epoch) {

@@ -1,6 +1,11 @@
 // TSuperTimer: the program's timer — periodic (counting up) or one-shot (counting down). A worker
-// thread of its own sleeps until the tick is due, then hands the tick to the event loop's thread
-// and waits for it, so OnTimer and OnStop always run on the loop thread, never two at once.
+// thread of its own sleeps until the tick is due, then hands the tick to the event loop's thread;
+// the next tick waits until that one has been handled, so OnTimer and OnStop always run on the
+// loop thread, never two at once, and ticks never queue up.
+// The worker starts at the first enabling (a timer never enabled costs no thread) and sleeps
+// without waking while the timer is disabled. A tick costs one wake-up of the worker (when it is
+// due) and one of the loop (the hand-over): the loop's completion of a tick wakes the worker only
+// when it is already waiting for it or must wake sooner than planned.
 // Use the timer (properties, destruction) only on the loop thread; the loop must outlive it.
 #pragma once
 
@@ -66,6 +71,11 @@ class TSuperTimer {
 
   void Run();                               // worker thread
   void Tick(const std::shared_ptr<Liveness>& liveness, std::uint64_t epoch);  // loop thread
+  // The loop is done with the tick in flight (run or dropped): plans the next one.
+  void FinishTick(std::uint64_t epoch);     // loop thread
+  // Wakes the worker if it sleeps past |due| or waits for the tick in flight. mutex_ held;
+  // returns whether to notify.
+  bool WorkerMustWake(SteadyClock::time_point due) const;
   std::int64_t LiveCounter(SteadyClock::time_point now) const;  // mutex_ held
   static std::int64_t Ms(SteadyClock::time_point t);
 
@@ -85,9 +95,14 @@ class TSuperTimer {
   std::int64_t base_ = 0;         // counter at the last enabling or direction change
   std::int64_t start_ms_ = 0;     // clock reading then
   SteadyClock::time_point due_{};
+  SteadyClock::time_point tick_due_{};  // due time of the tick in flight
   std::uint64_t epoch_ = 0;       // bumped by every enabling and disabling
+  bool in_flight_ = false;        // a tick was handed to the loop and is not done yet
+  bool waiting_for_tick_ = false;  // the worker blocks until the tick in flight is done
+  // When the worker's present sleep ends (max: it sleeps until told).
+  SteadyClock::time_point sleeps_until_ = SteadyClock::time_point::max();
 
-  std::thread worker_;  // last: started once everything above exists
+  std::thread worker_;  // started at the first enabling (loop thread only)
 };
 
 }  // namespace kivo

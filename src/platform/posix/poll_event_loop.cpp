@@ -43,6 +43,8 @@ void PollEventLoop::Post(Task task) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (shut_down_) return;
     posted_.push_back(std::move(task));
+    // A queue that already held a task has had its wake-up: the loop drains the whole queue.
+    if (posted_.size() > 1) return;
   }
   Wake();
 }

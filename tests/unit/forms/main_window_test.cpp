@@ -110,6 +110,7 @@ TEST_F(MainWindow, AddressDialogSavesAndRestartsThePollWhetherConfirmedOrCancell
     EXPECT_EQ(f.camera_address, c.expected_address);
     EXPECT_EQ(f.LastReplyLength, 0);
     EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
+    f.FinishSaves();  // the file is written off the window's thread
     EXPECT_NE(ReadIni().find("IPAddress=" + c.expected_address + "\n"), std::string::npos);
   }
   ASSERT_FALSE(dialogs_.shown.empty());
@@ -124,6 +125,7 @@ TEST_F(MainWindow, PasswordDialogCancelledStillSaves) {
   f.Model().Click("Password1");
   EXPECT_EQ(f.camera_password, "cameralnk");
   EXPECT_TRUE(f.BacPacStatusTimer->Enabled());
+  f.FinishSaves();
   EXPECT_NE(ReadIni().find("Password=cameralnk"), std::string::npos);
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].text, "Set BacPac Password");
@@ -164,6 +166,10 @@ TEST_F(MainWindow, AFailedSaveIsReportedNotDropped) {
   TForm1& f = Create();
   f.Env().program_dir = dir_ + "missing/folder/";
   f.Model().Click("Password1");
+  // The failure comes back to the window's thread from the writer's, once.
+  ASSERT_TRUE(loop_.RunUntil([&] { return !errors_.empty(); }, 5000));
+  f.FinishSaves();
+  loop_.RunFor(20);
   ASSERT_EQ(errors_.size(), 1u);
   EXPECT_NE(errors_[0].find("Kivo.ini"), std::string::npos) << errors_[0];
 }
@@ -182,6 +188,7 @@ TEST_F(MainWindow, AnAddressThatCannotBeResolvedIsSaidOnTheStatusBar) {
   f.BacPacStatusBtnClick();  // the next poll keeps the remark
   EXPECT_EQ(f["StatusBar"].Caption(), expected);
   EXPECT_EQ(f.camera_address, "no-such-camera.invalid");
+  f.FinishSaves();
   EXPECT_NE(ReadIni().find("IPAddress=no-such-camera.invalid\n"), std::string::npos);
 }
 

@@ -152,6 +152,7 @@ TEST_F(PoolTest, WindowPositionComesFromAndReturnsToTheSettingsFileWhenTheWindow
   form_->FormClose();  // the main window's save leaves the rows as they were
   EXPECT_EQ(IniFile(dir_.File("Kivo.ini")).ReadInteger("Status", "Left", 0), 8);
   net_->FormClose();
+  form_->FinishSaves();
   IniFile ini(dir_.File("Kivo.ini"));
   EXPECT_EQ(ini.ReadInteger("Status", "Left", 0), 20);
   EXPECT_EQ(ini.ReadInteger("Status", "Top", 0), 30);
@@ -183,6 +184,7 @@ TEST_F(PoolTest, WithAFallbackFolderBothWindowsReadTheSameFileAndTheFirstSaveKee
       form_->FormClose();
     } else {
       net_->FormClose();
+      form_->FinishSaves();
     }
     Make(fallback.Path(), shipped.Path());
     EXPECT_EQ(form_->camera_password, "shipped") << main_saves;
