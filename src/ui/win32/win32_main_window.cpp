@@ -144,14 +144,55 @@ void Win32MainWindow::FillMenu(HMENU menu) {
   }
 }
 
+// The menu bar follows the model by changing only what changed: a menu greyed or enabled is
+// that entry's state, set in place. Windows tracks the bar's entries while a menu is open (from
+// the keyboard or the mouse), and removing them under it leaves the menu loop spinning; so a
+// change of which menus show, or of their captions, waits for the loop to end, as does the
+// redrawing of the bar.
 void Win32MainWindow::FillMenuBar() {
-  while (GetMenuItemCount(menu_bar_) > 0) RemoveMenu(menu_bar_, 0, MF_BYPOSITION);
+  std::vector<Component*> shown;
   for (Component* top : main_menu_->Children()) {
-    if (!top->Visible()) continue;
+    if (top->Visible()) shown.push_back(top);
+  }
+  bool same = GetMenuItemCount(menu_bar_) == static_cast<int>(shown.size()) &&
+              bar_captions_.size() == shown.size();
+  for (size_t i = 0; same && i < shown.size(); ++i) {
+    same = GetSubMenu(menu_bar_, static_cast<int>(i)) == popup_of_[shown[i]] &&
+           bar_captions_[i] == shown[i]->Caption();
+  }
+  if (same) {
+    bool changed = false;
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const UINT position = static_cast<UINT>(i);
+      const bool grayed = (GetMenuState(menu_bar_, position, MF_BYPOSITION) & MF_GRAYED) != 0;
+      if (grayed == !shown[i]->Enabled()) continue;
+      EnableMenuItem(menu_bar_, position,
+                     MF_BYPOSITION | (shown[i]->Enabled() ? MF_ENABLED : MF_GRAYED));
+      changed = true;
+    }
+    if (changed) RedrawMenuBar();
+    return;
+  }
+  if (in_menu_loop_) {
+    menu_bar_stale_ = true;
+    return;
+  }
+  while (GetMenuItemCount(menu_bar_) > 0) RemoveMenu(menu_bar_, 0, MF_BYPOSITION);
+  bar_captions_.clear();
+  for (Component* top : shown) {
     AppendMenuW(menu_bar_, MF_POPUP | (top->Enabled() ? 0 : MF_GRAYED),
                 reinterpret_cast<UINT_PTR>(popup_of_[top]), Wide(top->Caption()).c_str());
+    bar_captions_.push_back(top->Caption());
   }
-  if (window_ != nullptr) DrawMenuBar(window_);
+  RedrawMenuBar();
+}
+
+void Win32MainWindow::RedrawMenuBar() {
+  if (in_menu_loop_) {
+    menu_bar_stale_ = true;
+  } else if (window_ != nullptr) {
+    DrawMenuBar(window_);
+  }
 }
 
 void Win32MainWindow::BuildAccelerators() {
@@ -448,8 +489,17 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_MENUSELECT:
       ShowMenuHint(w, l);
       break;
+    case WM_ENTERMENULOOP:
+      in_menu_loop_ = true;
+      break;
     case WM_EXITMENULOOP:
+      in_menu_loop_ = false;
       if (status_bar_ != nullptr) SendMessageW(status_bar_, SB_SIMPLE, FALSE, 0);
+      if (menu_bar_stale_) {  // what changed while the menu was open
+        menu_bar_stale_ = false;
+        FillMenuBar();
+        RedrawMenuBar();
+      }
       break;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(l);

@@ -72,6 +72,7 @@ class Win32MainWindow {
   void BuildMenu(HMENU menu, Component& parent);
   void FillMenu(HMENU menu);
   void FillMenuBar();
+  void RedrawMenuBar();
   void BuildAccelerators();
   void BuildControls();
   HWND BuildControl(Component& c, HWND parent);
@@ -116,6 +117,9 @@ class Win32MainWindow {
   HWND status_bar_ = nullptr;
   HWND tooltips_ = nullptr;
   HMENU menu_bar_ = nullptr;
+  std::vector<std::string> bar_captions_;  // the menu bar's entries as last filled
+  bool in_menu_loop_ = false;   // a menu is open: Windows is tracking the bar
+  bool menu_bar_stale_ = false;  // the bar changed while it was tracked
   HACCEL accelerators_ = nullptr;
   std::map<const Component*, HWND> controls_;
   std::map<HWND, Component*> by_window_;
