@@ -7,6 +7,7 @@
 
 #include "cli/cli_main.h"
 #include "platform/console.h"
+#include "platform/file_path.h"
 #include "platform/program_dir.h"
 
 namespace {
@@ -16,8 +17,8 @@ std::string SettingsFile() {
   std::string ini = kivo::ProgramDir() + name;
   const std::string source = kivo::ProgramDirReadOnlySource();
   std::error_code ec;
-  if (!source.empty() && !std::filesystem::exists(ini, ec) &&
-      std::filesystem::exists(source + name, ec))
+  if (!source.empty() && !std::filesystem::exists(kivo::PathFromUtf8(ini), ec) &&
+      std::filesystem::exists(kivo::PathFromUtf8(source + name), ec))
     ini = source + name;
   return ini;
 }
