@@ -74,6 +74,7 @@ Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
                             GetModuleHandleW(nullptr), this);
   dpi_ = win32::DpiOf(window_);
   BuildControls();
+  SetUpFitting();
   BuildAccelerators();
   filter_ = win32::AddMessageFilter([this](MSG& message) { return FilterMessage(message); });
   observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
@@ -211,6 +212,10 @@ void Win32MainWindow::BuildControls() {
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Hints wait for the user's pointer: a window that opens beneath a pointer at rest (in the
+  // middle of the screen, where the window is centred) would otherwise show the hint of the
+  // control that happens to be there, unasked, as the program starts.
+  SendMessageW(tooltips_, TTM_ACTIVATE, FALSE, 0);
   for (const auto& owned : model_.All()) {
     Component& c = *owned;
     if (c.Kind() == ComponentKind::kForm || IsMenuKind(c.Kind())) continue;
@@ -295,7 +300,7 @@ void Win32MainWindow::Apply(Component& c, Property what) {
   if (&c == &form_) {
     if (what == Property::kCaption) SetWindowTextW(window_, Wide(c.Caption()).c_str());
     if (what == Property::kBounds && !applying_geometry_) {
-      const RECT r = WindowRectFor(c.GetBounds());
+      const RECT r = Fitted(WindowRectFor(c.GetBounds()));
       applying_geometry_ = true;
       SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -380,6 +385,13 @@ void Win32MainWindow::Apply(Component& c, Property what) {
 bool Win32MainWindow::FilterMessage(MSG& message) {
   if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd)))
     return false;
+  if (message.message == WM_MOUSEMOVE && !hints_active_) {
+    const DWORD at = GetMessagePos();
+    if (at != pointer_at_show_ && tooltips_ != nullptr) {
+      hints_active_ = true;
+      SendMessageW(tooltips_, TTM_ACTIVATE, TRUE, 0);
+    }
+  }
   if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && on_escape_) {
     on_escape_();
     return true;
@@ -419,7 +431,10 @@ bool Win32MainWindow::ChooseMenuItem(const std::string& name) {
 }
 
 void Win32MainWindow::ShowForm() {
-  const RECT r = WindowRectFor(form_.GetBounds());
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  pointer_at_show_ = MAKELONG(static_cast<SHORT>(pointer.x), static_cast<SHORT>(pointer.y));
+  const RECT r = Fitted(WindowRectFor(form_.GetBounds()));
   applying_geometry_ = true;
   SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER);
@@ -503,9 +518,9 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       break;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(l);
-      const RECT smallest = WindowRectFor({0, 0, form_.min_width, form_.min_height});
-      if (form_.min_width > 0) limits->ptMinTrackSize.x = smallest.right - smallest.left;
-      if (form_.min_height > 0) limits->ptMinTrackSize.y = smallest.bottom - smallest.top;
+      const RECT smallest = WindowRectFor({0, 0, min_width_, min_height_});
+      if (min_width_ > 0) limits->ptMinTrackSize.x = smallest.right - smallest.left;
+      if (min_height_ > 0) limits->ptMinTrackSize.y = smallest.bottom - smallest.top;
       return 0;
     }
     case WM_DPICHANGED: {
@@ -554,6 +569,7 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_SIZE:
       LayOutStatusBar();
+      if (follows_edges_) FollowEdges();
       StoreGeometry();
       return 0;
     case WM_ENDSESSION:  // logoff or shutdown: save as File > Exit does
