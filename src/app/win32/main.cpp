@@ -4,16 +4,19 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "media/error_log.h"
 #include "platform/clock.h"
 #include "platform/poll_event_loop.h"
 #include "platform/program_dir.h"
@@ -47,6 +50,7 @@ struct Options {
   std::vector<int> dismissals;  // close the open message box or dialog at these times
   std::vector<std::pair<std::string, int>> prints;  // components whose caption to log
   std::vector<std::pair<std::string, int>> clicks;  // components to click, even hidden ones
+  std::vector<std::pair<std::string, int>> rects;   // windows whose controls' places to log
   std::string wifi_answer;      // --wifi-query: write the Wi-Fi answer here and end
 };
 
@@ -68,12 +72,14 @@ void Usage() {
                "                         happens when it is hidden or disabled\n"
                "  --select LIST=ROWS@MS  select the rows (e.g. 0,1) of the list LIST after MS ms\n"
                "  --keys KEYS@MS         type KEYS (Tab, Space, Enter, Escape, Down, Alt+LETTER\n"
-               "                         to open a menu; blank-separated)\n"
+               "                         to open a menu, Alt; blank-separated)\n"
                "                         into the window after MS ms; the focus is logged\n"
                "  --dismiss MS           close the open message box or dialog after MS ms\n"
                "  --print NAME@MS        log the caption of the component NAME after MS ms\n"
                "  --click NAME@MS        click the component NAME after MS ms (for tests: even\n"
                "                         a diagnostic button the window does not show)\n"
+               "  --rects WINDOW@MS      log where the window WINDOW (Form1, Browse or net) and\n"
+               "                         each control it shows are on the screen after MS ms\n"
                "  --network-status       also show the Network Status window\n"
                "  --browse               also open SD Card > Browse and Download at start\n"
                "  --wifi-query FILE      write the Wi-Fi state to FILE and exit (the Wi-Fi\n"
@@ -106,7 +112,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       options.screenshot_delay = std::atoi(args[++i].c_str());
     } else if (arg == "--quit-after" && has_value) {
       options.quit_after = std::atoi(args[++i].c_str());
-    } else if ((arg == "--keys" || arg == "--choose" || arg == "--print" || arg == "--click") &&
+    } else if ((arg == "--keys" || arg == "--choose" || arg == "--print" || arg == "--click" ||
+                arg == "--rects") &&
                has_value &&
                args[i + 1].find('@') != std::string::npos) {
       const std::string value = args[++i];
@@ -114,6 +121,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       auto& list = arg == "--keys"    ? options.keys
                    : arg == "--print" ? options.prints
                    : arg == "--click" ? options.clicks
+                   : arg == "--rects" ? options.rects
                                       : options.choices;
       list.emplace_back(value.substr(0, at), std::atoi(value.c_str() + at + 1));
     } else if (arg == "--dismiss" && has_value) {
@@ -180,8 +188,10 @@ void TypeKeys(const kivo::Win32MainWindow& window, const std::string& keys, int 
     const std::string name = keys.substr(start, end - start);
     auto key = kKeys.find(name);
     start = end + 1;
-    if (name.size() == 5 && name.rfind("Alt+", 0) == 0) {  // opens a menu by its letter
-      const WPARAM letter = static_cast<WPARAM>(std::tolower(name[4]));
+    // Alt+LETTER opens a menu by its letter; Alt alone selects the menu bar, as pressing and
+    // releasing Alt does.
+    if (name == "Alt" || (name.size() == 5 && name.rfind("Alt+", 0) == 0)) {
+      const WPARAM letter = name == "Alt" ? 0 : static_cast<WPARAM>(std::tolower(name[4]));
       After(ms + 400 * n, [&window, letter] {
         PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(letter));
       });
@@ -190,6 +200,7 @@ void TypeKeys(const kivo::Win32MainWindow& window, const std::string& keys, int 
     if (key == kKeys.end()) continue;
     const WPARAM code = key->second;
     After(ms + 400 * n, [&window, code] {
+      // Inside an open menu the menu takes the keys, whatever window they are posted to.
       HWND target = GetFocus() != nullptr ? GetFocus() : window.Handle();
       const UINT scan = MapVirtualKeyW(static_cast<UINT>(code), MAPVK_VK_TO_VSC);
       PostMessageW(target, WM_KEYDOWN, code, 1 | (scan << 16));
@@ -242,6 +253,27 @@ void PlaceBeside(kivo::Component& net_form, HWND main_window, const RECT& work) 
   const int left = main.left - width >= work.left ? main.left - width : main.right;
   net_form.SetBounds({std::min(left, static_cast<int>(work.right) - width),
                       static_cast<int>(main.top), b.width, b.height});
+}
+
+std::string WithBackslashes(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// The status bar's word on where the settings are when they are not beside kivo.exe: short
+// enough to read in the window before the camera's state replaces it, the folder written as
+// Windows users type it (%APPDATA%\Kivo). The whole note, every folder named, is logged.
+std::string ShortFolderNote(const std::string& note, const std::string& settings_dir) {
+  std::string dir = settings_dir;
+  if (!dir.empty() && dir.back() == '/') dir.pop_back();
+  std::string app_data = kivo::EnvironmentVariable("APPDATA");
+  std::replace(app_data.begin(), app_data.end(), '\\', '/');
+  while (!app_data.empty() && app_data.back() == '/') app_data.pop_back();
+  if (!app_data.empty() && kivo::IsInsideDir(dir, app_data))
+    dir = "%APPDATA%" + dir.substr(app_data.size());
+  if (note.find("cannot create") != std::string::npos)
+    return "Settings cannot be saved: " + WithBackslashes(dir) + " cannot be created";
+  return "Settings are kept in " + WithBackslashes(dir);
 }
 
 }  // namespace
@@ -306,8 +338,14 @@ int main() {
   form.Model().Dispatch([&] {
     form.FormShow(work.right - work.left, work.bottom - work.top);
     // Without standard error, the window tells where the settings are when not beside kivo.exe.
-    if (const std::string note = kivo::TakeProgramFolderNote(); !note.empty())
-      form.SetStatusText(note);
+    if (const std::string note = kivo::TakeProgramFolderNote(); !note.empty()) {
+      form.SetStatusText(ShortFolderNote(note, kivo::ProgramFoldersInUse().settings));
+      try {
+        kivo::AppendToErrorLog(kivo::ProgramFoldersInUse().logs + kivo::kErrorLogFileName,
+                               WithBackslashes(note));
+      } catch (const std::exception&) {  // the note says why the folder cannot be written
+      }
+    }
   });
   window.ShowForm();
   if (options.network_status) {
@@ -364,6 +402,36 @@ int main() {
     After(ms, [&form, name = name] {
       if (kivo::Component* c = form.Model().Find(name))
         std::fprintf(stderr, "kivo: %s: %s\n", name.c_str(), c->Caption().c_str());
+    });
+  }
+  const std::map<std::string, const kivo::Win32MainWindow*> windows = {
+      {"Form1", &window}, {"Browse", &browse_window}, {"net", &net_window}};
+  for (const auto& [name, ms] : options.rects) {
+    After(ms, [&windows, name = name] {
+      auto it = windows.find(name);
+      if (it == windows.end()) return;
+      auto log = [&name](const std::string& what, const RECT& r) {
+        std::fprintf(stderr, "kivo: rect %s %s %ld %ld %ld %ld\n", name.c_str(), what.c_str(),
+                     r.left, r.top, r.right, r.bottom);
+      };
+      RECT r;
+      GetWindowRect(it->second->Handle(), &r);
+      log(name, r);
+      for (const auto& [control, place] : it->second->ControlRects()) log(control, place);
+      // And any hint showing: none should until the user moves the pointer.
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND shown, LPARAM) -> BOOL {
+            wchar_t kind[32] = {};
+            GetClassNameW(shown, kind, 32);
+            if (lstrcmpiW(kind, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(shown)) {
+              wchar_t text[256] = {};
+              GetWindowTextW(shown, text, 256);
+              std::fprintf(stderr, "kivo: hint showing: %s\n", kivo::win32::Utf8(text).c_str());
+            }
+            return TRUE;
+          },
+          0);
     });
   }
   if (options.quit_after > 0) After(options.quit_after, [&] { window.Close(); });
