@@ -98,17 +98,33 @@ Bounds SmallestFollowingParent(const std::vector<Bounds>& design, int design_wid
 }
 
 std::vector<int> FitColumns(const std::vector<int>& widths, int client_width) {
-  long total = 0;
-  for (int w : widths) total += std::max(0, w);
   std::vector<int> out;
+  long total = 0;
+  for (int w : widths) {
+    out.push_back(std::max(0, w));
+    total += out.back();
+  }
   if (total <= 0 || client_width <= 0) return std::vector<int>(widths.size(), 0);
-  // Each column's right edge, scaled and rounded, so that rounding never adds up to a gap.
+  // The last column (the download's state, often empty) takes what the list gains, and gives
+  // up to half of itself before the others narrow.
+  int& last = out.back();
+  const long missing = total - client_width;
+  if (missing <= 0) {
+    last += static_cast<int>(-missing);
+    return out;
+  }
+  const int given = static_cast<int>(std::min<long>(missing, last / 2));
+  last -= given;
+  total -= given;
+  if (total <= client_width) return out;
+  // Then every column narrows alike; each right edge is scaled and rounded, so that rounding
+  // never adds up to a gap.
   long edge = 0;
   int placed = 0;
-  for (int w : widths) {
-    edge += std::max(0, w);
+  for (int& w : out) {
+    edge += w;
     const int right = static_cast<int>(edge * client_width / total);
-    out.push_back(right - placed);
+    w = right - placed;
     placed = right;
   }
   return out;

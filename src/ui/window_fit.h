@@ -38,8 +38,10 @@ std::vector<Bounds> FollowParent(const std::vector<Bounds>& design, int design_w
 Bounds SmallestFollowingParent(const std::vector<Bounds>& design, int design_width,
                                int design_height);
 
-// A list's column widths for rows |client_width| wide: the designed |widths| scaled so that
-// together they fill it exactly, with no sideways scroll bar and no gap at the right.
+// A list's column widths for rows |client_width| wide, from the designed |widths| (at the
+// list's DPI): together they fill it exactly, with no sideways scroll bar and no gap at the
+// right. The last column takes what there is to spare, and gives up to half of itself before
+// the others narrow alike.
 std::vector<int> FitColumns(const std::vector<int>& widths, int client_width);
 
 }  // namespace kivo

@@ -113,15 +113,17 @@ void Win32MainWindow::FollowEdges() {
   }
 }
 
-// The file list's columns fill its rows: the designed widths scaled to the list's width less
-// a vertical scroll bar (there or to come), so no sideways scroll bar shows while they fit.
+// The file list's columns fill its rows, the list's width less a vertical scroll bar (there or
+// to come), so no sideways scroll bar shows while they fit.
 void Win32MainWindow::FitListColumns(Component& c, HWND list) {
   RECT client;
   GetClientRect(list, &client);
   int width = client.right - client.left;
   if (!(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL))
     width -= win32::SystemMetric(SM_CXVSCROLL, dpi_);
-  const std::vector<int> widths = FitColumns(c.column_widths, width);
+  std::vector<int> designed;
+  for (int w : c.column_widths) designed.push_back(Px(w));
+  const std::vector<int> widths = FitColumns(designed, width);
   for (std::size_t i = 0; i < widths.size(); ++i)
     SendMessageW(list, LVM_SETCOLUMNWIDTH, i, widths[i]);
 }

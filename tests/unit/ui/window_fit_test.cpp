@@ -69,9 +69,11 @@ TEST(FitColumnsTest, ColumnsFillTheRows) {
   } cases[] = {
       {{100, 108, 64, 118, 120}, 510, {100, 108, 64, 118, 120}},
       // The list's rows at 96 dpi beside a vertical scroll bar: no sideways bar.
-      {{100, 108, 64, 118, 120}, 497, {97, 105, 63, 115, 117}},
-      {{100, 100, 100}, 600, {200, 200, 200}},
-      {{1, 1, 1}, 10, {3, 3, 4}},
+      {{100, 108, 64, 118, 120}, 497, {100, 108, 64, 118, 107}},
+      {{100, 100, 100}, 600, {100, 100, 400}},
+      // The last column gives half of itself, then all narrow alike.
+      {{100, 100, 100}, 200, {80, 80, 40}},
+      {{1, 1, 1}, 10, {1, 1, 8}},
       {{0, 0}, 100, {0, 0}},
   };
   for (const Case& c : cases) {
@@ -79,7 +81,9 @@ TEST(FitColumnsTest, ColumnsFillTheRows) {
     EXPECT_EQ(got, c.want) << c.client;
     int sum = 0;
     for (int w : got) sum += w;
-    if (c.want[0] > 0) EXPECT_EQ(sum, c.client);
+    if (c.want[0] > 0) {
+      EXPECT_EQ(sum, c.client);
+    }
   }
 }
 
