@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kivo.exe, installed, on a small screen at a high DPI: Wine set to DPI (LogPixels) on a
 # 1024x768 virtual display, the main window's place saved far off every monitor, Browse and
-# Download opened at start, no camera answering. Read back from the native controls, both
+# Download opened after 4 s, no camera answering. Read back from the native controls, both
 # windows and every control they show lie inside the screen (Refresh, the Download buttons,
 # Cancel, the status bar among them); the status bar says briefly where the settings are kept
 # (%APPDATA%\Kivo), the error log says it in full with Windows' separators; and no hint shows
@@ -43,8 +43,8 @@ rm -f "$settings/ErrorLog.txt"
 printf '[Kivo]\r\nLeft=5000\r\nTop=3000\r\n[BacPac]\r\nIPAddress=10.5.5.99\r\n' \
   > "$settings/Kivo.ini"
 
-run_kivo --print StatusBar@300 --browse --screenshot "$out/kivo-windows-${dpi}dpi.bmp" \
-  --screenshot-delay 10000 \
+run_kivo --print StatusBar@300 --click BrowseDownload1@4000 \
+  --screenshot "$out/kivo-windows-${dpi}dpi.bmp" --screenshot-delay 10000 \
   --rects Browse@10500 --rects Form1@10500 --rects Form1@1500 --rects Form1@3000 \
   --quit-after 12000
 
