@@ -1,15 +1,14 @@
-// Program-wide camera values that the status decoders read and write: the model code of the last
-// BacPac record, whether the camera clock has been read, the models ever seen, and the last two
-// status records. A plain value owned by the main window; loop thread only.
+// Program-wide camera values that the main window keeps from the status records: the model code
+// of the last BacPac record, whether the camera clock has been read, the models ever seen, and
+// the last two status records. A plain value owned by the main window; loop thread only.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace kivo {
+#include "camera/status_values.h"
 
-inline constexpr std::size_t kBacPacStatusBytes = 16;
-inline constexpr std::size_t kCameraStatusBytes = 31;
+namespace kivo {
 
 struct CameraState {
   int CameraModel = 0;      // byte 12 of the last BacPac record; scales the camera battery
@@ -22,6 +21,9 @@ struct CameraState {
   bool HeroBlack = false;
   bool HeroBlackPlus = false;
   bool HeroSilverPlus = false;
+  // BacPac records in a row whose recording flag read zero (at most 2): the Record button leaves
+  // "Stop" at the second, as the first may lag a start.
+  int RecordingOffRecords = 0;
   std::array<std::uint8_t, kBacPacStatusBytes> BacPacStatus{};
   std::array<std::uint8_t, kCameraStatusBytes> CameraStatus{};
 };

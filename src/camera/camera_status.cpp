@@ -1,14 +1,7 @@
 #include "camera/camera_status.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <string>
 
-#include "camera/camera_state.h"
-#include "camera/command_table.h"
-#include "camera/command_url.h"
-#include "camera/status_actions.h"
-#include "ui/component.h"
 #include "ui/menu_table.h"
 
 namespace kivo {
@@ -17,43 +10,18 @@ namespace {
 using Record = std::array<std::uint8_t, kCameraStatusBytes>;
 
 // Record layout, 0-based; two-byte counts are big-endian.
-constexpr int kModeByte = 1;
-constexpr int kDefaultModeByte = 3;
-constexpr int kSpotMeterByte = 4;
 constexpr int kIntervalByte = 5;
-constexpr int kAutoPowerOffByte = 6;
-constexpr int kFovByte = 7;
-constexpr int kPhotoResolutionByte = 8;
-constexpr int kVideoModeByte = 9;
 constexpr int kTimeHighByte = 13;
 constexpr int kTimeLowByte = 14;
-constexpr int kBeepByte = 16;
-constexpr int kLedsByte = 17;
 constexpr int kFlagsByte = 18;
 constexpr int kBatteryByte = 19;
 constexpr int kPhotosAvailableByte = 21;
 constexpr int kPhotosByte = 23;
 constexpr int kVideoAvailableByte = 25;
 constexpr int kVideosByte = 28;
-constexpr int kCheckedValueByte = 30;
 constexpr int kCheckedValueMax = 6;
 constexpr int kNoSdCard = 255;
 constexpr int kProtuneFirstVideoMode = 7;  // video modes from "1080-30 T" on are Protune modes
-
-constexpr char kBattery[] = "Battery: ";
-constexpr char kBatteryCharging[] = "Battery: charging";
-constexpr char kMinutes[] = " min";
-constexpr char kNoSdCardText[] = "No SD Card";
-constexpr char kMenuOpen[] = "Menu open";
-constexpr char kAssertedBit1[] = "CameraStatus[19] = 2";
-constexpr char kConnected[] = "Connected";
-constexpr char kVideoPrefix[] = "Video ";
-constexpr char kFovIndent[] = "         ";
-constexpr char kPhotoIndent[] = "      ";
-constexpr char kTimeLapseShort[] = "TL";
-constexpr char kModeSeparator[] = " - ";
-constexpr char kStreamingPath[] = "camera/PV";
-constexpr char kStreamingOn[] = "02";
 
 // clang-format off
 constexpr const char* kDefaultModeItems[] = {"Video2", "Photo2", "Burst2", "TimeLapse2"};
@@ -74,27 +42,18 @@ constexpr const char* kIntervalItems[] = {
     "N60seconds1", "Greaterthan60seconds1"};
 // clang-format on
 
-enum SettingsIndex {
-  kDefaultMode,
-  kAutoPowerOff,
-  kFov,
-  kPhotoResolution,
-  kVideoMode,
-  kBeep,
-  kLeds,
-  kInterval
-};
-
+// In CameraSetting order.
 constexpr SettingsMenuSpec kSettings[] = {
-    {"DefaultMode", kDefaultModeByte, kDefaultModeItems},
-    {"AutoPowerOff", kAutoPowerOffByte, kAutoPowerOffItems},
-    {"VideoFOV", kFovByte, kFovItems},
-    {"PhotoResolution", kPhotoResolutionByte, kPhotoResolutionItems},
-    {"VideoMode", kVideoModeByte, kVideoModeItems},
-    {"Beep", kBeepByte, kBeepItems},
-    {"LEDs", kLedsByte, kLedsItems},
+    {"DefaultMode", 3, kDefaultModeItems},
+    {"AutoPowerOff", 6, kAutoPowerOffItems},
+    {"VideoFOV", 7, kFovItems},
+    {"PhotoResolution", 8, kPhotoResolutionItems},
+    {"VideoMode", 9, kVideoModeItems},
+    {"Beep", 16, kBeepItems},
+    {"LEDs", 17, kLedsItems},
     {"TimeLapseInterval", kIntervalByte, kIntervalItems},
 };
+static_assert(std::size(kSettings) == kCameraSettingCount);
 
 // Interval code (seconds, 0 = half a second) to item index.
 struct IntervalRow {
@@ -106,257 +65,111 @@ constexpr IntervalRow kIntervals[] = {{0, 0}, {1, 1},  {2, 2},  {3, 3}, {4, 4},
 
 struct ModeRow {
   int code;
-  const char* item;     // checked for this mode; nullptr: none
-  const char* caption;  // ModeL
+  CaptureMode mode;
+  const char* item;  // the Mode menu's item checked for it; nullptr: none
 };
-constexpr char kVideoCaption[] = "Video";
-constexpr char kPhotoMode[] = "Photo";
-constexpr char kBurstMode[] = "Burst";
-constexpr char kTimeLapseMode[] = "Time Lapse";
-constexpr int kVideoCode = 0;
-constexpr int kMenuCode = 7;
 constexpr ModeRow kModes[] = {
-    {kVideoCode, "Video1", kVideoCaption},
-    {1, "Photo1", kPhotoMode},
-    {2, "Burst1", kBurstMode},
-    {3, "TimeLapse1", kTimeLapseMode},
-    {4, "Countdown1", "Count Down"},
-    {kMenuCode, nullptr, "Menu"},
+    {0, CaptureMode::kVideo, "Video1"},         {1, CaptureMode::kPhoto, "Photo1"},
+    {2, CaptureMode::kBurst, "Burst1"},         {3, CaptureMode::kTimeLapse, "TimeLapse1"},
+    {4, CaptureMode::kCountdown, "Countdown1"}, {7, CaptureMode::kMenu, nullptr},
 };
-constexpr const char* kModeItems[] = {"Video1",     "Photo1",     "Burst1",
-                                      "TimeLapse1", "Countdown1", "Protune1"};
-// Modes whose caption is followed by the photo resolution.
-constexpr const char* kPhotoModes[] = {kPhotoMode, kBurstMode, kTimeLapseMode};
-
-enum class FlagEffect { kStreaming, kErrorWhenSet, kOrientation, kCheck, kVideoStandard, kStar };
-struct FlagRow {
-  std::uint8_t mask;
-  FlagEffect effect;
-  const char* component;
-};
-constexpr FlagRow kFlags[] = {
-    {0x01, FlagEffect::kStreaming, "StreamingEnabled"},
-    {0x02, FlagEffect::kErrorWhenSet, nullptr},
-    {0x04, FlagEffect::kOrientation, "Orientation1"},
-    {0x08, FlagEffect::kCheck, "OneButtonMode"},
-    {0x10, FlagEffect::kCheck, "OSD"},
-    {0x20, FlagEffect::kVideoStandard, nullptr},
-    {0x40, FlagEffect::kCheck, "Locate"},
-    {0x80, FlagEffect::kStar, "CameraStatusL"},
-};
-constexpr std::uint8_t kPalMask = 0x20;
 
 // Cameras whose battery byte is a raw reading: percent = min(100, reading * 100 / divisor).
 struct BatteryScale {
   int model;
   int divisor;
 };
-constexpr BatteryScale kBatteryScales[] = {{3, 72}, {2, 76}};  // Hero 3 Silver, Hero 3 White
+constexpr BatteryScale kBatteryScales[] = {{kModelHero3Silver, 72}, {kModelHero3White, 76}};
 constexpr int kBatteryFullPercent = 100;
-
-// Messages name a byte by its 1-based position.
-std::string RangeError(int index, int value) {
-  return "CameraStatus[" + std::to_string(index + 1) + "] error " + std::to_string(value);
-}
 
 int Word(const Record& r, int index) { return 256 * r[index] + r[index + 1]; }
 
-void SetCaption(ComponentModel& model, const char* name, std::string text) {
-  model.Get(name).SetCaption(std::move(text));
-}
-
-void CheckIndex(ComponentModel& model, const SettingsMenuSpec& menu, std::size_t index) {
-  for (const char* item : menu.items) model.Get(item).SetChecked(false);
-  model.Get(menu.items[index]).SetChecked(true);
-}
-
-// A value the menu has no item for is logged and leaves the menu as it was.
-void ApplySetting(const Record& r, const SettingsMenuSpec& menu, ComponentModel& model,
-                  StatusActions& actions) {
+std::optional<int> SettingIndex(const Record& r, CameraSetting setting) {
+  const SettingsMenuSpec& menu = kSettings[static_cast<std::size_t>(setting)];
   const int value = r[menu.byte];
-  if (static_cast<std::size_t>(value) < menu.items.size())
-    CheckIndex(model, menu, value);
-  else
-    actions.LogError(RangeError(menu.byte, value));
-}
-
-void ApplyInterval(const Record& r, ComponentModel& model, StatusActions& actions) {
-  const int code = r[kIntervalByte];
-  for (const IntervalRow& row : kIntervals) {
-    if (row.code == code) {
-      CheckIndex(model, kSettings[kInterval], row.index);
-      return;
-    }
+  if (setting == CameraSetting::kInterval) {
+    for (const IntervalRow& row : kIntervals)
+      if (row.code == value) return row.index;
+    return std::nullopt;
   }
-  actions.LogError(RangeError(kIntervalByte, code));
+  if (static_cast<std::size_t>(value) < menu.items.size()) return value;
+  return std::nullopt;
 }
 
-void ApplyBattery(const Record& r, ComponentModel& model, const CameraState& state) {
-  const int reading = r[kBatteryByte];
-  std::string text = kBattery + std::to_string(reading & 0x7f) + "%";
-  for (const BatteryScale& scale : kBatteryScales) {
-    if (scale.model == state.CameraModel) {
-      const int percent = std::min(kBatteryFullPercent, reading * 100 / scale.divisor);
-      text = kBattery + std::to_string(percent) + "%";
-    }
-  }
-  if (reading > kBatteryFullPercent) text = kBatteryCharging;
-  SetCaption(model, "CamBat", std::move(text));
-}
-
-void ApplyCounts(const Record& r, ComponentModel& model) {
-  SetCaption(model, "Photos", std::to_string(Word(r, kPhotosByte)));
-  SetCaption(model, "PhotosAvailable", std::to_string(Word(r, kPhotosAvailableByte)));
-  SetCaption(model, "Videos", std::to_string(r[kVideosByte]));
-  SetCaption(model, "VideoAvailable", std::to_string(Word(r, kVideoAvailableByte)) + kMinutes);
-}
-
-// The video captions read the VideoMode and VideoFOV check marks before this record's own
-// values are applied, so they show what the previous record said.
-void ApplyMode(const Record& r, ComponentModel& model, StatusActions& actions) {
-  for (const char* item : kModeItems) model.Get(item).SetChecked(false);
-  Component& mode_l = model.Get("ModeL");
-  Component& mode2_l = model.Get("Mode2L");
-  mode_l.SetCaption("");
-  mode2_l.SetCaption("");
-  const int code = r[kModeByte];
-  const ModeRow* row = nullptr;
-  for (const ModeRow& m : kModes)
-    if (m.code == code) row = &m;
-  if (!row) {
-    actions.LogError(RangeError(kModeByte, code));
-    return;
-  }
-  if (row->item) model.Get(row->item).SetChecked(true);
-  if (code == kMenuCode) SetCaption(model, "StatusBar", kMenuOpen);
-  mode_l.SetCaption(row->caption);
-  if (code != kVideoCode) return;
-  const auto& video_modes = kSettings[kVideoMode].items;
-  for (std::size_t i = 0; i < video_modes.size(); ++i) {
-    const Component& item = model.Get(video_modes[i]);
-    if (!item.Checked()) continue;
-    mode_l.SetCaption(kVideoPrefix + item.Caption());
-    if (i >= kProtuneFirstVideoMode) model.Get("Protune1").SetChecked(true);
-  }
-  for (const char* name : kSettings[kFov].items) {
-    const Component& item = model.Get(name);
-    if (item.Checked()) mode2_l.SetCaption(kFovIndent + item.Caption());
-  }
-}
-
-void ApplyVideoStandard(bool pal, ComponentModel& model) {
-  model.Get("NTSC1").SetChecked(!pal);
-  model.Get("PAL1").SetChecked(pal);
-}
-
-void ApplyFlags(const Record& r, ComponentModel& model, const CameraState& state,
-                StatusActions& actions) {
-  const std::uint8_t flags = r[kFlagsByte];
-  for (const FlagRow& row : kFlags) {
-    const bool set = (flags & row.mask) != 0;
-    switch (row.effect) {
-      case FlagEffect::kStreaming:
-        model.Get(row.component).SetChecked(set);
-        if (set && !state.ClockKnown) actions.ReadCameraClock();
-        // The preview stream must stay on for the preview button to work at once.
-        if (!model.Get(row.component).Checked()) actions.SendCommand(kStreamingPath, kStreamingOn);
-        break;
-      case FlagEffect::kErrorWhenSet:
-        if (set) actions.LogError(kAssertedBit1);
-        break;
-      case FlagEffect::kOrientation:
-        SetCaption(model, row.component, set ? kOrientationUpCaption : kOrientationDownCaption);
-        break;
-      case FlagEffect::kCheck:
-        model.Get(row.component).SetChecked(set);
-        break;
-      case FlagEffect::kVideoStandard:
-        ApplyVideoStandard(set, model);
-        break;
-      case FlagEffect::kStar:
-        if (set) {
-          Component& label = model.Get(row.component);
-          label.SetCaption(label.Caption() + "*");
-        }
-        break;
-    }
-  }
-  model.Get("NTSC1").SetChecked(false);
-  model.Get("PAL1").SetChecked(false);
-  ApplyVideoStandard((flags & kPalMask) != 0, model);
-}
-
-// "Photo - 11 MP Wide " over "      3840 x 2880": the resolution split at its first "-".
-void ApplyPhotoCaption(ComponentModel& model) {
-  Component& mode_l = model.Get("ModeL");
-  if (std::find_if(std::begin(kPhotoModes), std::end(kPhotoModes),
-                   [&](const char* m) { return mode_l.Caption() == m; }) == std::end(kPhotoModes))
-    return;
-  for (const char* name : kSettings[kPhotoResolution].items) {
-    const Component& item = model.Get(name);
-    if (!item.Checked()) continue;
-    if (mode_l.Caption() == kTimeLapseMode) mode_l.SetCaption(kTimeLapseShort);
-    const std::string& caption = item.Caption();
-    const std::size_t dash = caption.find('-');
-    const std::size_t head = dash == std::string::npos ? 0 : dash;
-    const std::size_t tail = dash == std::string::npos ? 1 : dash + 2;
-    mode_l.SetCaption(mode_l.Caption() + kModeSeparator + caption.substr(0, head));
-    model.Get("Mode2L").SetCaption(kPhotoIndent +
-                                   caption.substr(std::min(tail, caption.size()), 99));
-  }
-}
-
-void ApplyTime(const Record& r, ComponentModel& model) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%2.2d:%2.2d", r[kTimeHighByte], r[kTimeLowByte]);
-  SetCaption(model, "Time", text);
-}
-
-void Apply(const Record& r, ComponentModel& model, const CameraState& state,
-           StatusActions& actions) {
-  SetCaption(model, "Cam", CameraDump(r));
-  ApplyBattery(r, model, state);
-  ApplyCounts(r, model);
-  ApplyMode(r, model, actions);
-  Component& record_btn = model.Get("RecordBtn");
-  if (record_btn.Caption() != kStopCaption)
-    record_btn.SetCaption(model.Get("Video1").Checked() ? kRecordCaption : kTakePhotoCaption);
-  if (r[kVideoAvailableByte] == kNoSdCard) SetCaption(model, "StatusBar", kNoSdCardText);
-  if (r[kCheckedValueByte] > kCheckedValueMax)
-    actions.LogError(RangeError(kCheckedValueByte, r[kCheckedValueByte]));
-  const int spot = r[kSpotMeterByte];
-  if (spot <= 1)
-    model.Get("SpotMeter1").SetChecked(spot == 1);
-  else
-    actions.LogError(RangeError(kSpotMeterByte, spot));
-  ApplyFlags(r, model, state, actions);
-  for (SettingsIndex s : {kVideoMode, kFov, kPhotoResolution})
-    ApplySetting(r, kSettings[s], model, actions);
-  ApplyPhotoCaption(model);
-  ApplyInterval(r, model, actions);
-  for (SettingsIndex s : {kBeep, kDefaultMode, kLeds, kAutoPowerOff})
-    ApplySetting(r, kSettings[s], model, actions);
-  ApplyTime(r, model);
-}
+bool Bit(std::uint8_t flags, int bit) { return (flags >> bit & 1) != 0; }
 
 }  // namespace
 
 std::span<const SettingsMenuSpec> CameraSettingsMenus() { return kSettings; }
 
-bool DecodeCameraStatus(const std::uint8_t* data, int len, ComponentModel& model,
-                        CameraState& state, StatusActions& actions) {
-  if (!data || len < kMinCameraStatusLength) return false;
-  Record& r = state.CameraStatus;
-  r.fill(0);
-  try {
-    Component& status_bar = model.Get("StatusBar");
-    if (status_bar.Caption().find(kConnected) == std::string::npos) status_bar.SetCaption("");
-    std::copy_n(data, r.size(), r.begin());
-    Apply(r, model, state, actions);
-  } catch (const std::exception&) {
-    // A half-decoded record keeps what it set; the next poll brings a fresh one.
+const SettingsMenuSpec& SettingsMenu(CameraSetting setting) {
+  return kSettings[static_cast<std::size_t>(setting)];
+}
+
+std::optional<CameraStatus> DecodeCameraStatus(std::span<const std::uint8_t> reply) {
+  if (reply.size() < static_cast<std::size_t>(kMinCameraStatusLength)) return std::nullopt;
+  CameraStatus s;
+  Record& r = s.raw;
+  std::copy_n(reply.begin(), r.size(), r.begin());
+  for (const ModeRow& row : kModes)
+    if (row.code == r[kCameraModeByte]) s.mode = row.mode;
+  for (std::size_t i = 0; i < kCameraSettingCount; ++i)
+    s.settings[i] = SettingIndex(r, static_cast<CameraSetting>(i));
+  if (r[kCameraSpotMeterByte] <= 1) s.spot_meter = r[kCameraSpotMeterByte] == 1;
+  s.battery_reading = r[kBatteryByte];
+  s.photos_available = Word(r, kPhotosAvailableByte);
+  s.photos = Word(r, kPhotosByte);
+  s.video_minutes_available = Word(r, kVideoAvailableByte);
+  s.videos = r[kVideosByte];
+  s.no_sd_card = r[kVideoAvailableByte] == kNoSdCard;
+  s.time_high = r[kTimeHighByte];
+  s.time_low = r[kTimeLowByte];
+  s.checked_value_ok = r[kCameraCheckedValueByte] <= kCheckedValueMax;
+  const std::uint8_t f = r[kFlagsByte];
+  s.flags = {Bit(f, 0), Bit(f, 1), Bit(f, 2), Bit(f, 3), Bit(f, 4), Bit(f, 5), Bit(f, 6), Bit(f, 7)};
+  return s;
+}
+
+Battery CameraBattery(const CameraStatus& status, int camera_model) {
+  const int reading = status.battery_reading;
+  Battery battery{reading > kBatteryFullPercent, reading & 0x7f};
+  for (const BatteryScale& scale : kBatteryScales)
+    if (scale.model == camera_model)
+      battery.percent = std::min(kBatteryFullPercent, reading * 100 / scale.divisor);
+  return battery;
+}
+
+const char* ModeItem(CaptureMode mode) {
+  for (const ModeRow& row : kModes)
+    if (row.mode == mode) return row.item;
+  return nullptr;
+}
+
+const char* OrientationItemCaption(bool orientation_down) {
+  return orientation_down ? kOrientationUpCaption : kOrientationDownCaption;
+}
+
+bool IsProtuneVideoMode(int index) { return index >= kProtuneFirstVideoMode; }
+
+bool StatusChecks(const CameraStatus& s, std::string_view item) {
+  for (const ModeRow& row : kModes)
+    if (row.item && item == row.item) return s.mode == row.mode;
+  const std::optional<int> video_mode = s.Setting(CameraSetting::kVideoMode);
+  if (item == "Protune1")
+    return s.mode == CaptureMode::kVideo && video_mode && IsProtuneVideoMode(*video_mode);
+  for (std::size_t i = 0; i < kCameraSettingCount; ++i) {
+    const auto& items = kSettings[i].items;
+    for (std::size_t index = 0; index < items.size(); ++index)
+      if (item == items[index]) return s.settings[i] == static_cast<int>(index);
   }
-  return true;
+  if (item == "SpotMeter1") return s.spot_meter.value_or(false);
+  if (item == "StreamingEnabled") return s.flags.streaming;
+  if (item == "OneButtonMode") return s.flags.one_button;
+  if (item == "OSD") return s.flags.osd;
+  if (item == "Locate") return s.flags.locate;
+  if (item == "NTSC1") return !s.flags.pal;
+  if (item == "PAL1") return s.flags.pal;
+  return false;
 }
 
 }  // namespace kivo

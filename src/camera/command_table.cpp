@@ -1,5 +1,6 @@
 #include "camera/command_table.h"
 
+#include "camera/command_url.h"
 #include "ui/component.h"
 #include "ui/menu_table.h"
 
@@ -138,7 +139,7 @@ std::optional<Command> CommandFor(std::string_view component, const ComponentMod
 }
 
 std::string CameraNameParameter(std::string_view name) {
-  return std::string(kCameraNamePrefix) + std::string(name);
+  return std::string(kCameraNamePrefix) + PercentEncode(name);
 }
 
 }  // namespace kivo

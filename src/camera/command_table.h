@@ -71,7 +71,8 @@ std::optional<std::string> CommandParameter(const CommandRow& row, bool checked,
 // component is missing from |model|.
 std::optional<Command> CommandFor(std::string_view component, const ComponentModel& model);
 
-// The camera-name command's parameter: "09" and the name exactly as typed.
+// The camera-name command's parameter: "09" and the name as typed, percent-encoded
+// (PercentEncode), so that the camera decodes every byte of it back.
 std::string CameraNameParameter(std::string_view name);
 
 }  // namespace kivo

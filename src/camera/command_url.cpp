@@ -9,7 +9,27 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // The blank of the ". " that follows the 16th byte of the camera dump.
 constexpr std::size_t kCameraDumpLineBreak = 51;
 
+bool Unreserved(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~';
+}
+
 }  // namespace
+
+std::string PercentEncode(std::string_view text) {
+  std::string encoded;
+  encoded.reserve(text.size());
+  for (const unsigned char c : text) {
+    if (Unreserved(c)) {
+      encoded += static_cast<char>(c);
+    } else {
+      encoded += '%';
+      encoded += kHexDigits[c >> 4];
+      encoded += kHexDigits[c & 0x0f];
+    }
+  }
+  return encoded;
+}
 
 std::string BuildCommandUrl(std::string_view address, std::string_view password,
                             std::string_view path, std::string_view parameter) {
@@ -20,7 +40,7 @@ std::string BuildCommandUrl(std::string_view address, std::string_view password,
   url += '/';
   url += path;
   url += "?t=";
-  url += password;
+  url += PercentEncode(password);
   if (!parameter.empty()) {
     url += "&p=%";
     url += parameter;

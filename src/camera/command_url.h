@@ -14,8 +14,15 @@ namespace kivo {
 // Bytes of a command reply kept for the dump; longer replies are cut.
 inline constexpr std::size_t kCommandReplyBytes = 32;
 
-// "http://" address "/" path "?t=" password, then "&p=%" parameter when the parameter is not
-// empty. Nothing is escaped: the camera expects the parameter as a percent-escape of its own.
+// Every byte that is not unreserved in a URL (letters, digits, "-", ".", "_", "~") as "%" and two
+// upper-case hex digits: a password or a typed name then reaches the camera byte for byte, and
+// its blanks, "&", "#" or "%" can neither break the request line nor start another parameter.
+std::string PercentEncode(std::string_view text);
+
+// "http://" address "/" path "?t=" the percent-encoded password, then "&p=%" parameter when the
+// parameter is not empty. The parameter is used as it is: the command table's parameters are
+// already percent-escapes ("01", "0d%03%01..."), and the typed part of one is encoded where it is
+// made (CameraNameParameter).
 std::string BuildCommandUrl(std::string_view address, std::string_view password,
                             std::string_view path, std::string_view parameter);
 

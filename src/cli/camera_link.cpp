@@ -6,10 +6,8 @@
 #include "camera/bacpac_status.h"
 #include "camera/camera_status.h"
 #include "camera/command_url.h"
-#include "camera/status_actions.h"
 #include "cli/cli_args.h"
 #include "platform/console.h"
-#include "ui/main_components.h"
 
 namespace kivo {
 namespace {
@@ -28,24 +26,6 @@ constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 // The loop is woken this often while waiting, so an interrupt is noticed at once.
 constexpr int kSliceMs = 100;
 
-// What the decoders ask of the window. kivo-cli only looks: it keeps the log lines as notes and
-// sends nothing (the window turns the preview stream back on after each record; a status query
-// must not change the camera).
-class SnapshotActions : public StatusActions {
- public:
-  explicit SnapshotActions(CameraSnapshot& snapshot) : snapshot_(snapshot) {}
-  void LogError(const std::string& text) override { snapshot_.notes.push_back(text); }
-  void SendCommand(const std::string&, const std::string&) override {}
-  void CameraStatusRequest() override { camera_wanted = true; }
-  void ReadCameraClock() override {}
-  void StopBacPacPoll() override {}
-  void ShowMessage(const std::string&) override {}
-  bool camera_wanted = false;
-
- private:
-  CameraSnapshot& snapshot_;
-};
-
 std::int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -56,10 +36,30 @@ bool IsRefusal(const HttpReply& reply) {
   return reply.status == kForbidden || reply.body.compare(0, 3, kRefusedMarker) == 0;
 }
 
+// A status record is binary (its first bytes hold zeros and small codes); an error page, however
+// it is served, is text from its first byte on.
+bool LooksLikeText(const std::string& body) {
+  const std::size_t n = std::min(body.size(), kBacPacStatusBytes);
+  if (n == 0) return false;
+  return std::all_of(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(n), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x20 && b < 0x7f) || b == '\t' || b == '\n' || b == '\r';
+  });
+}
+
+// The reply's bytes, once they are a status record.
+std::span<const std::uint8_t> StatusRecord(const HttpReply& reply) {
+  if (reply.status != kOk)
+    throw CliError(kExitFailed,
+                   std::string(kNotAStatusRecord) + " (HTTP " + std::to_string(reply.status) + ")");
+  if (LooksLikeText(reply.body)) throw CliError(kExitFailed, kNotAStatusRecord);
+  return {reinterpret_cast<const std::uint8_t*>(reply.body.data()), reply.body.size()};
+}
+
 }  // namespace
 
-CameraSnapshot::CameraSnapshot() : model(std::make_unique<ComponentModel>()) {
-  BuildMainComponents(*model);
+bool ItemChecked(const CameraSnapshot& s, std::string_view item) {
+  return s.camera && StatusChecks(*s.camera, item);
 }
 
 void ThrowIfInterrupted() {
@@ -119,27 +119,20 @@ void CameraLink::CheckReachable(const HttpReply& reply, const char* timeout_text
 
 CameraSnapshot CameraLink::ReadStatus() {
   CameraSnapshot snapshot;
-  SnapshotActions actions(snapshot);
   const HttpReply bacpac = Get(BuildCommandUrl(address_, password_, "bacpac/se", ""),
                                kStatusTimeoutMs);
   CheckReachable(bacpac, kBacPacTimeout);
-  if (bacpac.body.empty()) throw CliError(kExitUnreachable, kNoConnection);
-  DecodeBacPacStatus(reinterpret_cast<const std::uint8_t*>(bacpac.body.data()),
-                     static_cast<int>(bacpac.body.size()), *snapshot.model, snapshot.state,
-                     actions);
-  snapshot.camera_on = snapshot.state.BacPacStatus[9] == 1;
-  if (!actions.camera_wanted) return snapshot;
+  const std::span<const std::uint8_t> bacpac_record = StatusRecord(bacpac);
+  if (bacpac_record.empty()) throw CliError(kExitUnreachable, kNoConnection);
+  snapshot.bacpac = DecodeBacPacStatus(bacpac_record);
+  // The window asks for the camera record after each BacPac record that says the camera is on.
+  snapshot.camera_on = snapshot.bacpac.power == CameraPower::kOn;
+  if (!snapshot.camera_on) return snapshot;
   const HttpReply camera = Get(BuildCommandUrl(address_, password_, "camera/se", ""),
                                kStatusTimeoutMs);
   CheckReachable(camera, kBacPacTimeout);
-  // Some captions and check marks (the video mode's, Protune's) follow the check marks the
-  // previous record left: the second decode shows what the window shows from its second poll on.
-  const auto* record = reinterpret_cast<const std::uint8_t*>(camera.body.data());
-  const int length = static_cast<int>(camera.body.size());
-  DecodeCameraStatus(record, length, *snapshot.model, snapshot.state, actions);
-  snapshot.notes.clear();
-  snapshot.camera_record =
-      DecodeCameraStatus(record, length, *snapshot.model, snapshot.state, actions);
+  snapshot.camera = DecodeCameraStatus(StatusRecord(camera));
+  snapshot.camera_record = snapshot.camera.has_value();
   return snapshot;
 }
 

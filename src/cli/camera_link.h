@@ -1,20 +1,20 @@
 // CameraLink: kivo-cli's way to the camera — one request at a time on the poll event loop,
-// waited for with a time-out; the status records decoded into the main window's components
-// exactly as the window decodes them; commands sent and their refusal recognised. Failures
-// become CliError with the exit status they stand for. Loop thread only (the program's only
-// thread); the waits run the loop and give up early when the user interrupts.
+// waited for with a time-out; the status records decoded once each into their values; commands
+// sent and their refusal recognised. Failures become CliError with the exit status they stand
+// for. Loop thread only (the program's only thread); the waits run the loop and give up early
+// when the user interrupts.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "camera/camera_state.h"
+#include "camera/status_values.h"
 #include "net/http_cli.h"
 #include "platform/poll_event_loop.h"
-#include "ui/component.h"
 
 namespace kivo {
 
@@ -26,15 +26,21 @@ struct HttpReply {
   std::string body;
 };
 
-// Both status records, decoded into a fresh copy of the main window's components.
+// Both status records, decoded.
 struct CameraSnapshot {
-  CameraSnapshot();
-  std::unique_ptr<ComponentModel> model;
-  CameraState state;
+  BacPacStatus bacpac;
+  std::optional<CameraStatus> camera;  // read while the camera is on, when long enough
   bool camera_on = false;
-  bool camera_record = false;   // the camera status record was read and decoded
-  std::vector<std::string> notes;  // what the window would have logged while decoding
+  bool camera_record = false;  // |camera| holds the camera status record
 };
+
+// Whether the main window would show menu item |item| checked for |s|; false without a camera
+// record.
+bool ItemChecked(const CameraSnapshot& s, std::string_view item);
+
+// Said (exit 1) when a status request is answered by something that is not a status record: an
+// error status or a text page.
+inline constexpr char kNotAStatusRecord[] = "The camera's answer is not a status record";
 
 class CameraLink {
  public:
@@ -52,7 +58,7 @@ class CameraLink {
   HttpReply Get(const std::string& url, int timeout_ms, bool head = false);
 
   // The BacPac record and, when the camera is on, the camera record. Throws CliError:
-  // kExitUnreachable, kExitWrongPassword.
+  // kExitUnreachable, kExitWrongPassword, kExitFailed (kNotAStatusRecord).
   CameraSnapshot ReadStatus();
 
   // Sends one command and checks the reply. Throws CliError: kExitUnreachable,

@@ -16,7 +16,6 @@
 #include "platform/clock.h"
 #include "platform/date_time.h"
 #include "platform/shell.h"
-#include "ui/menu_table.h"
 
 namespace kivo {
 namespace {
@@ -70,20 +69,11 @@ int SendAndFollow(CliContext& c, const Command& command, const Check& done,
   return kExitDone;
 }
 
-bool Checked(const CameraSnapshot& s, const char* name) { return s.model->Get(name).Checked(); }
+bool Checked(const CameraSnapshot& s, const char* name) { return ItemChecked(s, name); }
 
-long Count(const CameraSnapshot& s) {
-  long total = 0;
-  for (const char* name : {"Photos", "Videos"}) {
-    try {
-      total += std::stol(s.model->Get(name).Caption());
-    } catch (const std::exception&) {
-    }
-  }
-  return total;
-}
+long Count(const CameraSnapshot& s) { return s.camera ? s.camera->photos + s.camera->videos : 0; }
 
-bool Recording(const CameraSnapshot& s) { return s.state.BacPacStatus[5] != 0; }
+bool Recording(const CameraSnapshot& s) { return s.bacpac.recording; }
 
 }  // namespace
 

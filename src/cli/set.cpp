@@ -28,7 +28,7 @@ int ListSettings(CliContext& c) {
   const bool known = snapshot && snapshot->camera_record;
   for (const SettingName& setting : SettingNames()) {
     const bool shown = known && setting.kind != SettingKind::kText;
-    const std::string current = shown ? CurrentValue(setting, *snapshot->model) : "";
+    const std::string current = shown ? CurrentValue(setting, *snapshot->camera) : "";
     if (c.args.json) {
       JsonWriter j;
       j.BeginObject().Field("name", setting.name).Field("what", setting.what).Key("values");
@@ -75,7 +75,7 @@ int RunSet(CliContext& c) {
     std::string last;
     const bool followed = c.link.WaitFor(
         [&](const CameraSnapshot& now) {
-          last = CurrentValue(*setting, *now.model);
+          last = now.camera ? CurrentValue(*setting, *now.camera) : "";
           return last == wanted;
         },
         kFollowTimeoutMs);

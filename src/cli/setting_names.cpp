@@ -1,8 +1,7 @@
 #include "cli/setting_names.h"
 
+#include "camera/camera_status.h"
 #include "camera/command_table.h"
-#include "ui/component.h"
-#include "ui/menu_table.h"
 
 namespace kivo {
 namespace {
@@ -58,11 +57,9 @@ std::span<const SettingName> SettingNames() { return kSettings; }
 
 std::span<const SettingValue> ModeNames() { return kModes; }
 
-std::string CurrentMode(const ComponentModel& model) {
-  for (const SettingValue& m : kModes) {
-    const Component* item = model.Find(m.component);
-    if (item && item->Checked()) return m.name;
-  }
+std::string CurrentMode(const CameraStatus& status) {
+  for (const SettingValue& m : kModes)
+    if (StatusChecks(status, m.component)) return m.name;
   return "";
 }
 
@@ -97,7 +94,7 @@ std::optional<SettingCommand> SettingCommandFor(const SettingName& setting,
       // The caption names the orientation a click switches to.
       if (value != kUp && value != kDown) return std::nullopt;
       const CommandRow* row = FindCommand(setting.component);
-      const char* caption = value == kDown ? kOrientationDownCaption : kOrientationUpCaption;
+      const char* caption = OrientationItemCaption(value == kUp);
       auto parameter = row ? CommandParameter(*row, false, caption) : std::nullopt;
       if (!parameter) return std::nullopt;
       return SettingCommand{row->path, *parameter};
@@ -111,23 +108,16 @@ std::optional<SettingCommand> SettingCommandFor(const SettingName& setting,
   return std::nullopt;
 }
 
-std::string CurrentValue(const SettingName& setting, const ComponentModel& model) {
+std::string CurrentValue(const SettingName& setting, const CameraStatus& status) {
   switch (setting.kind) {
     case SettingKind::kChoice:
-      for (const SettingValue& v : setting.values) {
-        const Component* item = model.Find(v.component);
-        if (item && item->Checked()) return v.name;
-      }
+      for (const SettingValue& v : setting.values)
+        if (StatusChecks(status, v.component)) return v.name;
       return "";
-    case SettingKind::kToggle: {
-      const Component* item = model.Find(setting.component);
-      return item && item->Checked() ? kOn : kOff;
-    }
-    case SettingKind::kOrientation: {
-      const Component* item = model.Find(setting.component);
-      if (!item) return "";
-      return item->Caption() == kOrientationDownCaption ? kUp : kDown;
-    }
+    case SettingKind::kToggle:
+      return StatusChecks(status, setting.component) ? kOn : kOff;
+    case SettingKind::kOrientation:
+      return status.flags.orientation_down ? kDown : kUp;
     case SettingKind::kText:
       return "";
   }

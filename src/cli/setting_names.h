@@ -1,7 +1,7 @@
 // The camera settings kivo-cli's "set" knows, by names a person would type ("resolution",
 // "1080-30"), each value tied to the menu item of the main window that sends it, so the command
 // and its parameter come from the one command table and the current value from the one status
-// decode. Constant data plus pure functions; any thread, except CurrentValue (loop thread).
+// decode. Constant data plus pure functions; any thread.
 #pragma once
 
 #include <optional>
@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace kivo {
+#include "camera/status_values.h"
 
-class ComponentModel;
+namespace kivo {
 
 enum class SettingKind {
   kChoice,       // one of several menu items; the checked one is current
@@ -44,14 +44,14 @@ struct SettingCommand {
 };
 std::optional<SettingCommand> SettingCommandFor(const SettingName& setting, std::string_view value);
 
-// The value the decoded status in |model| shows; "" when none is (kText always, or a value the
-// camera reported that no item stands for).
-std::string CurrentValue(const SettingName& setting, const ComponentModel& model);
+// The value |status| gives |setting| (the item the window checks for it); "" when none (kText
+// always, or a value the camera reported that no item stands for).
+std::string CurrentValue(const SettingName& setting, const CameraStatus& status);
 
 // The capture modes of the Mode menu by name ("video", "photo", "burst", "timelapse",
 // "countdown"), each with the item that sends it.
 std::span<const SettingValue> ModeNames();
-// The mode whose item the decoded status checked; "" for none (the camera's menu is open).
-std::string CurrentMode(const ComponentModel& model);
+// The mode |status| reports; "" for none (the camera's menu is open).
+std::string CurrentMode(const CameraStatus& status);
 
 }  // namespace kivo

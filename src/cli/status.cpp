@@ -1,6 +1,9 @@
-// kivo-cli status and watch: both records decoded as the window shows them.
+// kivo-cli status and watch: both records' values as text for people and as JSON for scripts,
+// with the window's own texts (model names, batteries, mode captions, its log lines).
 #include <string_view>
 
+#include "camera/camera_status.h"
+#include "camera/status_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/json_writer.h"
 #include "cli/setting_names.h"
@@ -9,8 +12,6 @@
 namespace kivo {
 namespace {
 
-constexpr std::string_view kBatteryPrefix = "Battery: ";
-constexpr std::string_view kWiFiBatteryPrefix = "WiFi Battery:\r";
 constexpr int kDefaultWatchSeconds = 5;
 
 std::string Trim(std::string_view text) {
@@ -20,40 +21,34 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-std::string After(const std::string& text, std::string_view prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0 ? text.substr(prefix.size()) : text;
-}
-
-std::string Caption(const CameraSnapshot& s, const char* name) {
-  return s.model->Get(name).Caption();
-}
-
-long Number(const std::string& text) {
-  try {
-    return std::stol(text);
-  } catch (const std::exception&) {
-    return -1;
-  }
-}
-
-bool Recording(const CameraSnapshot& s) { return Caption(s, "RecordBtn") == "Stop"; }
-
-std::string Battery(const CameraSnapshot& s) {
-  return Trim(After(Caption(s, "CamBat"), kBatteryPrefix));
-}
-
-std::string WiFiBattery(const CameraSnapshot& s) {
-  return Trim(After(Caption(s, "BacPacBat"), kWiFiBatteryPrefix));
-}
-
-std::string ModeText(const CameraSnapshot& s) {
-  std::string mode = Trim(Caption(s, "ModeL"));
-  const std::string more = Trim(Caption(s, "Mode2L"));
+// The two mode labels on one line: "Video 1080-30 T, Wide".
+std::string ModeText(const CameraStatus& camera) {
+  const ModeCaptions captions = StatusModeCaptions(camera);
+  std::string mode = Trim(captions.mode);
+  const std::string more = Trim(captions.detail);
   if (!more.empty()) mode += ", " + more;
   return mode;
 }
 
-bool Checked(const CameraSnapshot& s, const char* name) { return s.model->Get(name).Checked(); }
+std::optional<std::string> WiFiBattery(const BacPacStatus& bacpac) {
+  if (!bacpac.wifi_battery) return std::nullopt;
+  return WiFiBatteryValue(*bacpac.wifi_battery);
+}
+
+std::string CameraBatteryText(const CameraSnapshot& s) {
+  return BatteryValue(CameraBattery(*s.camera, s.bacpac.model_code));
+}
+
+std::string StatusLineOf(const CameraSnapshot& s) {
+  return StatusLine(s.bacpac, s.camera ? &*s.camera : nullptr);
+}
+
+std::vector<std::string> Notes(const CameraSnapshot& s) {
+  std::vector<std::string> notes = BacPacNotes(s.bacpac);
+  if (s.camera)
+    for (std::string& note : CameraNotes(*s.camera)) notes.push_back(std::move(note));
+  return notes;
+}
 
 }  // namespace
 
@@ -61,27 +56,29 @@ std::string StatusJson(const CameraSnapshot& s, const std::string& address) {
   JsonWriter j;
   j.BeginObject();
   j.Field("address", address);
-  j.Field("model", Trim(Caption(s, "CamPanel")));
-  j.Field("model_code", s.state.CameraModel);
+  j.Field("model", ModelName(s.bacpac.model_code));
+  j.Field("model_code", s.bacpac.model_code);
   j.Field("power", s.camera_on ? "on" : "off");
-  j.Field("status_line", Caption(s, "StatusBar"));
-  j.Field("wifi_battery", WiFiBattery(s));
-  if (s.camera_record) {
-    j.Field("mode", CurrentMode(*s.model));
-    j.Field("mode_text", ModeText(s));
-    j.Field("recording", Recording(s));
-    j.Field("recording_time", Caption(s, "Time"));
-    j.Field("battery", Battery(s));
-    j.Key("photos").Int(Number(Caption(s, "Photos")));
-    j.Key("photos_available").Int(Number(Caption(s, "PhotosAvailable")));
-    j.Key("videos").Int(Number(Caption(s, "Videos")));
-    j.Key("video_minutes_available").Int(Number(Caption(s, "VideoAvailable")));
-    j.Field("preview_stream", Checked(s, "StreamingEnabled"));
-    j.Field("locate", Checked(s, "Locate"));
+  j.Field("status_line", StatusLineOf(s));
+  const std::optional<std::string> wifi_battery = WiFiBattery(s.bacpac);
+  wifi_battery ? j.Field("wifi_battery", *wifi_battery) : j.Key("wifi_battery").Null();
+  if (s.camera) {
+    const CameraStatus& camera = *s.camera;
+    j.Field("mode", CurrentMode(camera));
+    j.Field("mode_text", ModeText(camera));
+    j.Field("recording", s.bacpac.recording);
+    j.Field("recording_time", RecordingTime(camera));
+    j.Field("battery", CameraBatteryText(s));
+    j.Field("photos", camera.photos);
+    j.Field("photos_available", camera.photos_available);
+    j.Field("videos", camera.videos);
+    j.Field("video_minutes_available", camera.video_minutes_available);
+    j.Field("preview_stream", camera.flags.streaming);
+    j.Field("locate", camera.flags.locate);
     j.Key("settings").BeginObject();
     for (const SettingName& setting : SettingNames()) {
       if (setting.kind == SettingKind::kText) continue;
-      j.Field(setting.name, CurrentValue(setting, *s.model));
+      j.Field(setting.name, CurrentValue(setting, camera));
     }
     j.EndObject();
   } else {
@@ -91,7 +88,7 @@ std::string StatusJson(const CameraSnapshot& s, const std::string& address) {
       j.Key(key).Null();
   }
   j.Key("notes").BeginArray();
-  for (const std::string& note : s.notes) j.String(note);
+  for (const std::string& note : Notes(s)) j.String(note);
   j.EndArray();
   j.EndObject();
   return j.Text();
@@ -103,22 +100,29 @@ std::string StatusText(const CameraSnapshot& s) {
     line.resize(16, ' ');
     return line + value + "\n";
   };
-  std::string out = row("Camera", Trim(Caption(s, "CamPanel")) + (s.camera_on ? " (on)" : " (off)"));
-  if (!WiFiBattery(s).empty()) out += row("WiFi battery", WiFiBattery(s));
-  if (s.camera_record) {
-    out += row("Mode", ModeText(s));
-    out += row("Recording", (Recording(s) ? "yes, " : "no, ") + Caption(s, "Time"));
-    out += row("Battery", Battery(s));
-    out += row("Photos", Caption(s, "Photos") + " (room for " + Caption(s, "PhotosAvailable") + ")");
-    out += row("Videos", Caption(s, "Videos") + " (room for " + Caption(s, "VideoAvailable") + ")");
-    out += row("Preview stream", Checked(s, "StreamingEnabled") ? "on" : "off");
+  std::string out =
+      row("Camera", ModelName(s.bacpac.model_code) + (s.camera_on ? " (on)" : " (off)"));
+  if (const auto wifi_battery = WiFiBattery(s.bacpac)) out += row("WiFi battery", *wifi_battery);
+  if (s.camera) {
+    const CameraStatus& camera = *s.camera;
+    const std::string time = RecordingTime(camera);
+    out += row("Mode", ModeText(camera));
+    out += row("Recording", (s.bacpac.recording ? "yes, " : "no, ") + time);
+    out += row("Battery", CameraBatteryText(s));
+    out += row("Photos", std::to_string(camera.photos) + " (room for " +
+                             std::to_string(camera.photos_available) + ")");
+    out += row("Videos", std::to_string(camera.videos) + " (room for " +
+                             std::to_string(camera.video_minutes_available) + kMinutesSuffix +
+                             ")");
+    out += row("Preview stream", camera.flags.streaming ? "on" : "off");
     for (const SettingName& setting : SettingNames()) {
       if (setting.kind == SettingKind::kText) continue;
-      out += row(setting.name, CurrentValue(setting, *s.model));
+      out += row(setting.name, CurrentValue(setting, camera));
     }
   }
-  if (!Caption(s, "StatusBar").empty()) out += row("Status", Caption(s, "StatusBar"));
-  for (const std::string& note : s.notes) out += row("Note", note);
+  const std::string status_line = StatusLineOf(s);
+  if (!status_line.empty()) out += row("Status", status_line);
+  for (const std::string& note : Notes(s)) out += row("Note", note);
   return out;
 }
 
@@ -156,13 +160,15 @@ int RunWatch(CliContext& c) {
         j.BeginObject().Field("error", e.what()).Field("exit", e.ExitCode()).EndObject();
         c.out << j.Text() << "\n";
       } else {
-        c.out << e.what() << "\n\n";
+        c.out.flush();
+        c.err << "kivo-cli: " << e.what() << "\n";
       }
     }
     c.out.flush();
     c.link.RunUntil([] { return false; }, seconds * 1000);
   }
-  return kExitDone;
+  // Ended by the user: the interrupt's own status, as for every other command.
+  return InterruptExitCode();
 }
 
 }  // namespace kivo

@@ -1,8 +1,9 @@
 // The BacPac status poll: every tick of BacPacStatusTimer either pings (camera not reachable)
 // or asks /bacpac/se on HttpCli1; the first chunk of the reply is decoded and, with the camera
 // on, the camera status request follows at once.
-#include "camera/bacpac_status.h"
+#include "camera/command_url.h"
 #include "forms/main_window.h"
+#include "forms/status_view.h"
 #include "platform/socket_errors.h"
 
 namespace kivo {
@@ -23,7 +24,7 @@ void TForm1::BacPacStatusBtnClick() {
   }
   auto_view_armed_ = true;  // reached: the next absence may show the list again
   if (StatusText().find("Connected") == std::string::npos) SetStatusText("Connecting...");
-  HttpCli1->URL = "http://" + camera_address + "/bacpac/se?t=" + camera_password;
+  HttpCli1->URL = BuildCommandUrl(camera_address, camera_password, "bacpac/se", "");
   if (HttpCli1->State() != THttpState::Ready) return;  // no queue: this tick is lost
   try {
     TimeOut1->SetEnabled(true);
@@ -37,7 +38,7 @@ void TForm1::HttpCli1DocData(THttpCli&, const char* buffer, int len) {
   TimeOut1->SetEnabled(false);
   HttpCli1->Abort();
   LastReplyLength = len;
-  DecodeBacPacStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
+  ShowBacPacStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
 }
 
 void TForm1::HttpCli1RequestDone(THttpCli&, THttpRequest, std::uint16_t error) {

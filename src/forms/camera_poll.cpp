@@ -1,13 +1,14 @@
 // The camera status request: follows every BacPac record that reports the camera on, on
 // HttpCli2 guarded by TimeOut2; only the first chunk of the reply is used.
-#include "camera/camera_status.h"
+#include "camera/command_url.h"
 #include "forms/main_window.h"
+#include "forms/status_view.h"
 
 namespace kivo {
 
 void TForm1::CameraStatusBtnClick() {
   ClearStatusUnlessConnected();
-  HttpCli2->URL = "http://" + camera_address + "/camera/se?t=" + camera_password;
+  HttpCli2->URL = BuildCommandUrl(camera_address, camera_password, "camera/se", "");
   // The two status requests never overlap.
   if (HttpCli2->State() == THttpState::Ready && HttpCli1->State() == THttpState::Ready) {
     try {
@@ -22,7 +23,7 @@ void TForm1::CameraStatusBtnClick() {
 
 void TForm1::HttpCli2DocData(THttpCli&, const char* buffer, int len) {
   TimeOut2->SetEnabled(false);
-  DecodeCameraStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
+  ShowCameraStatus(reinterpret_cast<const std::uint8_t*>(buffer), len, model_, camera, *this);
   HttpCli2->Abort();
 }
 

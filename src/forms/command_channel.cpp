@@ -8,6 +8,7 @@
 #include "camera/command_url.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
+#include "forms/net_window.h"
 #include "media/web_site.h"
 #include "platform/file_path.h"
 #include "platform/socket_errors.h"
@@ -62,7 +63,8 @@ void TForm1::TimeOut3Stop() {
 
 void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,
                                std::uint16_t error) {
-  if (error != 0) {
+  // A reply this computer could not keep is not the camera's error: the pool said it once.
+  if (error != 0 && !IsPoolFileError(error)) {
     if (error == kWsaETimedOut) {
       LogError("Unable to connect to camera: " + std::to_string(kWsaETimedOut));
     } else if (error == kWsaEConnRefused) {

@@ -232,6 +232,8 @@ class TForm1 : public StatusActions {
   std::unique_ptr<TSuperTimer> MakeTimer(std::uint16_t interval, bool count_down);
   void BuildNetwork();
   void LoadSettings();
+  // The status bar says, once per run, that the settings file is read-only.
+  void SayIfSettingsReadOnly();
   // The status bar line is cleared unless it reports a connection ("Connected" anywhere).
   void ClearStatusUnlessConnected();
   // Opens |url| in the browser; when the opener cannot be started the status bar says so.
@@ -255,6 +257,7 @@ class TForm1 : public StatusActions {
   std::uint8_t command_reply_[32] = {};
   std::set<std::string> reported_messages_;  // problem reports sent this run
   bool auto_view_armed_ = true;  // this absence of the camera has not opened the list yet
+  bool settings_read_only_said_ = false;
 };
 
 }  // namespace kivo

@@ -13,6 +13,11 @@
 namespace kivo {
 namespace {
 
+// What the status bar says, once, when the settings file cannot play its part; the file's path
+// comes first.
+constexpr char kSettingsUnusable[] = " cannot be read as settings: the defaults are used";
+constexpr char kSettingsReadOnly[] = " is read-only: changed settings are not kept";
+
 // Where each row's value lives in the window. Text rows use |text|, the others |number|
 // (booleans as 0/1).
 struct Binding {
@@ -144,9 +149,25 @@ void TForm1::LoadSettings() {
         break;
     }
   }
+  // Defaults in place of the user's settings must not pass unnoticed.
+  if (ini.Unusable()) {
+    const std::string text = ini.FileName() + kSettingsUnusable;
+    SetStatusText(text);
+    std::fprintf(stderr, "kivo: %s\n", text.c_str());
+  }
+}
+
+void TForm1::SayIfSettingsReadOnly() {
+  // The save leaves such a file alone (and says so on standard error); the window says it at the
+  // first save, when a changed address or password is about to be lost.
+  if (settings_read_only_said_) return;
+  if (!IniFile::ReadOnly(SettingsPath())) return;
+  settings_read_only_said_ = true;
+  SetStatusText(SettingsPath() + kSettingsReadOnly);
 }
 
 void TForm1::SaveSettings() {
+  SayIfSettingsReadOnly();
   IniFile ini(SettingsPathForSave());
   for (const SettingRow& row : kSettingRows) {
     Binding b = row.bind(*this);

@@ -12,6 +12,7 @@
 #include "platform/file_rename.h"
 #include "platform/socket_errors.h"
 #include "forms/main_window.h"
+#include "forms/net_window.h"
 #include "platform/file_path.h"
 
 namespace kivo {
@@ -63,6 +64,7 @@ ErrorReport DownloadError(std::uint16_t error) {
 }  // namespace
 
 void TForm1::ReportMediaServerError(std::uint16_t error) {
+  if (IsPoolFileError(error)) return;  // this computer's trouble, which the pool said once
   ErrorReport report = DownloadError(error);
   if (report.to_log) {
     LogError(report.text);

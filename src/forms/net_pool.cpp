@@ -6,6 +6,7 @@
 #include "net/transfer_rate.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
+#include "media/reply_file.h"
 #include "media/web_site.h"
 #include "platform/file_path.h"
 
@@ -101,6 +102,7 @@ void Tnet::SessionConnected(Slot& slot) {
     return;
   }
   Fail(slot, kPoolErrorCannotCreateFile, "cannot create a temporary file: " + reason);
+  SayFileTrouble(TempFileCreateFailedText(folder, reason));
 }
 
 void Tnet::DocData(Slot& slot, const char* data, int len) {
@@ -109,6 +111,7 @@ void Tnet::DocData(Slot& slot, const char* data, int len) {
     std::string reason;
     if (!slot.file->Write(data, static_cast<std::size_t>(len), &reason)) {
       Fail(slot, kPoolErrorWriteFault, "cannot write " + slot.file_name + ": " + reason);
+      SayFileTrouble(TempFileWriteFailedText(slot.file_name, reason));
       return;
     }
     if (slot.url.find(MakerHost()) == std::string::npos) {
@@ -126,6 +129,7 @@ void Tnet::HeaderData(Slot& slot) {
     std::string reason;
     if (!slot.file->Write(line.data(), line.size(), &reason)) {
       Fail(slot, kPoolErrorWriteFault, "cannot write " + slot.file_name + ": " + reason);
+      SayFileTrouble(TempFileWriteFailedText(slot.file_name, reason));
       return;
     }
   }
@@ -146,6 +150,7 @@ void Tnet::CloseFile(Slot& slot) {
       slot.failure = kPoolErrorWriteFault;
       Log("[" + std::to_string(slot.client->Tag) + "] cannot close " + slot.file_name + ": " +
           reason);
+      SayFileTrouble(TempFileWriteFailedText(slot.file_name, reason));
     }
     slot.file.reset();
   }
@@ -159,6 +164,12 @@ void Tnet::Fail(Slot& slot, std::uint16_t error, const std::string& why) {
   slot.client->Abort();
 }
 
+void Tnet::SayFileTrouble(const std::string& text) {
+  if (file_trouble_said_) return;
+  file_trouble_said_ = true;
+  main_.SetStatusText(text);
+}
+
 void Tnet::RequestDone(Slot& slot, std::uint16_t error) {
   if (!slot.in_flight) return;  // an end nobody waits for (the start had failed)
   THttpCli& client = *slot.client;
@@ -170,6 +181,7 @@ void Tnet::RequestDone(Slot& slot, std::uint16_t error) {
         " bytes");
   }
   if (slot.failure != 0) error = slot.failure;
+  if (error == 0 && !slot.file_name.empty()) file_trouble_said_ = false;
   Log("[" + std::to_string(client.Tag) + "] DONE - error: " + std::to_string(error) + " " +
       slot.url);
   CloseFile(slot);

@@ -29,6 +29,12 @@ inline constexpr std::uint16_t kPoolErrorCannotCreateFile = 82;  // no temporary
 inline constexpr std::uint16_t kPoolErrorWriteFault = 29;        // a chunk could not be stored
 inline constexpr std::uint16_t kPoolErrorShortBody = 38;         // body ended before its length
 
+// The errors that are this computer's trouble, not the camera's: the pool has already said what
+// failed (once), so a requester shows no number of its own for them.
+inline bool IsPoolFileError(std::uint16_t error) {
+  return error == kPoolErrorCannotCreateFile || error == kPoolErrorWriteFault;
+}
+
 class Tnet : public RequestPool {
  public:
   static constexpr int kSlots = 10;
@@ -93,6 +99,10 @@ class Tnet : public RequestPool {
   void CloseFile(Slot& slot);
   // Ends the request now with the pool's own |error| (the client's end follows as an abort).
   void Fail(Slot& slot, std::uint16_t error, const std::string& why);
+  // A reply file that could not be created or written: |text| goes to the main window's status
+  // bar once, not at every request that meets the same full disk; a reply stored whole again
+  // lets the next trouble be said.
+  void SayFileTrouble(const std::string& text);
 
   // Client events.
   void SessionConnected(Slot& slot);
@@ -105,6 +115,7 @@ class Tnet : public RequestPool {
   ComponentModel model_;
   std::array<Slot, kSlots> slots_;
   DateTime next_log_save_ = 0;
+  bool file_trouble_said_ = false;
 };
 
 }  // namespace kivo

@@ -8,6 +8,7 @@
 #include "media/preview_text.h"
 #include "platform/player_choice.h"
 #include "forms/main_window.h"
+#include "forms/net_window.h"
 #include "platform/file_path.h"
 
 namespace kivo {
@@ -36,7 +37,10 @@ void TForm1::PreviewRetryStop() { VLCBtnClick(); }
 void TForm1::StreamTestDone(const std::string&, const std::string& file_name,
                             std::uint16_t error) {
   const std::string arguments = PlayerArguments(camera_address);
-  if (error != 0) {
+  if (IsPoolFileError(error)) {
+    // This computer could not keep the answer; the pool has said why, and the camera's state
+    // stays on the status bar.
+  } else if (error != 0) {
     SetStatusText(StreamNotFoundText(error));
   } else if (std::optional<ReplyText> reply = ReadReplyFile(file_name)) {
     std::vector<std::string> lines = std::move(reply->lines);

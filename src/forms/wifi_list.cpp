@@ -31,8 +31,9 @@ void TForm1::AutoViewNetworkList() {
   if (!network_list_reopens_in_place) {
     // Each start would open one more window: one per absence is enough, even when it fails.
     if (!auto_view_armed_) return;
-    auto_view_armed_ = false;
+    // A list still open serves the user; the chance is kept for when it has been closed.
     if (network_list_showing && network_list_showing()) return;
+    auto_view_armed_ = false;
   }
   StartNetworkList();  // a failure stays off the status bar: "Not connected to camera" matters
 }

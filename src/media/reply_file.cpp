@@ -18,4 +18,12 @@ std::optional<ReplyText> ReadReplyFile(const std::string& path) {
   return ReplyText{SplitLines(content), content.size()};
 }
 
+std::string TempFileCreateFailedText(const std::string& folder, const std::string& reason) {
+  return kTempFileCreateFailed + folder + ": " + reason;
+}
+
+std::string TempFileWriteFailedText(const std::string& file, const std::string& reason) {
+  return kTempFileWriteFailed + file + ": " + reason;
+}
+
 }  // namespace kivo

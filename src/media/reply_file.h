@@ -19,4 +19,12 @@ struct ReplyText {
 // nullopt when there is no file at |path| or it cannot be read.
 std::optional<ReplyText> ReadReplyFile(const std::string& path);
 
+// What the status bar says when a reply could not be kept: "Cannot create a temporary file in
+// FOLDER: REASON" or "Cannot write the temporary file FILE: REASON", REASON being the system's
+// (a full disk's "No space left on device").
+inline constexpr char kTempFileCreateFailed[] = "Cannot create a temporary file in ";
+inline constexpr char kTempFileWriteFailed[] = "Cannot write the temporary file ";
+std::string TempFileCreateFailedText(const std::string& folder, const std::string& reason);
+std::string TempFileWriteFailedText(const std::string& file, const std::string& reason);
+
 }  // namespace kivo

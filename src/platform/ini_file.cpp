@@ -16,6 +16,9 @@ namespace kivo {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
+// Notepad and other Windows editors start a UTF-8 file with this mark. It is not part of the
+// first line: read as text it would hide the first section's header.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(kBlanks);
@@ -126,8 +129,15 @@ IniFile::Stamp IniFile::StampOf(const std::string& path) {
 void IniFile::Load() {
   stamp_ = StampOf(path_);
   text_.clear();
-  if (!ReadWholeFile(path_, &text_)) {
-    text_.clear();
+  const bool read = ReadWholeFile(path_, &text_);
+  std::error_code missing;
+  unreadable_ = !read && std::filesystem::exists(PathFromUtf8(path_), missing);
+  if (!read) text_.clear();
+  // The mark is kept aside and written back in front of the text, so the file stays as its
+  // editor made it.
+  bom_ = text_.starts_with(kUtf8Bom);
+  if (bom_) text_.erase(0, kUtf8Bom.size());
+  if (!read) {
     stamp_ = {};
     crlf_ = NewTextFilesUseCrlf();
   } else if (text_.find('\n') == std::string::npos) {
@@ -295,7 +305,7 @@ std::string IniFile::Render() const {
   return out;
 }
 
-std::string IniFile::Text() const { return Render(); }
+std::string IniFile::Text() const { return bom_ ? std::string(kUtf8Bom) + Render() : Render(); }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view default_value) const {
@@ -336,6 +346,20 @@ bool IniFile::SectionExists(std::string_view section) const {
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
   std::string_view raw;
   return FindPending(section, key) != nullptr || FindInFile(section, key, &raw);
+}
+
+bool IniFile::Unusable() const {
+  if (unreadable_) return true;
+  IndexSections();
+  if (!sections_.empty()) return false;
+  const std::string_view text = text_;
+  for (std::size_t at = 0; at < text.size();) {
+    const Line line = LineAt(text, at);
+    const std::string_view content = Trim(text.substr(line.begin, line.end - line.begin));
+    if (!content.empty() && content.front() != ';' && content.front() != '#') return true;
+    at = line.next;
+  }
+  return false;  // empty, or only comments: nothing is wrong with it
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
@@ -386,6 +410,8 @@ void TellReadOnlyOnce(const std::string& path) {
 
 }  // namespace
 
+bool IniFile::ReadOnly(const std::string& path) { return IsReadOnlyFile(path); }
+
 void IniFile::UpdateFile() {
   if (pending_.empty()) return;
   update_asked_ = true;
@@ -398,7 +424,7 @@ void IniFile::UpdateFile() {
   // survive. Otherwise the text read at the start is the file.
   if (!(StampOf(path_) == stamp_)) Load();
   std::string text = Render();
-  WriteFileAtomically(path_, text);
+  WriteFileAtomically(path_, bom_ ? std::string(kUtf8Bom) + text : text);
   text_ = std::move(text);
   stamp_ = StampOf(path_);
   indexed_ = false;

@@ -13,6 +13,7 @@
 
 namespace kivo {
 
+// A UTF-8 byte-order mark at the start of the file is skipped when reading and written back.
 // Section and key names are matched without regard to ASCII case. A missing file, section or
 // key reads as the default, and so does an integer that is not plain decimal. Booleans are
 // written "1"/"0"; any integer other than 0 reads as true. Values are read with surrounding
@@ -48,6 +49,13 @@ class IniFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  // Whether the file is there but gives no settings: it cannot be read, or it holds text without
+  // a single "[Section]" line (binary data, a file of another kind). Every read gives its default.
+  bool Unusable() const;
+  // Whether |path| is a file nobody may write (every write permission removed): it was made
+  // read-only on purpose, and UpdateFile() leaves it alone (saying so on standard error).
+  static bool ReadOnly(const std::string& path);
 
   // True while there are writes not yet on disk.
   bool Modified() const { return !pending_.empty(); }
@@ -92,6 +100,8 @@ class IniFile {
   std::string text_;  // the file as read (or as last written)
   Stamp stamp_;       // of the file text_ came from
   bool crlf_;         // keep the file's own line ends
+  bool bom_ = false;  // the file starts with a UTF-8 byte-order mark (not part of text_)
+  bool unreadable_ = false;  // the file exists but could not be read
   mutable bool indexed_ = false;
   mutable std::vector<Section> sections_;
   std::vector<Change> pending_;  // one per key, in the order first written

@@ -193,22 +193,20 @@ std::string PercentDecode(std::string_view text) {
 
 CommandQuery ParseCommandQuery(std::string_view query) {
   CommandQuery q;
-  // The password comes first and ends where the parameter starts; the parameter runs to the end.
-  const size_t p = query.starts_with("p=") ? 0 : query.find("&p=");
-  const std::string_view head = p == std::string_view::npos ? query : query.substr(0, p);
-  if (p != std::string_view::npos) {
-    q.has_parameter = true;
-    q.parameter = PercentDecode(query.substr(p == 0 ? 2 : p + 3));
-  }
+  bool has_password = false;
+  // "&" separates the fields; a "&" of the password or of a camera name arrives as "%26". The
+  // first of each field counts.
   size_t start = 0;
-  while (start <= head.size()) {
-    size_t end = head.find('&', start);
-    if (end == std::string_view::npos) end = head.size();
-    const std::string_view pair = head.substr(start, end - start);
-    if (pair.starts_with("t=")) {
-      // A password may itself hold "&": everything up to the parameter belongs to it.
-      q.password = std::string(head.substr(start + 2));
-      break;
+  while (start <= query.size()) {
+    size_t end = query.find('&', start);
+    if (end == std::string_view::npos) end = query.size();
+    const std::string_view pair = query.substr(start, end - start);
+    if (pair.starts_with("t=") && !has_password) {
+      has_password = true;
+      q.password = PercentDecode(pair.substr(2));
+    } else if (pair.starts_with("p=") && !q.has_parameter) {
+      q.has_parameter = true;
+      q.parameter = PercentDecode(pair.substr(2));
     }
     start = end + 1;
   }

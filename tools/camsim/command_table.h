@@ -10,8 +10,8 @@
 
 namespace kivo::camsim {
 
-// The parts of a command query: "t=PASSWORD&p=%xx". The parameter is percent-decoded, so each
-// "%xx" becomes one byte; it runs to the end of the query because a camera name may hold "&".
+// The parts of a command query: "t=PASSWORD&p=%xx". Both are percent-decoded, so each "%xx"
+// becomes one byte (a password or camera name holding "&" or a blank arrives as "%26", "%20").
 struct CommandQuery {
   std::string password;
   bool has_parameter = false;

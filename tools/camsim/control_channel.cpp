@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "command_table.h"
 #include "status_records.h"
 
 namespace kivo::camsim {
@@ -27,7 +28,7 @@ constexpr std::string_view kHelp =
     "    set battery PERCENT | set charging 0|1 | set wifi-battery PERCENT\n"
     "    set card present|missing | set free BYTES\n"
     "    set clock \"YYYY-MM-DD HH:MM:SS\" | set clock-offset SECONDS (from the host's clock)\n"
-    "    set password TEXT | set version TEXT\n"
+    "    set password TEXT (%XX for a byte, %20 a blank) | set version TEXT\n"
     "    reports                       number of problem reports received\n"
     "    quit                          stop the simulator\n";
 
@@ -149,7 +150,7 @@ std::string ControlChannel::Set(const std::vector<std::string>& words) {
   } else if (name == "clock-offset" && ParseInt(value, -3153600000L, 3153600000L, &number)) {
     state_.clock().SetFromHost(number * 1000);
   } else if (name == "password") {
-    routes_.set_password(value);
+    routes_.set_password(PercentDecode(value));
   } else if (name == "version") {
     service_.set_latest_version(value);
   } else {

@@ -16,8 +16,8 @@ ParseStatus ParseRequestHead(std::string_view data, HttpRequest* request) {
   if (end >= kMaxRequestHead) return ParseStatus::kTooLarge;
   std::string_view line = data.substr(0, data.find('\n'));
   if (line.ends_with('\r')) line.remove_suffix(1);
-  // The target runs from the first blank to the last one, so that a target holding blanks (the
-  // program does not escape camera names) still arrives whole.
+  // "METHOD TARGET VERSION" (or "METHOD TARGET" of the oldest clients): a target never holds a
+  // blank, so a request line with one more is refused, as the camera's own server does.
   const size_t first = line.find(' ');
   if (first == std::string_view::npos || first == 0) return ParseStatus::kMalformed;
   request->method = std::string(line.substr(0, first));
@@ -29,7 +29,7 @@ ParseStatus ParseRequestHead(std::string_view data, HttpRequest* request) {
   } else {
     request->version.clear();
   }
-  if (rest.empty()) return ParseStatus::kMalformed;
+  if (rest.empty() || rest.find(' ') != std::string_view::npos) return ParseStatus::kMalformed;
   request->target = std::string(rest);
   const size_t question = rest.find('?');
   request->path = std::string(rest.substr(0, question));

@@ -151,13 +151,22 @@ TEST(CommandTest, WrongPasswordAnswers403OnEveryCommandPortPath) {
   EXPECT_EQ(sim.BacPacRecord()[9], 1) << "a refused PW 00 must not switch the camera off";
 }
 
-TEST(CommandTest, CameraNameSentUnescapedArrivesWhole) {
+TEST(CommandTest, EncodedNameAndPasswordArriveDecodedAndARawBlankIsRefused) {
   Camsim sim;
   ASSERT_TRUE(sim.ok());
-  // The program does not escape the name, so blanks and "&" reach the camera as typed.
-  const RawReply r = Http(sim.camera(), "/camera/CN?t=cameralnk&p=%09Surf & Turf");
-  EXPECT_EQ(r.status, 200);
-  EXPECT_NE(sim.Control("state").find("name=\"Surf & Turf\""), std::string::npos);
+  EXPECT_EQ(Http(sim.camera(), "/camera/CN?t=cameralnk&p=%09Surf%20%26%20Turf%3F%23").status, 200);
+  EXPECT_NE(sim.Control("state").find("name=\"Surf & Turf?#\""), std::string::npos);
+  // A real server answers 400 to a request line whose target holds a blank.
+  const RawReply raw = Http(sim.camera(), "/camera/CN?t=cameralnk&p=%09Raw name");
+  EXPECT_EQ(raw.status, 400);
+  EXPECT_NE(sim.Control("state").find("name=\"Surf & Turf?#\""), std::string::npos);
+  // The password is decoded too: "&p=" inside it is part of it, not a parameter.
+  sim.Control("set password a&b%");
+  EXPECT_EQ(Http(sim.camera(), "/bacpac/se?t=a%26b%25").status, 200);
+  EXPECT_EQ(Http(sim.camera(), "/bacpac/se?t=a&b%").status, 403);
+  sim.Control("set password cameralnk");
+  EXPECT_EQ(Http(sim.camera(), "/bacpac/PW?t=cameralnk%26p%3D%2500").status, 403);
+  EXPECT_EQ(sim.BacPacRecord()[9], 1) << "a refused PW 00 must not switch the camera off";
 }
 
 TEST(CommandTest, ClockCommandSetsTheCameraClock) {

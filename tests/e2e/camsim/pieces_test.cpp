@@ -45,9 +45,16 @@ INSTANTIATE_TEST_SUITE_P(
         QueryRow{"UpperCaseHex", "t=x&p=%FF", "x", true, "\xff"},
         QueryRow{"SixClockBytes", "t=x&p=%0d%03%01%0c%00%00", "x", true,
                  std::string("\x0d\x03\x01\x0c\x00\x00", 6)},
-        QueryRow{"CameraNameWithBlanksAndAmpersand", "t=x&p=%09My Cam&Co", "x", true,
+        QueryRow{"CameraNameWithBlanksAndAmpersand", "t=x&p=%09My%20Cam%26Co", "x", true,
                  "\tMy Cam&Co"},
-        QueryRow{"PasswordWithAmpersand", "t=a&b&p=%01", "a&b", true, "\x01"},
+        QueryRow{"PasswordWithAmpersand", "t=a%26b&p=%01", "a&b", true, "\x01"},
+        QueryRow{"PasswordDecodedByteForByte", "t=cameralnk%26p%3D%2501", "cameralnk&p=%01",
+                 false, ""},
+        QueryRow{"RawAmpersandEndsThePassword", "t=cameralnk&p=%01&p=%00", "cameralnk", true,
+                 "\x01"},
+        QueryRow{"ParameterBeforePassword", "p=%02&t=pw", "pw", true, "\x02"},
+        QueryRow{"NonAsciiNameBytes", "t=x&p=%09K%C3%A4fer%FF", "x", true,
+                 "\tK\xC3\xA4" "fer\xFF"},
         QueryRow{"BrokenEscapeKept", "t=x&p=%0", "x", true, "%0"},
         QueryRow{"EmptyParameter", "t=x&p=", "x", true, ""},
         QueryRow{"NoPassword", "p=%01", "", true, "\x01"}),
@@ -57,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RequestParserTest, WholeByteByByteAndRandomSplitsAgree) {
   const std::string request =
-      "GET /camera/CN?t=cameralnk&p=%09My Cam HTTP/1.0\r\nHost: 10.5.5.9\r\n\r\n";
+      "GET /camera/CN?t=cameralnk&p=%09My%20Cam HTTP/1.0\r\nHost: 10.5.5.9\r\n\r\n";
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
     std::string received;
@@ -75,7 +82,7 @@ TEST(RequestParserTest, WholeByteByByteAndRandomSplitsAgree) {
     }
     ASSERT_EQ(status, ParseStatus::kComplete);
     EXPECT_EQ(parsed.method, "GET");
-    EXPECT_EQ(parsed.target, "/camera/CN?t=cameralnk&p=%09My Cam");
+    EXPECT_EQ(parsed.target, "/camera/CN?t=cameralnk&p=%09My%20Cam");
     EXPECT_EQ(parsed.path, "/camera/CN");
     EXPECT_EQ(parsed.version, "HTTP/1.0");
   }
@@ -92,6 +99,34 @@ TEST(RequestParserTest, BareLineFeedsAndOldStyleRequests) {
   EXPECT_EQ(ParseRequestHead("GARBAGE\r\n\r\n", &parsed), ParseStatus::kMalformed);
   EXPECT_EQ(ParseRequestHead(std::string(kMaxRequestHead, 'x'), &parsed), ParseStatus::kTooLarge);
 }
+
+struct RequestLineRow {
+  const char* name;
+  const char* head;
+  ParseStatus status;
+};
+
+class RequestLineTest : public ::testing::TestWithParam<RequestLineRow> {};
+
+TEST_P(RequestLineTest, ATargetWithARawBlankIsMalformed) {
+  HttpRequest parsed;
+  EXPECT_EQ(ParseRequestHead(GetParam().head, &parsed), GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RequestLineTest,
+    ::testing::Values(
+        RequestLineRow{"Encoded", "GET /camera/CN?t=pw&p=%09a%20b HTTP/1.0\r\n\r\n",
+                       ParseStatus::kComplete},
+        RequestLineRow{"BlankInName", "GET /camera/CN?t=pw&p=%09a b HTTP/1.0\r\n\r\n",
+                       ParseStatus::kMalformed},
+        RequestLineRow{"BlankInPassword", "GET /bacpac/se?t=my pass HTTP/1.0\r\n\r\n",
+                       ParseStatus::kMalformed},
+        RequestLineRow{"BlankWithoutVersion", "GET /camera/CN?t=pw&p=%09a b\r\n\r\n",
+                       ParseStatus::kMalformed},
+        RequestLineRow{"TwoBlanksBeforeVersion", "GET  / HTTP/1.0\r\n\r\n",
+                       ParseStatus::kMalformed}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- photos -----------------------------------------------------------------------------------
 

@@ -24,7 +24,7 @@ std::string RunCamsim(const std::string& args, int* exit_code) {
 TEST(RequestLogTest, OneLinePerRequestWithPortMethodAndExactTarget) {
   Camsim sim;
   ASSERT_TRUE(sim.ok());
-  const std::string odd = "/camera/CN?t=cameralnk&p=%09My Cam%zz";
+  const std::string odd = "/camera/CN?t=cameralnk&p=%09My%20Cam%zz";
   Http(sim.camera(), "/bacpac/se?t=cameralnk");
   Http(sim.camera(), odd);
   Http(sim.media(), "/", "HEAD");

@@ -4,7 +4,7 @@
 #   tests/e2e/netns_run.sh [SIMULATOR OPTIONS] -- tests/e2e/cli/cli_e2e.sh GROUP path/to/kivo-cli
 #
 # GROUP picks the cases that fit the simulator's set-up (see CMakeLists.txt beside this file):
-# main, hero3plus, table, old, interrupt. Each case runs kivo-cli as a script would and checks
+# main, hero3plus, table, old, interrupt, answers. Each case runs kivo-cli as a script would and checks
 # its exit status, its output and the exact requests the camera received (the request log).
 set -uo pipefail
 group=${1:?group}
@@ -106,7 +106,24 @@ EOT
   begin "set name: the camera's name has no status, the reply is all"
   run 0 set name "Rig 1"
   expect_requests "$SE
-80 GET /camera/CN?t=$pw&p=%09Rig 1"
+80 GET /camera/CN?t=$pw&p=%09Rig%201"
+
+  begin "typed names and passwords reach the camera percent-encoded, byte for byte"
+  run 0 set name 'my cam&t=x?y#z'
+  expect_requests "$SE
+80 GET /camera/CN?t=$pw&p=%09my%20cam%26t%3Dx%3Fy%23z"
+  "$KIVO_CAMSIM" --control "$KIVO_CAMSIM_CONTROL" state | grep -qF 'name="my cam&t=x?y#z"' ||
+    fail "the camera's name is not the one typed"
+  run 0 set name $'K\xc3\xa4fer'
+  expect_requests "$SE
+80 GET /camera/CN?t=$pw&p=%09K%C3%A4fer"
+  run 4 --password 'cameralnk&p=%01' status
+  expect_requests "80 GET /bacpac/se?t=cameralnk%26p%3D%2501"
+  control set password 'my%20pass'
+  run 0 --password 'my pass' status
+  expect_requests "80 GET /bacpac/se?t=my%20pass
+80 GET /camera/se?t=my%20pass"
+  control set password "$pw"
 
   begin "set --list"
   run 0 --json set --list
@@ -167,10 +184,10 @@ EOT
     "$media/live/amba.m3u8 --qt-minimal-view --no-qt-name-in-title --scale=2" ] ||
     fail "player got: $(cat "$work/player-args" 2> /dev/null)"
 
-  begin "watch, one object per line, ended by Ctrl-C with status 0"
+  begin "watch, one object per line, ended by Ctrl-C with status 130"
   timeout --preserve-status -s INT 2.5 "$cli" --json watch --interval 1 > "$work/watch" 2> "$work/err"
   rc=$?
-  [ "$rc" = 0 ] || fail "watch exited $rc: $(cat "$work/err")"
+  [ "$rc" = 130 ] || fail "watch exited $rc: $(cat "$work/err")"
   [ "$(jq -s 'map(select(.model == "Hero 3 Black")) | length' "$work/watch")" -ge 2 ] ||
     fail "watch printed: $(cat "$work/watch")"
 
@@ -393,12 +410,51 @@ group_interrupt() {
   [ -z "$err" ] || fail "stderr: $err"
 }
 
+# Answers that are not what a status should be, and the ends of a watch (a camera of a model
+# without a Wi-Fi battery, code 255).
+group_answers() {
+  begin "no Wi-Fi battery: null, and no line of text"
+  run 0 --json status
+  [ "$(json_field '.wifi_battery')" = null ] || fail "wifi_battery: $out"
+  run 0 status
+  grep -q "WiFi" <<< "$out" && fail "status text:\n$out"
+
+  begin "a text page instead of the status record"
+  control fault text 0 80
+  run 1 status
+  expect_err "The camera's answer is not a status record"
+  [ -z "$out" ] || fail "printed: $out"
+  run 1 --json status
+  control fault none all
+
+  begin "an HTTP error status instead of the status record"
+  run 1 --password "$(printf 'p%.0s' $(seq 9000))" status
+  expect_err "The camera's answer is not a status record (HTTP 431)"
+
+  begin "watch: a camera that does not answer is an error on standard error"
+  control fault silent 0 80
+  timeout --preserve-status -s INT 5 "$cli" watch --interval 1 > "$work/watch" 2> "$work/err"
+  rc=$?
+  control fault none all
+  [ "$rc" = 130 ] || fail "watch exited $rc"
+  grep -q "timeout" "$work/watch" && fail "stdout: $(cat "$work/watch")"
+  grep -q "^kivo-cli: BacPac timeout$" "$work/err" || fail "stderr: $(cat "$work/err")"
+
+  begin "watch ended by SIGTERM"
+  timeout --preserve-status -s TERM 1.5 "$cli" --json watch --interval 1 > "$work/watch" 2> /dev/null
+  rc=$?
+  [ "$rc" = 143 ] || fail "watch exited $rc"
+  [ "$(jq -s 'map(select(.model == "Camera")) | length' "$work/watch")" -ge 1 ] ||
+    fail "watch printed: $(cat "$work/watch")"
+}
+
 case "$group" in
   main) group_main ;;
   hero3plus) group_hero3plus ;;
   table) group_listing /videos/DCIM/ ;;
   old) group_listing /DCIM/ ;;
   interrupt) group_interrupt ;;
+  answers) group_answers ;;
   *) echo "cli_e2e.sh: unknown group $group" >&2; exit 2 ;;
 esac
 echo "cli_e2e.sh $group: $cases cases, $failures failures"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/status_view.h"
 #include "test_window.h"
 
 namespace kivo {
@@ -19,7 +20,7 @@ constexpr Rgb kGreen{0, 128, 0};
 constexpr Rgb kRed{255, 0, 0};
 
 void Decode(TestWindow& w, const std::vector<std::uint8_t>& record) {
-  DecodeBacPacStatus(record.data(), static_cast<int>(record.size()), w.model, w.state, w.actions);
+  ShowBacPacStatus(record.data(), static_cast<int>(record.size()), w.model, w.state, w.actions);
 }
 
 // The HERO3 Black record with some bytes replaced.
@@ -277,6 +278,34 @@ TEST(BacPacStatus, NotRecordingLeavesTheRecordCaption) {
   w.model.Get("RecordBtn").SetCaption("Take Photo");
   Decode(w, Hex(kHero3Black));
   EXPECT_EQ(w.Caption("RecordBtn"), "Take Photo");
+}
+
+// The camera stopped by its own button: "Stop" gives way once the recording flag has read zero
+// in two records in a row; a single zero (a record that lags a start) changes nothing.
+TEST(BacPacStatus, StopGivesWayAfterTwoRecordsWithoutRecording) {
+  const struct {
+    const char* name;
+    bool video;
+    std::vector<int> flags;  // byte 5 of successive records
+    std::vector<const char*> captions;  // RecordBtn after each
+  } kCases[] = {
+      {"OneZeroLags", true, {1, 0, 1, 0}, {"Stop", "Stop", "Stop", "Stop"}},
+      {"TwoZerosRestoreRecord", true, {1, 0, 0, 0}, {"Stop", "Stop", "Record", "Record"}},
+      {"PhotoModeTakesPhoto", false, {1, 0, 0}, {"Stop", "Stop", "Take Photo"}},
+      {"CountRestartsAfterARecording", true, {1, 0, 1, 0, 0}, {"Stop", "Stop", "Stop", "Stop",
+                                                              "Record"}},
+      {"ZerosBeforeAStartDoNotCount", true, {0, 0, 0, 1, 0}, {"Record", "Record", "Record",
+                                                              "Stop", "Stop"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TestWindow w;
+    w.model.Get("Video1").SetChecked(c.video);
+    for (std::size_t i = 0; i < c.flags.size(); ++i) {
+      Decode(w, Record({{5, c.flags[i]}}));
+      EXPECT_EQ(w.Caption("RecordBtn"), c.captions[i]) << "record " << i;
+    }
+  }
 }
 
 TEST(BacPacStatus, RefusedPasswordStopsPollingAndSaysSoOnTheStatusBarOnly) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/status_view.h"
 #include "test_window.h"
 
 namespace kivo {
@@ -19,7 +20,7 @@ constexpr char kHero3PlusBlack[] =
 const std::pair<std::string, std::string> kStreamOn{"camera/PV", "02"};
 
 bool Decode(TestWindow& w, const std::vector<std::uint8_t>& record) {
-  return DecodeCameraStatus(record.data(), static_cast<int>(record.size()), w.model, w.state,
+  return ShowCameraStatus(record.data(), static_cast<int>(record.size()), w.model, w.state,
                             w.actions);
 }
 
@@ -110,7 +111,7 @@ TEST(CameraStatus, RepliesOfThirtyBytesOrLessAreDropped) {
   for (int len : {0, 1, 30}) {
     TestWindow w;
     std::vector<std::uint8_t> record(40, 1);
-    EXPECT_FALSE(DecodeCameraStatus(record.data(), len, w.model, w.state, w.actions)) << len;
+    EXPECT_FALSE(ShowCameraStatus(record.data(), len, w.model, w.state, w.actions)) << len;
     EXPECT_EQ(w.Caption("Cam"), "Camera:");
     EXPECT_TRUE(w.actions.commands.empty());
     EXPECT_EQ(w.state.CameraStatus[0], 0);

@@ -165,13 +165,26 @@ struct UrlCase {
 const UrlCase kUrlCases[] = {
     {"EmptyParameterEndsWithPassword", "10.5.5.9", "cameralnk", "camera/DL", "",
      "http://10.5.5.9/camera/DL?t=cameralnk"},
-    {"BlanksCopied", "10.5.5.9 ", "my pass", "bacpac/PW", "01",
-     "http://10.5.5.9 /bacpac/PW?t=my pass&p=%01"},
-    {"AmpersandAndPercentCopied", "host&x", "a&b%20c%", "camera/CM", "00",
-     "http://host&x/camera/CM?t=a&b%20c%&p=%00"},
+    {"UnreservedPasswordBytesStay", "10.5.5.9", "Az09-._~", "bacpac/PW", "01",
+     "http://10.5.5.9/bacpac/PW?t=Az09-._~&p=%01"},
+    // Sent raw, "&p=%01" would become a parameter of its own and the camera would take
+    // "cameralnk" for the password.
+    {"PasswordThatLooksLikeAParameter", "10.5.5.9", "cameralnk&p=%01", "bacpac/PW", "00",
+     "http://10.5.5.9/bacpac/PW?t=cameralnk%26p%3D%2501&p=%00"},
+    {"PasswordWithABlank", "10.5.5.9", "my pass", "bacpac/PW", "01",
+     "http://10.5.5.9/bacpac/PW?t=my%20pass&p=%01"},
+    {"PasswordWithEveryDelimiter", "10.5.5.9", "?#/+=:@\"", "camera/se", "",
+     "http://10.5.5.9/camera/se?t=%3F%23%2F%2B%3D%3A%40%22"},
     {"EmptyAddressAndPassword", "", "", "camera/CM", "03", "http:///camera/CM?t=&p=%03"},
-    {"CameraNameAsTyped", "10.5.5.9", "pw", "camera/CN", CameraNameParameter("My Cam&1%"),
-     "http://10.5.5.9/camera/CN?t=pw&p=%09My Cam&1%"},
+    {"TableParameterKeptAsItIs", "10.5.5.9", "pw", "camera/TM", "0f%0c%1f%17%3b%30",
+     "http://10.5.5.9/camera/TM?t=pw&p=%0f%0c%1f%17%3b%30"},
+    {"CameraNameEncoded", "10.5.5.9", "pw", "camera/CN", CameraNameParameter("my cam&t=x?y#z"),
+     "http://10.5.5.9/camera/CN?t=pw&p=%09my%20cam%26t%3Dx%3Fy%23z"},
+    {"CameraNamePercentEncoded", "10.5.5.9", "pw", "camera/CN", CameraNameParameter("100%"),
+     "http://10.5.5.9/camera/CN?t=pw&p=%09100%25"},
+    {"NonAsciiCameraNameByteForByte", "10.5.5.9", "pw", "camera/CN",
+     CameraNameParameter("K\xC3\xA4" "fer\x01\x7F\xFF"),
+     "http://10.5.5.9/camera/CN?t=pw&p=%09K%C3%A4fer%01%7F%FF"},
     {"EmptyCameraName", "10.5.5.9", "pw", "camera/CN", CameraNameParameter(""),
      "http://10.5.5.9/camera/CN?t=pw&p=%09"},
     {"LongCameraNameStillStartsWith09", "10.5.5.9", "pw", "camera/CN",
@@ -181,7 +194,7 @@ const UrlCase kUrlCases[] = {
 
 class CommandUrlRule : public ::testing::TestWithParam<UrlCase> {};
 
-TEST_P(CommandUrlRule, ConcatenatesWithoutEscaping) {
+TEST_P(CommandUrlRule, EncodesWhatWasTypedAndKeepsTheTablesEscapes) {
   const UrlCase& c = GetParam();
   EXPECT_EQ(BuildCommandUrl(c.address, c.password, c.path, c.parameter), c.url);
 }

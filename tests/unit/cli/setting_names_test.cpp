@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
+#include "camera/camera_state.h"
+#include "camera/camera_status.h"
+#include "camera/status_actions.h"
+#include "forms/status_view.h"
 #include "ui/component.h"
 #include "ui/main_components.h"
 #include "ui/menu_table.h"
@@ -45,7 +50,7 @@ constexpr SetCase kSetCases[] = {
     {"spot-meter", "off", "camera/EX", "00"},
     {"orientation", "down", "camera/UP", "01"},
     {"orientation", "up", "camera/UP", "00"},
-    {"name", "Rig 1", "camera/CN", "09Rig 1"},
+    {"name", "Rig 1", "camera/CN", "09Rig%201"},
     {"name", "", "camera/CN", "09"},
 };
 
@@ -104,42 +109,92 @@ TEST(SettingNamesTest, TableMatchesTheWindowsMenus) {
   }
 }
 
-TEST(SettingNamesTest, CurrentValueReadsTheCheckMarks) {
-  ComponentModel model;
-  BuildMainComponents(model);
-  for (const SettingName& s : SettingNames()) {
-    if (s.kind != SettingKind::kChoice) continue;
-    for (const SettingValue& v : s.values) {
-      for (const SettingValue& other : s.values) model[other.component].SetChecked(false);
-      model[v.component].SetChecked(true);
-      EXPECT_EQ(CurrentValue(s, model), v.name) << s.name;
-    }
-    for (const SettingValue& other : s.values) model[other.component].SetChecked(false);
-    EXPECT_EQ(CurrentValue(s, model), "") << s.name;
+// What the window shows for a setting: the value whose item is checked, the toggle's check mark,
+// the orientation its item offers (the opposite of the camera's).
+std::string ShownValue(const SettingName& s, const ComponentModel& model) {
+  switch (s.kind) {
+    case SettingKind::kChoice:
+      for (const SettingValue& v : s.values)
+        if (model.Get(v.component).Checked()) return v.name;
+      return "";
+    case SettingKind::kToggle:
+      return model.Get(s.component).Checked() ? "on" : "off";
+    case SettingKind::kOrientation:
+      return model.Get(s.component).Caption() == kOrientationDownCaption ? "up" : "down";
+    case SettingKind::kText:
+      return "";
   }
-  const SettingName& protune = *FindSetting("protune");
-  model["Protune1"].SetChecked(true);
-  EXPECT_EQ(CurrentValue(protune, model), "on");
-  model["Protune1"].SetChecked(false);
-  EXPECT_EQ(CurrentValue(protune, model), "off");
-  // The item offers the opposite of the camera's orientation.
-  const SettingName& orientation = *FindSetting("orientation");
-  model["Orientation1"].SetCaption(kOrientationDownCaption);
-  EXPECT_EQ(CurrentValue(orientation, model), "up");
-  model["Orientation1"].SetCaption(kOrientationUpCaption);
-  EXPECT_EQ(CurrentValue(orientation, model), "down");
-  EXPECT_EQ(CurrentValue(*FindSetting("name"), model), "");
+  return "";
 }
 
-TEST(SettingNamesTest, CurrentModeReadsTheModeMenu) {
-  ComponentModel model;
-  BuildMainComponents(model);
-  EXPECT_EQ(CurrentMode(model), "");
-  for (const SettingValue& m : ModeNames()) {
-    for (const SettingValue& other : ModeNames()) model[other.component].SetChecked(false);
-    model[m.component].SetChecked(true);
-    EXPECT_EQ(CurrentMode(model), m.name);
+std::string ShownMode(const ComponentModel& model) {
+  for (const SettingValue& m : ModeNames())
+    if (model.Get(m.component).Checked()) return m.name;
+  return "";
+}
+
+class QuietActions : public StatusActions {
+ public:
+  void LogError(const std::string&) override {}
+  void SendCommand(const std::string&, const std::string&) override {}
+  void CameraStatusRequest() override {}
+  void ReadCameraClock() override {}
+  void StopBacPacPoll() override {}
+  void ShowMessage(const std::string&) override {}
+};
+
+// kivo-cli reads the values; the window shows them as check marks (from its second poll of the
+// same record on). Every settings byte, the mode byte and every flag combination: both agree.
+TEST(SettingNamesTest, CurrentValueIsWhatTheWindowChecks) {
+  std::vector<std::pair<int, int>> changes;
+  for (int byte : {1, 3, 4, 5, 6, 7, 8, 9, 16, 17})
+    for (int value : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 30, 60, 255})
+      changes.emplace_back(byte, value);
+  for (int flags = 0; flags < 256; ++flags) changes.emplace_back(18, flags);
+  for (auto [byte, value] : changes) {
+    SCOPED_TRACE("byte " + std::to_string(byte) + " = " + std::to_string(value));
+    std::vector<std::uint8_t> record(31, 0);
+    record[byte] = static_cast<std::uint8_t>(value);
+    if (byte != 1) record[9] = 8;  // a Protune video mode, so that Protune is on too
+    ComponentModel model;
+    BuildMainComponents(model);
+    CameraState state;
+    QuietActions actions;
+    for (int poll = 0; poll < 2; ++poll)
+      ShowCameraStatus(record.data(), 31, model, state, actions);
+    const std::optional<CameraStatus> status = DecodeCameraStatus(record);
+    ASSERT_TRUE(status);
+    for (const SettingName& s : SettingNames())
+      EXPECT_EQ(CurrentValue(s, *status), ShownValue(s, model)) << s.name;
+    EXPECT_EQ(CurrentMode(*status), ShownMode(model));
   }
+}
+
+TEST(SettingNamesTest, CurrentValueNamesTheReportedValue) {
+  const struct {
+    int byte;
+    int value;
+    const char* setting;
+    const char* shown;
+  } kCases[] = {
+      {9, 7, "resolution", "1080-30"}, {9, 12, "resolution", ""},
+      {8, 5, "photo", "12mp-wide"},    {8, 7, "photo", ""},  // the hidden "?" item has no name
+      {5, 30, "interval", "30s"},      {5, 15, "interval", ""},
+      {17, 0, "leds", "off"},          {18, 0x20, "video-standard", "pal"},
+      {18, 0x04, "orientation", "down"}, {18, 0x00, "orientation", "up"},
+      {4, 1, "spot-meter", "on"},      {4, 2, "spot-meter", "off"},
+      {0, 0, "name", ""},
+  };
+  for (const auto& c : kCases) {
+    std::vector<std::uint8_t> record(31, 0);
+    record[c.byte] = static_cast<std::uint8_t>(c.value);
+    EXPECT_EQ(CurrentValue(*FindSetting(c.setting), *DecodeCameraStatus(record)), c.shown)
+        << c.setting << " " << c.value;
+  }
+  std::vector<std::uint8_t> record(31, 0);
+  EXPECT_EQ(CurrentMode(*DecodeCameraStatus(record)), "video");
+  record[1] = 7;  // the camera's own menu is open
+  EXPECT_EQ(CurrentMode(*DecodeCameraStatus(record)), "");
 }
 
 }  // namespace

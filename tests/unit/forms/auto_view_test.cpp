@@ -71,6 +71,25 @@ TEST_P(AutoView, StartsTheListAsOftenAsThePlatformNeeds) {
     EXPECT_EQ(started.substr(0, started.find(' ')), NetworkListTools().front().program);
 }
 
+TEST_F(AutoView, AListClosedDuringAnAbsenceLeavesItsChanceForTheNextPoll) {
+  Install(NetworkListTools().front().program);
+  TForm1& f = Create();
+  f.BacPacStatusTimer->SetEnabled(false);
+  f.ClockTimer->SetEnabled(false);
+  f["AutoVAN"].SetChecked(true);
+  f.network_list_reopens_in_place = false;
+  bool open = true;  // left open from before the camera went missing
+  f.network_list_showing = [&] { return open; };
+  f.CameraReachable = false;
+  f.BacPacStatusBtnClick();
+  EXPECT_TRUE(shell_.programs.empty());
+  open = false;  // the user closes it; the camera is still away
+  f.BacPacStatusBtnClick();
+  EXPECT_EQ(shell_.programs.size(), 1u);
+  f.BacPacStatusBtnClick();
+  EXPECT_EQ(shell_.programs.size(), 1u) << "once per absence";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, AutoView,
     ::testing::Values(

@@ -6,7 +6,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <functional>
+#include <string_view>
 #include <stdexcept>
 
 #include "temp_dir.h"
@@ -328,6 +330,80 @@ TEST(IniFileTest, LargeFileRoundTripChangesOnlyWhatWasWritten) {
   EXPECT_TRUE(dir.Read("Kivo.ini") == after);  // not EXPECT_EQ: a failure would print 1 MB
   EXPECT_EQ(ini.ReadString("New", "x", ""), "1");
   EXPECT_EQ(ini.ReadString("S20001", "k", ""), "v20001");
+}
+
+TEST(IniFileTest, ByteOrderMarkIsSkippedWhenReadingAndKeptWhenWriting) {
+  // Notepad starts a UTF-8 file with EF BB BF; read as text, the mark would hide [BacPac] and
+  // the next save would append a second [BacPac] whose rows win from then on.
+  TempDir dir;
+  dir.Write("Kivo.ini", "\xEF\xBB\xBF[BacPac]\r\nPassword=mysecret\r\n");
+  IniFile ini(dir.File("Kivo.ini"));
+  EXPECT_EQ(ini.ReadString("BacPac", "Password", "cameralnk"), "mysecret");
+  EXPECT_TRUE(ini.SectionExists("BacPac"));
+  EXPECT_FALSE(ini.Unusable());
+  ini.WriteString("BacPac", "Password", "mysecret");
+  ini.WriteString("BacPac", "IPAddress", "10.5.5.9");
+  ini.UpdateFile();
+  EXPECT_EQ(dir.Read("Kivo.ini"),
+            "\xEF\xBB\xBF[BacPac]\r\nPassword=mysecret\r\nIPAddress=10.5.5.9\r\n");
+  EXPECT_EQ(IniFile(dir.File("Kivo.ini")).ReadString("BacPac", "IPAddress", ""), "10.5.5.9");
+}
+
+enum class Kind { kNone, kFolder, kFile };
+
+struct UsableCase {
+  const char* name;
+  Kind kind;
+  std::string_view text;  // of a file; it may hold NUL bytes
+  bool unusable;
+};
+
+// Tests are listed by their case name.
+void PrintTo(const UsableCase& c, std::ostream* os) { *os << c.name; }
+
+using namespace std::string_view_literals;
+
+const UsableCase kUsableCases[] = {
+    {"MissingFile", Kind::kNone, "", false},
+    {"EmptyFile", Kind::kFile, "", false},
+    {"OnlyCommentsAndBlanks", Kind::kFile, "; nothing yet\n\n# really\n", false},
+    {"Settings", Kind::kFile, "[BacPac]\nPassword=x\n", false},
+    {"ByteOrderMarkOnly", Kind::kFile, "\xEF\xBB\xBF", false},
+    {"BinaryGarbage", Kind::kFile, "\x7F" "ELF\x02\x01\x01\0\0\0\x03\0>\0\x01\0\n\x90\xff="sv, true},
+    {"Utf16Text", Kind::kFile, "\xFF\xFE[\0B\0]\0\r\0\n\0x\0=\0" "1\0"sv, true},
+    {"KeysWithoutSection", Kind::kFile, "Password=x\n", true},
+    {"AFolderOfThatName", Kind::kFolder, "", true},
+};
+
+class IniUsableTest : public ::testing::TestWithParam<UsableCase> {};
+
+TEST_P(IniUsableTest, TellsAFileThatGivesNoSettings) {
+  TempDir dir;
+  const UsableCase& c = GetParam();
+  if (c.kind == Kind::kFolder) std::filesystem::create_directory(dir.File("Kivo.ini"));
+  if (c.kind == Kind::kFile) dir.Write("Kivo.ini", std::string(c.text));
+  const IniFile ini(dir.File("Kivo.ini"));
+  EXPECT_EQ(ini.Unusable(), c.unusable);
+  EXPECT_EQ(ini.ReadString("BacPac", "Password", "cameralnk"),
+            std::string(c.name) == "Settings" ? "x" : "cameralnk");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, IniUsableTest, ::testing::ValuesIn(kUsableCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniFileTest, ReadOnlyFileIsToldAndLeftAlone) {
+  TempDir dir;
+  dir.Write("Kivo.ini", "[BacPac]\nIPAddress=10.5.5.9\n");
+  EXPECT_FALSE(IniFile::ReadOnly(dir.File("Kivo.ini")));
+  EXPECT_FALSE(IniFile::ReadOnly(dir.File("missing.ini")));
+  ASSERT_EQ(chmod(dir.File("Kivo.ini").c_str(), 0444), 0);
+  EXPECT_TRUE(IniFile::ReadOnly(dir.File("Kivo.ini")));
+  IniFile ini(dir.File("Kivo.ini"));
+  ini.WriteString("BacPac", "IPAddress", "192.168.1.2");
+  ::testing::internal::CaptureStderr();
+  ini.UpdateFile();
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("is read-only"), std::string::npos);
+  EXPECT_EQ(dir.Read("Kivo.ini"), "[BacPac]\nIPAddress=10.5.5.9\n");
 }
 
 TEST(IniFileTest, SaveKeepsPermissionsAndLeavesNoTemporaryFile) {

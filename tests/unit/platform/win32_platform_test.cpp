@@ -30,6 +30,8 @@ const LineEndCase kLineEndCases[] = {
     {"EmptyFileGetsCrLf", "", "[Camera]\r\nIP=10.5.5.9\r\n"},
     {"LfFileKeepsLf", "[Camera]\nIP=1.2.3.4\n", "[Camera]\nIP=10.5.5.9\n"},
     {"CrLfFileKeepsCrLf", "[Camera]\r\nIP=1.2.3.4\r\n", "[Camera]\r\nIP=10.5.5.9\r\n"},
+    {"ByteOrderMarkKeptWithOneSection", "\xEF\xBB\xBF[Camera]\r\nIP=1.2.3.4\r\n",
+     "\xEF\xBB\xBF[Camera]\r\nIP=10.5.5.9\r\n"},
 };
 
 class IniLineEndTest : public ::testing::TestWithParam<LineEndCase> {};

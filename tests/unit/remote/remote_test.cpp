@@ -36,6 +36,9 @@ TEST_F(Remote, EveryKindOfCommandReachesTheCameraAsItsExactUrl) {
       {"streaming on", [] {}, "StreamingEnabled", "/camera/PV?t=cameralnk&p=%02"},
       {"camera name", [this] { dialogs_.input_answers.push_back("MyCam"); }, "SSID1",
        "/camera/CN?t=cameralnk&p=%09MyCam"},
+      {"camera name with delimiters",
+       [this] { dialogs_.input_answers.push_back("my cam&t=x?y#z"); }, "SSID1",
+       "/camera/CN?t=cameralnk&p=%09my%20cam%26t%3Dx%3Fy%23z"},
       {"camera name cancelled", [] {}, "SSID1", nullptr},
       {"one hour or more", [] {}, "Greaterthan60seconds1", nullptr},
   };
@@ -145,6 +148,26 @@ TEST_F(Remote, WrongPasswordStopsThePollUntilThePasswordIsSetAgain) {
   form_->BacPacStatusTimer->SetEnabled(false);
   Poll();
   EXPECT_EQ((*this)["OnBtn"].Caption(), "OFF");
+}
+
+TEST_F(Remote, ATypedPasswordReachesTheCameraByteForByte) {
+  Camsim sim;
+  Attach(sim);
+  // Sent raw, "&p=%01" would end the password and the camera would take "cameralnk".
+  form_->camera_password = "cameralnk&p=%01";
+  Poll();
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  EXPECT_EQ(dialogs_.shown[0].text, "Connection Refused. Check Password...");
+  EXPECT_EQ(Targets(sim).back(), "/bacpac/se?t=cameralnk%26p%3D%2501");
+  // A password with a blank and "&" works once the camera has it.
+  sim.Control("set password my%20pass&word");
+  form_->camera_password = "my pass&word";
+  form_->BacPacStatusTimer->SetEnabled(false);
+  Poll();
+  EXPECT_EQ((*this)["StatusBar"].Caption(), "Connected Camera is on");
+  const std::vector<std::string> targets = Targets(sim);
+  for (const char* target : {"/bacpac/se?t=my%20pass%26word", "/camera/se?t=my%20pass%26word"})
+    EXPECT_NE(std::find(targets.begin(), targets.end(), target), targets.end()) << target;
 }
 
 TEST_F(Remote, ASecondCommandBeforeTheReplyIsRefusedWithTheBusyError) {
