@@ -38,9 +38,9 @@ struct EchoRequest {
   std::uint32_t address = 0;
   std::string payload;
   int ttl = 0, flags = 0, timeout_ms = 0;
-  std::string interface;  // "" = wherever the routing table says
+  std::string bind_interface;  // "" = wherever the routing table says
   EchoOutcome Run() const {
-    return socket->Echo(address, payload, ttl, flags, timeout_ms, interface);
+    return socket->Echo(address, payload, ttl, flags, timeout_ms, bind_interface);
   }
 };
 

@@ -74,10 +74,10 @@ void TPing::Ping() {
   echo_address_ = icmp_->Address();
   echo_interface_ = icmp_->BindInterface();
   auto run = [this, gate = gate_, loop = &loop_, address = echo_address_,
-              interface = echo_interface_, request = std::move(*request)] {
+              interface_name = echo_interface_, request = std::move(*request)] {
     const EchoOutcome outcome = request.Run();
-    PostThrough(gate, loop, [this, gate, address, interface, outcome] {
-      if (gate->open) EchoDone(address, interface, outcome);
+    PostThrough(gate, loop, [this, gate, address, interface_name, outcome] {
+      if (gate->open) EchoDone(address, interface_name, outcome);
     });
   };
   try {
@@ -91,12 +91,12 @@ void TPing::Ping() {
   }
 }
 
-void TPing::EchoDone(const std::string& address, const std::string& interface,
+void TPing::EchoDone(const std::string& address, const std::string& interface_name,
                      const EchoOutcome& outcome) {
   echo_out_ = false;
   // An answer for an address (or interface) the ping has since left says nothing about the
   // current one.
-  if (address == icmp_->Address() && interface == icmp_->BindInterface())
+  if (address == icmp_->Address() && interface_name == icmp_->BindInterface())
     icmp_->FinishEcho(outcome);
   if (ping_again_) {
     ping_again_ = false;

@@ -75,7 +75,7 @@ class TPing {
   // From any thread: queues |task| on the loop unless the ping has been destroyed.
   static void PostThrough(const std::shared_ptr<Gate>& gate, EventLoop* loop,
                           EventLoop::Task task);
-  void EchoDone(const std::string& address, const std::string& interface,
+  void EchoDone(const std::string& address, const std::string& interface_name,
                 const EchoOutcome& outcome);
   void FinishLookup(const std::shared_ptr<Lookup>& lookup, int error, const std::string& first);
   // Marks the pending lookup as cancelled; true if there was one.

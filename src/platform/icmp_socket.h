@@ -63,21 +63,21 @@ class IcmpEchoSocket {
 
   // Sends one echo request with |payload| as data to |address| (network byte order) and waits
   // up to |timeout_ms| for its reply. |ttl| and |flags| (kIpFlagDontFragment) are applied where
-  // the system allows. A non-empty |interface| sends the echo out through that network
+  // the system allows. A non-empty |interface_name| sends the echo out through that network
   // interface only (see socket_api::BindToInterface; on Windows the helper is given the
   // adapter's address as source, and where other adapters share that address the TCP stand-in
   // goes out through it instead); status kIpNoSuchInterface when there is no such interface.
   EchoOutcome Echo(std::uint32_t address, std::string_view payload, int ttl, int flags,
-                   int timeout_ms, const std::string& interface = {});
+                   int timeout_ms, const std::string& interface_name = {});
 
   // Only Open() can make one (the key type is private).
   IcmpEchoSocket(Key, int fd, EchoMethod method);
 
  private:
   EchoOutcome EchoIcmp(std::uint32_t address, std::string_view payload, int ttl, int flags,
-                       int timeout_ms, const std::string& interface);
+                       int timeout_ms, const std::string& interface_name);
   EchoOutcome EchoTcp(std::uint32_t address, int ttl, int timeout_ms,
-                      const std::string& interface);
+                      const std::string& interface_name);
 
   int fd_ = -1;
   EchoMethod method_;

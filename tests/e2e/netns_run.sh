@@ -211,11 +211,13 @@ start_rig_camera() {
   unshare --net sleep infinity &
   holder=$!
   rig_pids+=("$holder")
+  local here
+  here=$(readlink /proc/self/ns/net)
   for _ in $(seq 50); do
-    [ "$(readlink "/proc/$holder/ns/net" 2> /dev/null)" != "$(readlink /proc/self/ns/net)" ] && break
+    [ "$(readlink "/proc/$holder/ns/net" 2> /dev/null)" != "$here" ] && break
     sleep 0.05
   done
-  [ "$(readlink "/proc/$holder/ns/net")" != "$(readlink /proc/self/ns/net)" ] ||
+  [ "$(readlink "/proc/$holder/ns/net")" != "$here" ] ||
     die "camera $i: no network namespace of its own"
   echo "$holder" > "$dir/pid"
   ip link add "kcam$i" type veth peer name "cam$i"
@@ -242,7 +244,10 @@ start_rig_camera() {
 }
 
 if [ "$cameras" -gt 0 ]; then
-  [ "$start_camsim" -eq 0 ] || [ -x "$camsim" ] || die "no simulator at $camsim (build it, or pass --camsim PATH)"
+  [ "$start_camsim" -eq 0 ] || [ -x "$camsim" ] ||
+    die "no simulator at $camsim (build it, or pass --camsim PATH)"
+  camsim=$(realpath -m "$camsim")
+  KIVO_CAMSIM=$camsim
   rig_prefix=${address%.*}
   rig_host=$rig_prefix.100
   [ "$rig_host" != "$address" ] || rig_host=$rig_prefix.101

@@ -138,29 +138,29 @@ IcmpEchoSocket::~IcmpEchoSocket() {
 }
 
 EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms, const std::string& interface) {
+                                 int flags, int timeout_ms, const std::string& interface_name) {
   if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface);
+  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
+  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
 }
 
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,
-                                     int flags, int timeout_ms, const std::string& interface) {
+                                     int flags, int timeout_ms, const std::string& interface_name) {
   EchoOutcome outcome;
   if (payload.size() > kMaxPayload) {
     outcome.status = kIpBadRequest;
     return outcome;
   }
   // The socket outlives one echo: tie it to this echo's interface, or untie it.
-  if (interface != bound_interface_) {
-    const int error = interface.empty()
+  if (interface_name != bound_interface_) {
+    const int error = interface_name.empty()
                           ? (setsockopt(fd_, SOL_SOCKET, SO_BINDTODEVICE, "", 0) == 0 ? 0 : errno)
-                          : socket_api::BindToInterface(fd_, interface);
+                          : socket_api::BindToInterface(fd_, interface_name);
     if (error != 0) {
       outcome.status = error == kErrorNoSuchInterface ? kIpNoSuchInterface : kIpGeneralFailure;
       return outcome;
     }
-    bound_interface_ = interface;
+    bound_interface_ = interface_name;
   }
   std::vector<std::uint8_t> buffer(65536);
   // Replies to an earlier echo that timed out must not be taken for this one's.
@@ -271,15 +271,15 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
 }
 
 EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_ms,
-                                    const std::string& interface) {
+                                    const std::string& interface_name) {
   EchoOutcome outcome;
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     outcome.status = kIpGeneralFailure;
     return outcome;
   }
-  if (!interface.empty()) {
-    if (const int error = socket_api::BindToInterface(fd, interface); error != 0) {
+  if (!interface_name.empty()) {
+    if (const int error = socket_api::BindToInterface(fd, interface_name); error != 0) {
       close(fd);
       outcome.status = error == kErrorNoSuchInterface ? kIpNoSuchInterface : kIpGeneralFailure;
       return outcome;

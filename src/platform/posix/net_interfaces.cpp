@@ -101,7 +101,8 @@ int ListNetInterfaces(std::vector<NetInterface>* out) {
 }
 
 int FindNetInterface(const std::string& name, NetInterface* found) {
-  const unsigned index = name.empty() || name.size() >= IF_NAMESIZE ? 0 : if_nametoindex(name.c_str());
+  const unsigned index =
+      name.empty() || name.size() >= IF_NAMESIZE ? 0 : if_nametoindex(name.c_str());
   if (index == 0) return kErrorNoSuchInterface;
   *found = NetInterface{};
   found->name = name;
@@ -118,14 +119,14 @@ int FindNetInterface(const std::string& name, NetInterface* found) {
   return 0;
 }
 
-std::string WifiNetworkName(const std::string& interface) {
-  if (interface.empty()) return "";
-  std::string name = SsidFromIwLink(ProgramOutput({"iw", "dev", interface, "link"}));
+std::string WifiNetworkName(const std::string& interface_name) {
+  if (interface_name.empty()) return "";
+  std::string name = SsidFromIwLink(ProgramOutput({"iw", "dev", interface_name, "link"}));
   if (!name.empty()) return name;
   // NetworkManager names the connection after the network unless the user renamed it; it
   // answers "TYPE\nCONNECTION", and only a Wi-Fi device's connection is a Wi-Fi network.
   const std::string answer = ProgramOutput(
-      {"nmcli", "-t", "-g", "GENERAL.TYPE,GENERAL.CONNECTION", "device", "show", interface});
+      {"nmcli", "-t", "-g", "GENERAL.TYPE,GENERAL.CONNECTION", "device", "show", interface_name});
   constexpr std::string_view kWifi = "wifi\n";
   if (answer.compare(0, kWifi.size(), kWifi) != 0) return "";
   std::string connection = answer.substr(kWifi.size());

@@ -90,14 +90,14 @@ IcmpEchoSocket::~IcmpEchoSocket() {
 }
 
 EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms, const std::string& interface) {
+                                 int flags, int timeout_ms, const std::string& interface_name) {
   if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface);
+  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
+  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
 }
 
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,
-                                     int flags, int timeout_ms, const std::string& interface) {
+                                     int flags, int timeout_ms, const std::string& interface_name) {
   EchoOutcome outcome;
   if (payload.size() > kMaxPayload) {
     outcome.status = kIpBadRequest;
@@ -108,15 +108,15 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
   // DHCP hands out the same first lease) that chooses nothing, and the TCP stand-in, which can
   // be tied to the adapter itself, answers instead.
   IPAddr source = INADDR_ANY;
-  if (!interface.empty()) {
+  if (!interface_name.empty()) {
     NetInterface nif;
-    if (FindNetInterface(interface, &nif) != 0) {
+    if (FindNetInterface(interface_name, &nif) != 0) {
       outcome.status = kIpNoSuchInterface;
       return outcome;
     }
     std::vector<NetInterface> all;
     if (nif.address == 0 || ListNetInterfaces(&all) != 0 || AddressShared(all, nif))
-      return EchoTcp(address, ttl, timeout_ms, interface);
+      return EchoTcp(address, ttl, timeout_ms, interface_name);
     source = static_cast<IPAddr>(nif.address);
   }
   IP_OPTION_INFORMATION options{};
@@ -127,7 +127,7 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
   std::vector<char> request(payload.begin(), payload.end());
   void* data = request.empty() ? nullptr : request.data();
   const DWORD replies =
-      interface.empty()
+      interface_name.empty()
           ? IcmpSendEcho(AsHandle(fd_), static_cast<IPAddr>(address), data,
                          static_cast<WORD>(request.size()), &options, reply.data(),
                          static_cast<DWORD>(reply.size()), static_cast<DWORD>(timeout_ms))
@@ -156,7 +156,7 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
 }
 
 EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_ms,
-                                    const std::string& interface) {
+                                    const std::string& interface_name) {
   EchoOutcome outcome;
   if (win32::EnsureWinsock() != 0) {
     outcome.status = kIpGeneralFailure;
@@ -167,9 +167,9 @@ EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_
     outcome.status = kIpGeneralFailure;
     return outcome;
   }
-  if (!interface.empty()) {
-    const int error =
-        socket_api::BindToInterface(static_cast<int>(static_cast<std::intptr_t>(s)), interface);
+  if (!interface_name.empty()) {
+    const int handle = static_cast<int>(static_cast<std::intptr_t>(s));
+    const int error = socket_api::BindToInterface(handle, interface_name);
     if (error != 0) {
       closesocket(s);
       outcome.status = error == kErrorNoSuchInterface ? kIpNoSuchInterface : kIpGeneralFailure;

@@ -66,7 +66,8 @@ int ListAdapters(std::vector<Adapter>* out) {
 }
 
 bool IsDecimal(const std::string& text) {
-  return !text.empty() && text.size() < 10 && text.find_first_not_of("0123456789") == std::string::npos;
+  return !text.empty() && text.size() < 10 &&
+         text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 }  // namespace

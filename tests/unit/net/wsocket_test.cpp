@@ -170,7 +170,8 @@ TEST_F(WSocketTest, MissingBindInterfaceIsItsOwnError) {
     } catch (const ESocketException& e) {
       error = std::string("raised: ") + e.what();
     }
-    EXPECT_EQ(error, std::string(handler ? "" : "raised: ") + "No network interface named kivo-none0");
+    EXPECT_EQ(error,
+              std::string(handler ? "" : "raised: ") + "No network interface named kivo-none0");
     EXPECT_EQ(socket.LastError(), 1168);
     EXPECT_NE(socket.State(), wsConnecting);
     EXPECT_NE(socket.State(), wsConnected);
