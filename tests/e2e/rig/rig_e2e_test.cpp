@@ -112,6 +112,17 @@ size_t Count(int camera, const std::string& target) {
   return n;
 }
 
+// What every platform's socket layer allows: a request tied to each interface is answered.
+TEST_F(Rig, HttpClientTiedToAnInterfaceIsAnswered) {
+  THttpCli http(loop_);
+  for (int i = 1; i <= Cameras(); ++i) {
+    ASSERT_EQ(Get(http, Interface(i), "/bacpac/se?t=cameralnk"), 0) << i;
+    EXPECT_EQ(http.StatusCode(), 200) << i;
+  }
+}
+
+// And by the right camera. (Wine accepts IP_UNICAST_IF but sends every connection along the
+// first route, so under Wine this case is left out.)
 TEST_F(Rig, HttpClientTiedToAnInterfaceReachesOnlyThatCamera) {
   const std::string target = "/bacpac/se?t=cameralnk";
   THttpCli http(loop_);
