@@ -77,6 +77,10 @@ bool TICMP::Resolve() {
           }
           if (notify) notify();
         }).detach();
+        // Never the answer inside the call that asked: a lookup that fails at once would
+        // otherwise report through OnDisplay now or later, depending on how the threads ran.
+        lookup_ = std::move(lookup);
+        return false;
       } catch (const std::system_error& e) {
         std::lock_guard<std::mutex> lock(lookup->mutex);
         lookup->error = e.code().value() != 0 ? e.code().value() : kWsaNoData;
