@@ -349,7 +349,7 @@ FunctionEnd
   SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
 !macroend
 
-Section /o "Add the program folder to my PATH (kivo-cli in any console)" SecPath
+Section /o "Add Kivo's folder to my PATH (for kivo-cli)" SecPath
   Call ReadUserPath
   Pop $0
   ${If} $0 == "-"
