@@ -9,6 +9,10 @@
 set(KIVO_WIN32_TEST_DIRS unit/platform unit/timer unit/net unit/camera unit/ui unit/forms unit/pool unit/media unit/cli
                           unit/win32 e2e/rig)
 
+# Test folders that need neither a display nor a private network namespace (only loopback and
+# temporary files): what the Debian package's build runs (-DKIVO_PURE_TESTS_ONLY=ON).
+set(KIVO_PURE_TEST_DIRS unit/camera unit/cli unit/media unit/net unit/platform unit/timer)
+
 macro(kivo_find_gtest)
   if(WIN32)
     # Debian ships GoogleTest as sources only for the cross compiler: build them here.
