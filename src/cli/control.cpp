@@ -35,8 +35,6 @@ constexpr int kClockReadEveryMs = 500;
 constexpr double kClockTolerance = 3 * kOneSecond;
 constexpr char kNoCameraRecord[] = "The camera's status record was too short to read";
 constexpr char kDidNotFollow[] = "The camera did not follow: ";
-constexpr char kLivePath[] = "/live/";
-constexpr char kStreamPath[] = "/live/amba.m3u8";
 
 using Check = std::function<bool(const CameraSnapshot&)>;
 

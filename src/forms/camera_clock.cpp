@@ -8,6 +8,7 @@
 #include "camera/clock_text.h"
 #include "camera/command_url.h"
 #include "camera/link_texts.h"
+#include "media/preview_text.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
 #include "platform/file_path.h"
@@ -22,7 +23,7 @@ constexpr std::size_t kDateHeaderLine = 2;  // after the status line and "Server
 }  // namespace
 
 void TForm1::GetTimeBtnClick() {
-  PoolHead("http://" + camera_address + ":8080/", &TForm1::GetTimeDone);
+  PoolHead("http://" + camera_address + kMediaPort + "/", &TForm1::GetTimeDone);
 }
 
 void TForm1::GetTimeDone(const std::string&, const std::string& file_name,

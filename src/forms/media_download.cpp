@@ -8,6 +8,7 @@
 
 #include "camera/link_texts.h"
 #include "media/listing_pick.h"
+#include "media/preview_text.h"
 #include "media/text_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/file_rename.h"
@@ -19,7 +20,6 @@
 namespace kivo {
 namespace {
 
-constexpr const char* kMediaPort = ":8080";
 constexpr const char* kPhotoFolder = "/videos/100GOPRO/";
 constexpr const char* kNewestFirst = "?order=D";
 constexpr const char* kErrorPrefix = "Error: ";
