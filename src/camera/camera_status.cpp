@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "camera/setting_items.h"
 #include "ui/menu_table.h"
 
 namespace kivo {
@@ -22,25 +23,6 @@ constexpr int kVideosByte = 28;
 constexpr int kCheckedValueMax = 6;
 constexpr int kNoSdCard = 255;
 constexpr int kProtuneFirstVideoMode = 7;  // video modes from "1080-30 T" on are Protune modes
-
-// clang-format off
-constexpr const char* kDefaultModeItems[] = {"Video2", "Photo2", "Burst2", "TimeLapse2"};
-constexpr const char* kAutoPowerOffItems[] = {
-    "Never1", "N60seconds2", "N120seconds1", "N300seconds1"};
-constexpr const char* kFovItems[] = {"Wide1", "Medium1", "Narrow1"};
-constexpr const char* kPhotoResolutionItems[] = {
-    "N11MPWide1", "N8MPMedium1", "N5MPWide1", "N5MPMedium1", "N7MPWide1", "N7MPMedium1",
-    "N12MPMedium4000x30001", "N4", "N10MPWide3680x23401"};
-constexpr const char* kVideoModeItems[] = {
-    "WVGA60501", "WVGA1201001", "N72030251", "N72060501", "N96030251", "N96048501",
-    "N108030251", "N108030T1", "N108024T1", "N96048T1", "N72060T1", "N108025T1"};
-constexpr const char* kBeepItems[] = {"Off1", "N701", "N1001"};
-constexpr const char* kLedsItems[] = {"OFF2", "N2LEDs1", "N4LEDs1"};
-// "1 hour or more" (index 7) is cleared with the others but never checked.
-constexpr const char* kIntervalItems[] = {
-    "N05seconds1", "N1second1", "N2seconds1", "N5seconds1", "N10seconds1", "N30second1",
-    "N60seconds1", "Greaterthan60seconds1"};
-// clang-format on
 
 // In CameraSetting order.
 constexpr SettingsMenuSpec kSettings[] = {

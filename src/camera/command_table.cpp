@@ -1,6 +1,7 @@
 #include "camera/command_table.h"
 
 #include "camera/command_url.h"
+#include "camera/setting_items.h"
 #include "ui/component.h"
 #include "ui/menu_table.h"
 
@@ -99,6 +100,46 @@ constexpr CommandRow kCommands[] = {
   NoParameter("DeleteAll1",  "camera/DA"),
 };
 // clang-format on
+
+// Checks that the settings' item lists and the rows above cannot drift apart.
+constexpr bool HasCommandRow(std::string_view component) {
+  for (const CommandRow& row : kCommands)
+    if (component == row.component) return true;
+  return false;
+}
+
+template <std::size_t N>
+constexpr bool EverySentItemHasRow(const char* const (&items)[N]) {
+  for (const char* item : items)
+    if (!HasItem(kUnsentItems, item) && !HasCommandRow(item)) return false;
+  return true;
+}
+
+// The buttons and SD card items: commands that are no setting.
+constexpr const char* kActionItems[] = {"OnBtn", "RecordBtn", "DeleteLast1", "DeleteAll1"};
+
+constexpr bool EveryRowIsAnItem() {
+  for (const CommandRow& row : kCommands) {
+    const std::string_view c = row.component;
+    if (!(HasItem(kActionItems, c) || HasItem(kCaptureModeItems, c) ||
+          HasItem(kVideoStandardItems, c) || HasItem(kToggleItems, c) ||
+          HasItem(kDefaultModeItems, c) || HasItem(kFovItems, c) ||
+          HasItem(kPhotoResolutionItems, c) || HasItem(kVideoModeItems, c) ||
+          HasItem(kBeepItems, c) || HasItem(kLedsItems, c) || HasItem(kIntervalItems, c)))
+      return false;
+    if (HasItem(kUnsentItems, c)) return false;
+  }
+  return true;
+}
+
+static_assert(EverySentItemHasRow(kDefaultModeItems) && EverySentItemHasRow(kFovItems) &&
+              EverySentItemHasRow(kPhotoResolutionItems) && EverySentItemHasRow(kVideoModeItems) &&
+              EverySentItemHasRow(kBeepItems) && EverySentItemHasRow(kLedsItems) &&
+              EverySentItemHasRow(kIntervalItems) && EverySentItemHasRow(kAutoPowerOffItems) &&
+              EverySentItemHasRow(kCaptureModeItems) && EverySentItemHasRow(kVideoStandardItems) &&
+              EverySentItemHasRow(kToggleItems),
+              "a setting's menu item has no command row");
+static_assert(EveryRowIsAnItem(), "a command row names no setting item, button or SD card item");
 
 }  // namespace
 

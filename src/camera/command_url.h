@@ -14,6 +14,11 @@ namespace kivo {
 // Bytes of a command reply kept for the dump; longer replies are cut.
 inline constexpr std::size_t kCommandReplyBytes = 32;
 
+// The paths both views ask: the two status records, and setting the camera's clock.
+inline constexpr char kBacPacStatusPath[] = "bacpac/se";
+inline constexpr char kCameraStatusPath[] = "camera/se";
+inline constexpr char kSetClockPath[] = "camera/TM";
+
 // Every byte that is not unreserved in a URL (letters, digits, "-", ".", "_", "~") as "%" and two
 // upper-case hex digits: a password or a typed name then reaches the camera byte for byte, and
 // its blanks, "&", "#" or "%" can neither break the request line nor start another parameter.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <ostream>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -26,9 +25,6 @@ struct CliCommand {
   const char* name;
   CommandRunner run;
 };
-
-// Every command word, in the order the usage text lists them.
-std::span<const CliCommand> CliCommands();
 
 // status.cpp
 int RunStatus(CliContext& c);

@@ -1,5 +1,7 @@
 #include "cli/cli_main.h"
 
+#include "kivo_version.h"
+#include "camera/settings_keys.h"
 #include "cli/camera_link.h"
 #include "cli/cli_commands.h"
 #include "cli/setting_names.h"
@@ -9,14 +11,7 @@
 namespace kivo {
 namespace {
 
-// The window's settings keys and defaults for the camera.
-constexpr char kSection[] = "BacPac";
-constexpr char kAddressKey[] = "IPAddress";
-constexpr char kPasswordKey[] = "Password";
-constexpr char kDefaultAddress[] = "10.5.5.9";
-constexpr char kDefaultPassword[] = "cameralnk";
 constexpr char kCompletionCommand[] = "_words";
-constexpr char kVersion[] = "kivo-cli 0.35";
 
 constexpr CliCommand kCommands[] = {
     {"status", RunStatus},       {"watch", RunWatch},
@@ -47,8 +42,6 @@ const CommandWords kCommandWords[] = {
 
 }  // namespace
 
-std::span<const CliCommand> CliCommands() { return kCommands; }
-
 std::vector<std::string> CompletionWords(const std::vector<std::string>& words) {
   std::vector<std::string> out;
   if (words.empty()) {
@@ -75,7 +68,7 @@ int RunCli(const std::vector<std::string>& arguments,
   try {
     CliArgs args = ParseCliArgs(arguments);
     if (args.version) {
-      out << kVersion << "\n";
+      out << "kivo-cli " << kProgramVersion << "\n";
       return kExitDone;
     }
     if (args.help || args.command.empty()) {
@@ -91,13 +84,16 @@ int RunCli(const std::vector<std::string>& arguments,
       if (args.command == c.name) command = &c;
     if (!command) throw CliError(kExitUsage, "unknown command " + args.command + " (kivo-cli --help)");
 
-    std::string address = kDefaultAddress;
-    std::string password = kDefaultPassword;
+    // The window's settings for the camera, read the way the window reads them.
+    const SettingKey& address_key = kAddressSetting;
+    const SettingKey& password_key = kPasswordSetting;
+    std::string address = address_key.default_text;
+    std::string password = password_key.default_text;
     const std::string ini_path = settings_file ? settings_file() : "";
     if (!ini_path.empty()) {
       const IniFile ini(ini_path);
-      address = ini.ReadString(kSection, kAddressKey, kDefaultAddress);
-      password = ini.ReadString(kSection, kPasswordKey, kDefaultPassword);
+      address = ini.ReadString(address_key.section, address_key.key, address_key.default_text);
+      password = ini.ReadString(password_key.section, password_key.key, password_key.default_text);
     }
     if (args.address) address = *args.address;
     if (args.password) password = *args.password;

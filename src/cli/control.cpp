@@ -9,6 +9,9 @@
 #include "camera/clock_display.h"
 #include "camera/clock_text.h"
 #include "camera/command_table.h"
+#include "camera/command_url.h"
+#include "camera/link_texts.h"
+#include "camera/status_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/json_writer.h"
 #include "cli/setting_names.h"
@@ -30,13 +33,8 @@ constexpr int kClockReadEveryMs = 500;
 // counts whole seconds, "local" and "utc" send the current second, and the reading takes a
 // moment.
 constexpr double kClockTolerance = 3 * kOneSecond;
-constexpr char kCameraOff[] = "Connected Camera is off";
 constexpr char kNoCameraRecord[] = "The camera's status record was too short to read";
 constexpr char kDidNotFollow[] = "The camera did not follow: ";
-constexpr char kDateWrong[] = "Date is not in correct format";
-constexpr char kSetClockPath[] = "camera/TM";
-constexpr char kLivePath[] = "/live/";
-constexpr char kStreamPath[] = "/live/amba.m3u8";
 
 using Check = std::function<bool(const CameraSnapshot&)>;
 
@@ -62,7 +60,7 @@ std::string OneWord(CliContext& c, const char* command, std::initializer_list<co
 
 CameraSnapshot NeedCameraOn(CliContext& c) {
   CameraSnapshot s = c.link.ReadStatus();
-  if (!s.camera_on) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_on) throw CliError(kExitFailed, kCameraOffStatus);
   if (!s.camera_record) throw CliError(kExitFailed, kNoCameraRecord);
   return s;
 }
@@ -105,14 +103,14 @@ std::optional<DateTime> TypedClock(const std::string& text) {
 // The set-clock command's parameter for |text|; throws CliError(kExitUsage) with the window's
 // words when the text names no date and time.
 std::string ClockParameter(const std::string& text) {
-  if (text.size() != kClockTextLength) throw CliError(kExitUsage, kDateWrong);
+  if (text.size() != kClockTextLength) throw CliError(kExitUsage, kDateWrongMessage);
   std::string parameter;
   try {
     parameter = ClockTextToTmParameter(text);
   } catch (const std::invalid_argument& e) {
     throw CliError(kExitUsage, e.what());
   }
-  if (!TypedClock(text)) throw CliError(kExitUsage, kDateWrong);
+  if (!TypedClock(text)) throw CliError(kExitUsage, kDateWrongMessage);
   return parameter;
 }
 
@@ -231,7 +229,7 @@ int RunClock(CliContext& c) {
   const Clock& clock = SystemClock::Instance();
   if (what == "show") {
     const HttpReply reply = c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
-    if (reply.status == 0) throw CliError(kExitUnreachable, "Get Time Unable to connect to camera");
+    if (reply.status == 0) throw CliError(kExitUnreachable, kClockUnreachableStatus);
     const std::string date_line = DateLine(reply);
     if (date_line.empty()) throw CliError(kExitFailed, "The camera did not say its time");
     const DateTime now = clock.Now();

@@ -1,4 +1,5 @@
 // kivo-cli set NAME VALUE and set --list: the Mode and Settings menus by name.
+#include "camera/status_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/json_writer.h"
 #include "cli/setting_names.h"
@@ -7,7 +8,6 @@ namespace kivo {
 namespace {
 
 constexpr int kFollowTimeoutMs = 10000;
-constexpr char kCameraOff[] = "Connected Camera is off";
 
 std::string ValuesText(const SettingName& setting) {
   if (setting.kind == SettingKind::kText) return "TEXT";
@@ -66,7 +66,7 @@ int RunSet(CliContext& c) {
   if (!command)
     throw CliError(kExitUsage, std::string(setting->name) + " takes " + ValuesText(*setting));
   const CameraSnapshot s = c.link.ReadStatus();
-  if (!s.camera_on) throw CliError(kExitFailed, kCameraOff);
+  if (!s.camera_on) throw CliError(kExitFailed, kCameraOffStatus);
   if (!s.camera_record) throw CliError(kExitFailed, "The camera's status record was too short to read");
   c.link.SendCommand(command->path, command->parameter);
   // The camera's name is not in its status record: the reply is all there is to go by.

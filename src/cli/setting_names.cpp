@@ -2,6 +2,7 @@
 
 #include "camera/camera_status.h"
 #include "camera/command_table.h"
+#include "camera/setting_items.h"
 
 namespace kivo {
 namespace {
@@ -50,6 +51,39 @@ constexpr SettingName kSettings[] = {
     {"name", "the camera's name (its Wi-Fi network); any text", SettingKind::kText, "SSID1", {}},
 };
 // clang-format on
+
+// Each list names every item a user can pick of its setting, each once, and nothing else; the
+// command table checks that each of those items has a command row.
+template <std::size_t N, std::size_t M>
+constexpr bool NamesEveryItem(const SettingValue (&values)[N], const char* const (&items)[M]) {
+  if (N != SentItemCount(items)) return false;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (!HasItem(items, values[i].component) || HasItem(kUnsentItems, values[i].component))
+      return false;
+    for (std::size_t j = 0; j < i; ++j)
+      if (std::string_view(values[i].name) == values[j].name ||
+          std::string_view(values[i].component) == values[j].component)
+        return false;
+  }
+  return true;
+}
+
+static_assert(NamesEveryItem(kResolutions, kVideoModeItems));
+static_assert(NamesEveryItem(kFovs, kFovItems));
+static_assert(NamesEveryItem(kPhotoResolutions, kPhotoResolutionItems));
+static_assert(NamesEveryItem(kIntervals, kIntervalItems));
+static_assert(NamesEveryItem(kBeeps, kBeepItems));
+static_assert(NamesEveryItem(kDefaultModes, kDefaultModeItems));
+static_assert(NamesEveryItem(kLeds, kLedsItems));
+static_assert(NamesEveryItem(kStandards, kVideoStandardItems));
+static_assert(NamesEveryItem(kModes, kCaptureModeItems));
+
+constexpr bool EveryItemSettingIsAnItem() {
+  for (const SettingName& s : kSettings)
+    if (s.component && !HasItem(kToggleItems, s.component)) return false;
+  return true;
+}
+static_assert(EveryItemSettingIsAnItem());
 
 }  // namespace
 

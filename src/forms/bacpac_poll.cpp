@@ -2,6 +2,7 @@
 // or asks /bacpac/se on HttpCli1; the first chunk of the reply is decoded and, with the camera
 // on, the camera status request follows at once.
 #include "camera/command_url.h"
+#include "camera/link_texts.h"
 #include "forms/main_window.h"
 #include "forms/status_view.h"
 #include "platform/socket_errors.h"
@@ -24,7 +25,7 @@ void TForm1::BacPacStatusBtnClick() {
   }
   auto_view_armed_ = true;  // reached: the next absence may show the list again
   if (StatusText().find("Connected") == std::string::npos) SetStatusText("Connecting...");
-  HttpCli1->URL = BuildCommandUrl(camera_address, camera_password, "bacpac/se", "");
+  HttpCli1->URL = BuildCommandUrl(camera_address, camera_password, kBacPacStatusPath, "");
   if (HttpCli1->State() != THttpState::Ready) return;  // no queue: this tick is lost
   try {
     TimeOut1->SetEnabled(true);
@@ -43,7 +44,7 @@ void TForm1::HttpCli1DocData(THttpCli&, const char* buffer, int len) {
 
 void TForm1::HttpCli1RequestDone(THttpCli&, THttpRequest, std::uint16_t error) {
   if (LastReplyLength == 0 || error == kWsaEConnAborted || error == kWsaETimedOut) {
-    SetStatusText("No connection to Camera");
+    SetStatusText(kNoConnectionStatus);
     PingCamera();
   } else if (error == kHttpErrorAborted) {
     // The abort after the first chunk: the normal end of a poll.
@@ -56,7 +57,7 @@ void TForm1::HttpCli1SocketError(THttpCli&) { SetStatusText("Status Request fail
 
 void TForm1::TimeOut1Stop() {
   HttpCli1->Abort();
-  SetStatusText("BacPac timeout");
+  SetStatusText(kBacPacTimeoutStatus);
   PingCamera();
 }
 

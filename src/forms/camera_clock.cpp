@@ -6,6 +6,9 @@
 
 #include "camera/clock_display.h"
 #include "camera/clock_text.h"
+#include "camera/command_url.h"
+#include "camera/link_texts.h"
+#include "media/preview_text.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
 #include "platform/file_path.h"
@@ -13,16 +16,14 @@
 namespace kivo {
 namespace {
 
-constexpr const char* kSetClockCommand = "camera/TM";
 constexpr const char* kCustomDateTitle = "Set Camera Date and Time";
 constexpr const char* kCustomDatePrompt = "yy.mm.dd hh.mm.ss:";
-constexpr const char* kCustomDateWrong = "Date is not in correct format";
 constexpr std::size_t kDateHeaderLine = 2;  // after the status line and "Server"
 
 }  // namespace
 
 void TForm1::GetTimeBtnClick() {
-  PoolHead("http://" + camera_address + ":8080/", &TForm1::GetTimeDone);
+  PoolHead("http://" + camera_address + kMediaPort + "/", &TForm1::GetTimeDone);
 }
 
 void TForm1::GetTimeDone(const std::string&, const std::string& file_name,
@@ -63,7 +64,7 @@ void TForm1::ClockTimerTimer() {
 bool TForm1::SendClockText(const std::string& text) {
   if (text.size() != kClockTextLength) return false;
   // A field that is not a number throws here, before anything is sent.
-  SendCommand(kSetClockCommand, ClockTextToTmParameter(text));
+  SendCommand(kSetClockPath, ClockTextToTmParameter(text));
   return true;
 }
 
@@ -80,7 +81,7 @@ void TForm1::SetDate1Click() {
   std::optional<std::string> text = env_.dialogs.InputQuery(
       kCustomDateTitle, kCustomDatePrompt, FormatClockText(env_.clock.Now()));
   if (!text) return;
-  if (!SendClockText(*text)) ShowMessage(kCustomDateWrong);
+  if (!SendClockText(*text)) ShowMessage(kDateWrongMessage);
 }
 
 }  // namespace kivo

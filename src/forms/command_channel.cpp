@@ -6,6 +6,7 @@
 #include "camera/bacpac_status.h"
 #include "camera/command_table.h"
 #include "camera/command_url.h"
+#include "camera/link_texts.h"
 #include "media/reply_file.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
@@ -16,7 +17,6 @@
 namespace kivo {
 namespace {
 
-constexpr const char* kCommandTimeout = "Command Timeout";
 constexpr const char* kConnected = "Connected";
 
 }  // namespace
@@ -58,7 +58,7 @@ void TForm1::HttpCli3DocData(THttpCli&, const char* buffer, int len) {
 
 void TForm1::TimeOut3Stop() {
   HttpCli3->Abort();
-  SetStatusText(kCommandTimeout);
+  SetStatusText(kCommandTimeoutStatus);
 }
 
 void TForm1::ShowRequestResult(const std::string&, const std::string& file_name,

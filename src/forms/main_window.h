@@ -12,6 +12,7 @@
 
 #include "kivo_version.h"
 #include "camera/camera_state.h"
+#include "camera/settings_keys.h"
 #include "camera/status_actions.h"
 #include "net/http_cli.h"
 #include "net/ping.h"
@@ -46,7 +47,6 @@ struct FormEnvironment {
   const std::string& WorkDir() const { return work_dir.empty() ? program_dir : work_dir; }
 };
 
-inline constexpr const char* kSettingsFileName = "Kivo.ini";
 // Status bar line when a helper program (browser opener, player, network list) cannot be started;
 // the program's name follows.
 inline constexpr const char* kCannotStartText = "Could not start ";

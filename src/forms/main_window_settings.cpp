@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "camera/settings_keys.h"
 #include "platform/atomic_file.h"
 #include "platform/background_writer.h"
 #include "platform/ini_file.h"
@@ -51,14 +52,8 @@ Binding BoundsField(Component& form, int Bounds::*field) {
           }};
 }
 
-enum class Type { kText, kInteger, kBoolean };
-
 struct SettingRow {
-  const char* section;
-  const char* key;
-  Type type;
-  const char* default_text;  // for kText
-  int default_number;        // for kInteger and kBoolean
+  SettingKey setting;        // section, key, type and default
   bool read_at_creation;     // Debug is written, never read
   Binding (*bind)(TForm1&);  // where the value lives in the window
   bool omit_when_empty = false;  // a text row written only once it has a value
@@ -67,41 +62,23 @@ struct SettingRow {
 // The network status window keeps its own rows in section "Status" of the same file and writes
 // them when it closes; a save of the main window leaves them as they are.
 constexpr SettingRow kSettingRows[] = {
-    {"BacPac", "Password", Type::kText, "cameralnk", 0, true,
-     [](TForm1& f) { return Text(f.camera_password); }},
-    {"BacPac", "IPAddress", Type::kText, "10.5.5.9", 0, true,
-     [](TForm1& f) { return Text(f.camera_address); }},
-    {"BacPac", "VLC", Type::kText, nullptr, 0, true,
-     [](TForm1& f) { return Text(f.player_path); }},  // default: the platform's player
-    {"Kivo", "Top", Type::kInteger, nullptr, 110, true,
-     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::top); }},
-    {"Kivo", "Left", Type::kInteger, nullptr, 564, true,
-     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::left); }},
-    {"Kivo", "Width", Type::kInteger, nullptr, 434, true,
-     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::width); }},
-    {"Kivo", "Height", Type::kInteger, nullptr, 245, true,
-     [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::height); }},
-    {"Kivo", "Debug", Type::kBoolean, nullptr, 0, false,
-     [](TForm1& f) { return Bool(f.Debug); }},
-    {"Camera", "Hero2", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Bool(f.camera.Hero2); }},
-    {"Camera", "HeroWhite", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Bool(f.camera.HeroWhite); }},
-    {"Camera", "HeroBlack", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Bool(f.camera.HeroBlack); }},
-    {"Camera", "HeroSilver", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Bool(f.camera.HeroSilver); }},
-    {"Camera", "HeroSilverPlus", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Bool(f.camera.HeroSilverPlus); }},
-    {"Camera", "HeroBlackPlus", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Bool(f.camera.HeroBlackPlus); }},
-    {"Kivo", "AutoVAN", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Checked(f["AutoVAN"]); }},
-    {"Kivo", "ShowWiFi", Type::kBoolean, nullptr, 0, true,
-     [](TForm1& f) { return Checked(f["ShowWiFiConn"]); }},
-    // Browse and Download's folder; empty means the user's pictures folder + "/Kivo".
-    {"Kivo", "DownloadFolder", Type::kText, "", 0, true,
-     [](TForm1& f) { return Text(f.download_folder); }, true},
+    {kPasswordSetting, true, [](TForm1& f) { return Text(f.camera_password); }},
+    {kAddressSetting, true, [](TForm1& f) { return Text(f.camera_address); }},
+    {kPlayerSetting, true, [](TForm1& f) { return Text(f.player_path); }},
+    {kTopSetting, true, [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::top); }},
+    {kLeftSetting, true, [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::left); }},
+    {kWidthSetting, true, [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::width); }},
+    {kHeightSetting, true, [](TForm1& f) { return BoundsField(f["Form1"], &Bounds::height); }},
+    {kDebugSetting, false, [](TForm1& f) { return Bool(f.Debug); }},
+    {kHero2Setting, true, [](TForm1& f) { return Bool(f.camera.Hero2); }},
+    {kHeroWhiteSetting, true, [](TForm1& f) { return Bool(f.camera.HeroWhite); }},
+    {kHeroBlackSetting, true, [](TForm1& f) { return Bool(f.camera.HeroBlack); }},
+    {kHeroSilverSetting, true, [](TForm1& f) { return Bool(f.camera.HeroSilver); }},
+    {kHeroSilverPlusSetting, true, [](TForm1& f) { return Bool(f.camera.HeroSilverPlus); }},
+    {kHeroBlackPlusSetting, true, [](TForm1& f) { return Bool(f.camera.HeroBlackPlus); }},
+    {kAutoVanSetting, true, [](TForm1& f) { return Checked(f["AutoVAN"]); }},
+    {kShowWiFiSetting, true, [](TForm1& f) { return Checked(f["ShowWiFiConn"]); }},
+    {kDownloadFolderSetting, true, [](TForm1& f) { return Text(f.download_folder); }, true},
 };
 
 }  // namespace
@@ -173,16 +150,16 @@ void TForm1::LoadSettings() {
   for (const SettingRow& row : kSettingRows) {
     if (!row.read_at_creation) continue;
     Binding b = row.bind(*this);
-    switch (row.type) {
-      case Type::kText:
-        *b.text = ini.ReadString(row.section, row.key,
-                                 row.default_text ? row.default_text : env_.default_player);
+    const SettingKey& k = row.setting;
+    switch (k.type) {
+      case SettingType::kText:
+        *b.text = ini.ReadString(k.section, k.key, k.default_text ? k.default_text : env_.default_player);
         break;
-      case Type::kInteger:
-        b.set(ini.ReadInteger(row.section, row.key, row.default_number));
+      case SettingType::kInteger:
+        b.set(ini.ReadInteger(k.section, k.key, k.default_number));
         break;
-      case Type::kBoolean:
-        b.set(ini.ReadBool(row.section, row.key, row.default_number != 0) ? 1 : 0);
+      case SettingType::kBoolean:
+        b.set(ini.ReadBool(k.section, k.key, k.default_number != 0) ? 1 : 0);
         break;
     }
   }
@@ -210,16 +187,16 @@ void TForm1::SaveSettings() {
   std::vector<SettingsValue> values;
   for (const SettingRow& row : kSettingRows) {
     Binding b = row.bind(*this);
-    switch (row.type) {
-      case Type::kText:
+    switch (row.setting.type) {
+      case SettingType::kText:
         if (row.omit_when_empty && b.text->empty()) break;
-        values.push_back({row.section, row.key, *b.text});
+        values.push_back({row.setting.section, row.setting.key, *b.text});
         break;
-      case Type::kInteger:
-        values.push_back({row.section, row.key, std::to_string(b.get())});
+      case SettingType::kInteger:
+        values.push_back({row.setting.section, row.setting.key, std::to_string(b.get())});
         break;
-      case Type::kBoolean:
-        values.push_back({row.section, row.key, b.get() != 0 ? "1" : "0"});
+      case SettingType::kBoolean:
+        values.push_back({row.setting.section, row.setting.key, b.get() != 0 ? "1" : "0"});
         break;
     }
   }

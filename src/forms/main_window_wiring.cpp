@@ -45,7 +45,7 @@ void TForm1::BuildNetwork() {
   HttpCli3->OnDocData = doc_data(&TForm1::HttpCli3DocData);
 
   Ping = std::make_unique<TPing>(env_.loop);
-  Ping->SetAddress("10.5.5.9");
+  Ping->SetAddress(kAddressSetting.default_text);
   Ping->SetSize(56);
   Ping->SetTimeout(500);
   Ping->SetTTL(30);

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "camera/link_texts.h"
 #include "media/listing_pick.h"
+#include "media/preview_text.h"
 #include "media/text_lines.h"
 #include "platform/atomic_file.h"
 #include "platform/file_rename.h"
@@ -18,11 +20,8 @@
 namespace kivo {
 namespace {
 
-constexpr const char* kMediaPort = ":8080";
 constexpr const char* kPhotoFolder = "/videos/100GOPRO/";
 constexpr const char* kNewestFirst = "?order=D";
-constexpr const char* kTimeoutText = "Get Time Unable to connect to camera";
-constexpr const char* kRefusedText = "Get Time Connection Refused";
 constexpr const char* kErrorPrefix = "Error: ";
 constexpr const char* kNoDateLineText = "Download: the listing shows no date for ";
 constexpr const char* kDownloadedAs = " downloaded as ";
@@ -56,8 +55,8 @@ struct ErrorReport {
 };
 
 ErrorReport DownloadError(std::uint16_t error) {
-  if (error == kWsaETimedOut) return {true, kTimeoutText};
-  if (error == kWsaEConnRefused) return {true, kRefusedText};
+  if (error == kWsaETimedOut) return {true, kClockUnreachableStatus};
+  if (error == kWsaEConnRefused) return {true, kClockRefusedStatus};
   return {false, kErrorPrefix + std::to_string(error)};
 }
 

@@ -25,7 +25,7 @@ void TForm1::VLCBtnClick() {
   if (model_["RecordBtn"].Caption() != kRecordingCaption) SendCommand(kPreviewCommand, kStreamOn);
   if (model_["RecordBtn"].Caption() == kRecordingCaption || model_["StreamingEnabled"].Checked()) {
     PreviewRetry->SetEnabled(false);
-    PoolGet("http://" + camera_address + ":8080/live/", &TForm1::StreamTestDone);
+    PoolGet("http://" + camera_address + kMediaPort + kLivePath, &TForm1::StreamTestDone);
   } else {
     // Asked again every count-down until the status poll reports the stream on.
     PreviewRetry->SetEnabled(true);
@@ -67,7 +67,7 @@ void TForm1::PathtoVLC1Click() {
 }
 
 void TForm1::StreamBtnClick() {
-  PoolHead("http://" + camera_address + ":8080/videos", &TForm1::ShowRequestResult);
+  PoolHead("http://" + camera_address + kMediaPort + "/videos", &TForm1::ShowRequestResult);
 }
 
 }  // namespace kivo

@@ -3,8 +3,8 @@
 namespace kivo {
 
 std::string PlayerArguments(const std::string& camera_address) {
-  return "http://" + camera_address +
-         ":8080/live/amba.m3u8 --qt-minimal-view --no-qt-name-in-title --scale=2";
+  return "http://" + camera_address + kMediaPort + kStreamPath +
+         " --qt-minimal-view --no-qt-name-in-title --scale=2";
 }
 
 bool StreamAnswered(std::size_t list_lines_with_test_line) { return list_lines_with_test_line > 3; }

@@ -8,6 +8,10 @@
 namespace kivo {
 
 inline constexpr const char* kTestStreamLine = "TestStream";
+// The camera's media server (after the address), its live folder and the stream in it.
+inline constexpr char kMediaPort[] = ":8080";
+inline constexpr char kLivePath[] = "/live/";
+inline constexpr char kStreamPath[] = "/live/amba.m3u8";
 
 // "http://ADDRESS:8080/live/amba.m3u8 --qt-minimal-view --no-qt-name-in-title --scale=2".
 std::string PlayerArguments(const std::string& camera_address);

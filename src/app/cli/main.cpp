@@ -4,6 +4,7 @@
 // nothing is said about where the window keeps its files: a script's output stays its own.
 #include <string>
 
+#include "camera/settings_keys.h"
 #include "cli/cli_main.h"
 #include "platform/console.h"
 #include "platform/file_path.h"
@@ -11,5 +12,5 @@
 
 int main(int argc, char** argv) {
   return kivo::RunCli(kivo::CommandLineArguments(argc, argv),
-                      [] { return kivo::SettingsFileToRead("Kivo.ini"); });
+                      [] { return kivo::SettingsFileToRead(kivo::kSettingsFileName); });
 }

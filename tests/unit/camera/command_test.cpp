@@ -5,6 +5,7 @@
 
 #include "camera/command_table.h"
 #include "camera/command_url.h"
+#include "camera/setting_items.h"
 #include "test_window.h"
 #include "ui/menu_table.h"
 
@@ -125,6 +126,22 @@ TEST(CommandTable, EveryRowIsCoveredByTheUrlCases) {
   for (const CommandCase& c : kCommandCases) covered.insert(c.component);
   for (const CommandRow& row : CommandTable())
     EXPECT_TRUE(covered.count(row.component)) << row.component;
+}
+
+// The setting item lists are checked against the command table at compile time; the menu lives
+// one floor down, so that it names each of them is checked here.
+TEST(SettingItems, EveryItemIsAMenuItemOfTheMainMenu) {
+  const std::span<const char* const> lists[] = {
+      kDefaultModeItems, kAutoPowerOffItems, kFovItems,          kPhotoResolutionItems,
+      kVideoModeItems,   kBeepItems,         kLedsItems,         kIntervalItems,
+      kCaptureModeItems, kVideoStandardItems, kToggleItems};
+  for (const auto& list : lists)
+    for (const char* item : list) {
+      const MenuSpec* spec = FindMenuSpec(item);
+      ASSERT_NE(spec, nullptr) << item;
+      EXPECT_FALSE(IsMenu(item)) << item;
+      EXPECT_STRNE(spec->caption, kSeparatorCaption) << item;
+    }
 }
 
 TEST(CommandTable, OnlyRecordAndCameraNameNeedTheWindow) {
