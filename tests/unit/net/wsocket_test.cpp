@@ -259,7 +259,9 @@ TEST_F(WSocketTest, SendQueueSurvivesASlowReader) {
   std::string data(kSize, '\0');
   for (std::size_t i = 0; i < kSize; ++i) data[i] = static_cast<char>(i * 7 + i / 1460);
   ScriptServer server;
-  server.Serve({Script().Pause(200).ReadBytes(kSize).Silent()});
+  // The reader stays away long enough that even a slow connect on a busy machine finds the
+  // queue still full when it is checked.
+  server.Serve({Script().Pause(1500).ReadBytes(kSize).Silent()});
   TWSocket socket(loop_);
   ConnectTo(socket, server.port());
   int sent = 0;
