@@ -104,7 +104,7 @@ int RunCli(const std::vector<std::string>& arguments,
 
     CatchInterrupts();
     PollEventLoop loop;
-    SyncLink link(loop, {address, password, {}});
+    SyncLink link(loop, {address, password});
     CliContext context{args, link, out, err, StandardErrorIsTerminal() && !args.quiet};
     const int code = command->run(context);
     out.flush();

@@ -98,6 +98,20 @@ void SyncLink::SendCommand(const std::string& path, const std::string& parameter
   if (!error.ok()) ThrowLinkError(error);
 }
 
+std::string SyncLink::ReadClock() {
+  LinkError error;
+  std::string date_line;
+  bool done = false;
+  link_.ReadClock([&](const LinkError& e, const std::string& line) {
+    error = e;
+    date_line = line;
+    done = true;
+  });
+  Await(&done);
+  if (!error.ok()) ThrowLinkError(error);
+  return date_line;
+}
+
 bool SyncLink::WaitFor(const std::function<bool(const CameraSnapshot&)>& done, int timeout_ms,
                        int interval_ms) {
   const std::int64_t end = NowMs() + timeout_ms;

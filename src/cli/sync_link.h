@@ -30,6 +30,10 @@ class SyncLink {
   // kExitWrongPassword, kExitFailed (the camera refused it).
   void SendCommand(const std::string& path, const std::string& parameter);
 
+  // The media server's "Date:" line, the camera's clock. Throws CliError: kExitUnreachable,
+  // kExitFailed (no Date header).
+  std::string ReadClock();
+
   // Reads the status every |interval_ms| until |done| holds for it (true) or |timeout_ms| has
   // passed (false). Throws like ReadStatus, and CliError with the interrupt's status when the
   // user interrupts.

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "camera/status_values.h"
@@ -65,12 +66,17 @@ struct LinkError {
 };
 
 struct LinkOptions {
+  LinkOptions(std::string address_in, std::string password_in)
+      : address(std::move(address_in)), password(std::move(password_in)) {}
+
   std::string address;
   std::string password;
   // The network interface every request of this link leaves through ("" = wherever the system
   // routes it). Not the word "interface": Windows headers define it as a macro.
   // NOT YET APPLIED: stored only, until THttpCli can bind its socket to an interface.
   std::string interface_name;
+  // Where the media server answers; "" = the camera's own, port 8080 of |address|.
+  std::string media_base;
 };
 
 class CameraLink {
@@ -95,7 +101,10 @@ class CameraLink {
 
   const LinkOptions& Options() const { return options_; }
   const std::string& Address() const { return options_.address; }
-  std::string MediaBase() const { return "http://" + options_.address + ":8080"; }
+  std::string MediaBase() const {
+    return options_.media_base.empty() ? "http://" + options_.address + ":8080"
+                                       : options_.media_base;
+  }
   EventLoop& Loop() { return loop_; }
   // A request is under way, queued or held.
   bool Busy() const { return current_.has_value() || !queue_.empty(); }

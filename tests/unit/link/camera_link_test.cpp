@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "camera/bacpac_status.h"
 #include "link/camera_link.h"
 #include "platform/poll_event_loop.h"
 #include "script_server.h"
@@ -69,7 +70,8 @@ TEST(CameraLink, ThreeLinksReadTheirStatusAllAtOnce) {
   std::vector<std::unique_ptr<CameraLink>> links;
   std::optional<StatusResult> results[3];
   for (int i = 0; i < 3; ++i) {
-    links.push_back(std::make_unique<CameraLink>(loop, LinkOptions{Address(*servers[i]), "pw", {}}));
+    links.push_back(
+        std::make_unique<CameraLink>(loop, LinkOptions{Address(*servers[i]), "pw"}));
     links.back()->ReadStatus([&results, i](const LinkError& e, const CameraSnapshot& s) {
       results[i] = StatusResult{e, s};
     });
@@ -127,13 +129,15 @@ TEST(CameraLink, AnswersBecomeTheirErrors) {
       {"command not done", true, 200, "\x01", LinkFailure::kFailed,
        "The camera refused the command camera/SH"},
       {"command refused", true, 403, "", LinkFailure::kWrongPassword, kPasswordRefusedMessage},
+      {"nobody listening", false, 0, "", LinkFailure::kUnreachable, "No connection to Camera"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     PollEventLoop loop;
     ScriptServer server;
     server.Serve({Answer(c.status, c.body)});
-    CameraLink link(loop, {Address(server), "pw", {}});
+    const std::string closed = "127.0.0.1:" + std::to_string(testing::ClosedPort());
+    CameraLink link(loop, {c.status ? Address(server) : closed, "pw"});
     std::optional<LinkError> error;
     if (c.command)
       link.SendCommand("camera/SH", "01", [&](const LinkError& e) { error = e; });
@@ -142,20 +146,43 @@ TEST(CameraLink, AnswersBecomeTheirErrors) {
         error = e;
         EXPECT_FALSE(s.camera_on);
       });
+    EXPECT_FALSE(error) << "completed inside the call that started it";
     ASSERT_TRUE(loop.RunUntil([&] { return error.has_value(); }, 10000));
     EXPECT_EQ(error->failure, c.failure);
     EXPECT_EQ(error->text, c.text);
   }
 }
 
-TEST(CameraLink, NobodyListeningCompletesAfterTheCall) {
-  PollEventLoop loop;
-  CameraLink link(loop, {"127.0.0.1:" + std::to_string(testing::ClosedPort()), "pw", {}});
-  std::optional<LinkError> error;
-  link.ReadStatus([&](const LinkError& e, const CameraSnapshot&) { error = e; });
-  EXPECT_FALSE(error);
-  ASSERT_TRUE(loop.RunUntil([&] { return error.has_value(); }, 10000));
-  EXPECT_EQ(error->failure, LinkFailure::kUnreachable);
+TEST(CameraLink, ClockIsTheMediaServersDateLine) {
+  const struct {
+    std::string header;
+    LinkFailure failure;
+    std::string date_line;
+  } kCases[] = {
+      {"Date: Tue, 08 Dec 2026 10:00:00 GMT\r\n", LinkFailure::kNone,
+       "Date: Tue, 08 Dec 2026 10:00:00 GMT"},
+      {"", LinkFailure::kFailed, ""},
+  };
+  for (const auto& c : kCases) {
+    PollEventLoop loop;
+    ScriptServer server;
+    server.Serve({Script().ReadRequest().Send("HTTP/1.1 200 OK\r\n" + c.header +
+                                              "Content-Length: 0\r\nConnection: close\r\n\r\n")
+                      .Close()});
+    LinkOptions options{"127.0.0.1:1", "pw"};
+    options.media_base = "http://" + Address(server);
+    CameraLink link(loop, options);
+    std::optional<LinkError> error;
+    std::string date_line;
+    link.ReadClock([&](const LinkError& e, const std::string& line) {
+      error = e;
+      date_line = line;
+    });
+    ASSERT_TRUE(loop.RunUntil([&] { return error.has_value(); }, 10000));
+    EXPECT_EQ(error->failure, c.failure);
+    EXPECT_EQ(date_line, c.date_line);
+    EXPECT_NE(server.Received()[0].find("HEAD / HTTP/1.1"), std::string::npos);
+  }
 }
 
 TEST(CameraLink, HeldLinksSendNothingUntilFiredTogether) {
@@ -163,8 +190,8 @@ TEST(CameraLink, HeldLinksSendNothingUntilFiredTogether) {
   ScriptServer first, second;
   first.Serve({Answer(200, std::string(1, '\0'))});
   second.Serve({Answer(200, std::string(1, '\0'))});
-  CameraLink a(loop, {Address(first), "pw", {}});
-  CameraLink b(loop, {Address(second), "pw", {}});
+  CameraLink a(loop, {Address(first), "pw"});
+  CameraLink b(loop, {Address(second), "pw"});
   int done = 0;
   for (CameraLink* link : {&a, &b}) {
     link->Hold();
