@@ -7,7 +7,11 @@
 # Test folders built for Windows; the others need POSIX-only things (fork, namespaces, the
 # simulated camera, Qt) and are left out.
 set(KIVO_WIN32_TEST_DIRS unit/platform unit/timer unit/net unit/camera unit/ui unit/forms unit/pool unit/media unit/cli
-                          unit/win32)
+                          unit/win32 e2e/rig)
+
+# Test folders that need neither a display nor a private network namespace (only loopback and
+# temporary files): what the Debian package's build runs (-DKIVO_PURE_TESTS_ONLY=ON).
+set(KIVO_PURE_TEST_DIRS unit/camera unit/cli unit/media unit/net unit/platform unit/timer)
 
 macro(kivo_find_gtest)
   if(WIN32)

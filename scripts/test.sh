@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
-# Builds Kivo and runs every test: the normal build's whole suite (unit, network, GUI smoke test
-# offscreen, end-to-end in a private network namespace), then the unit and network tests again
-# under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Checks the source folders' floors and the README's links to files in the tree, then builds Kivo
+# in four trees and runs every test:
+#   build/       the whole suite through ctest: unit and network tests, the Qt window offscreen,
+#                the simulated camera's own tests, end-to-end sessions in a private network
+#                namespace beside the simulated camera;
+#   build-asan/  the unit and network tests again under AddressSanitizer and UBSan;
+#   the Debian package (scripts/test_package.sh): built from a clean copy the Debian way, its
+#                build running the unit tests that need no display and no namespace, then checked
+#                and run unpacked as another user;
+#   build-win/   kivo.exe and kivo-cli.exe cross-built with mingw-w64, their tests, the window's
+#                end-to-end tests and the installer's test under Wine (scripts/test_windows.sh).
+# .ci/run runs exactly this.
 set -euo pipefail
 KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$KIVO_ROOT/scripts/deps.sh"
 # The source folders keep their floors (app > forms > media > camera > ui, net > platform).
 "$KIVO_ROOT/scripts/check_layers.sh"
+"$KIVO_ROOT/scripts/check_readme_links.sh"
 kivo_ensure_packages
 
 export QT_QPA_PLATFORM=offscreen

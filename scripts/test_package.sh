@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a clean copy of the tree and checks it: lintian,
+# Builds the Debian package from a clean copy of the tree the Debian way (its build runs the unit
+# tests that need neither a display nor a namespace in dh_auto_test) and checks it: lintian,
 # desktop-file-validate and appstreamcli on what it installs; then, without installing it, runs
 # the unpacked kivo --version and a short session of the unpacked kivo beside the unpacked
 # kivo-camsim in a private network namespace, as a user who may not write to the program's
@@ -33,13 +34,15 @@ if command -v ccache >/dev/null 2>&1; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_DIR
   unset CCACHE_BASEDIR
 fi
-(cd "$base/kivo" && DEB_BUILD_OPTIONS="nocheck parallel=$(nproc)" \
-  dpkg-buildpackage -us -uc -b >"$base/build.log" 2>&1) ||
-  { tail -40 "$base/build.log"; echo "test_package: the package build failed"; exit 1; }
-deb=$(ls "$base"/kivo_*_"$(dpkg --print-architecture)".deb)
-echo "test_package: built $(basename "$deb") in $(( $(date +%s) - started )) s"
-
 fail() { echo "test_package: $*"; exit 1; }
+# Without nocheck, as a user or a build daemon runs it: dh_auto_test must run the tests.
+(cd "$base/kivo" && DEB_BUILD_OPTIONS="parallel=$(nproc)" \
+  dpkg-buildpackage -us -uc -b >"$base/build.log" 2>&1) ||
+  { tail -40 "$base/build.log"; fail "the package build failed"; }
+tests_run=$(sed -n 's/^100% tests passed, 0 tests failed out of \([0-9]*\)$/\1/p' "$base/build.log")
+[ "${tests_run:-0}" -gt 0 ] || fail "dh_auto_test ran no tests: $(grep -A3 dh_auto_test "$base/build.log")"
+deb=$(ls "$base"/kivo_*_"$(dpkg --print-architecture)".deb)
+echo "test_package: built $(basename "$deb") in $(( $(date +%s) - started )) s, $tests_run unit tests passed"
 # lintian warns that it runs as root (the test command does); that is not about the package.
 lintian --fail-on error,warning "$deb" 2> >(grep -v "running with root privileges" >&2)
 unpacked=$base/unpacked
@@ -53,7 +56,9 @@ appstreamcli validate --no-net --strict --override=cid-maybe-not-rdns=pedantic "
 for size in 16x16 32x32 48x48 256x256; do
   [ -s "$unpacked/usr/share/icons/hicolor/$size/apps/invalid.kivo.Kivo.png" ] || fail "no $size icon"
 done
-[ -s "$unpacked/usr/share/man/man1/kivo.1.gz" ] || fail "no manual page"
+for page in kivo kivo-cli kivo-camsim; do
+  [ -s "$unpacked/usr/share/man/man1/$page.1.gz" ] || fail "no manual page $page(1)"
+done
 
 version=$("$unpacked/usr/bin/kivo" --version)
 echo "test_package: unpacked kivo --version: $version"

@@ -10,10 +10,11 @@ KIVO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 started=$(date +%s)
 
 # "wine" brings the wine and wineserver commands, "fonts-wine" the fonts Windows programs expect
-# (both only recommended by wine64). librsvg2-bin and imagemagick render kivo.exe's icon; nsis,
-# zip build the installer and the portable zip; unzip and binutils' strings check them.
+# (both only recommended by wine64). librsvg2-bin renders kivo.exe's icon and icoutils' icotool
+# packs it; nsis, zip and python3 (the installer's side picture) build the installer and the
+# portable zip; unzip and binutils' strings check them.
 KIVO_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth iproute2 util-linux \
-nsis zip unzip binutils librsvg2-bin imagemagick" \
+nsis zip unzip binutils librsvg2-bin icoutils python3" \
   kivo_ensure_packages
 
 kivo_configure_and_build "$KIVO_ROOT/build-win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

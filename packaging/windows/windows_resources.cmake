@@ -1,6 +1,6 @@
 # kivo.exe's resources (packaging/windows/kivo.rc): the manifest with the project's version, a
-# multi-size icon rendered from packaging/icons/kivo.svg (rsvg-convert, then ImageMagick's
-# convert), and the version details from project(VERSION). Also strips the built kivo.exe and
+# multi-size icon rendered from packaging/icons/kivo.svg (rsvg-convert, then packed by icotool
+# from icoutils), and the version details from project(VERSION). Also strips the built kivo.exe and
 # keeps its debugging information in kivo.debug beside it (linked by .gnu_debuglink).
 #
 #   kivo_add_windows_resources(TARGET)
@@ -9,7 +9,7 @@ set(KIVO_ICON_SIZES 16 20 24 32 40 48 64 96 128 256)
 function(kivo_add_windows_resources target)
   enable_language(RC)
   find_program(KIVO_RSVG_CONVERT rsvg-convert REQUIRED)
-  find_program(KIVO_CONVERT convert REQUIRED)
+  find_program(KIVO_ICOTOOL icotool REQUIRED)
   set(here ${CMAKE_SOURCE_DIR}/packaging/windows)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/windows_resources)
   file(MAKE_DIRECTORY ${out})
@@ -21,13 +21,19 @@ function(kivo_add_windows_resources target)
   set(pngs "")
   set(render "")
   foreach(size ${KIVO_ICON_SIZES})
-    list(APPEND pngs ${out}/kivo-${size}.png)
+    # The 256-pixel picture stays PNG inside the .ico, as Windows Vista and later read it; the
+    # smaller ones become the classic bitmaps every Windows reads.
+    if(size EQUAL 256)
+      list(APPEND pngs --raw=${out}/kivo-${size}.png)
+    else()
+      list(APPEND pngs ${out}/kivo-${size}.png)
+    endif()
     list(APPEND render COMMAND ${KIVO_RSVG_CONVERT} -w ${size} -h ${size} -o
          ${out}/kivo-${size}.png ${svg})
   endforeach()
   add_custom_command(OUTPUT ${out}/kivo.ico
                      ${render}
-                     COMMAND ${KIVO_CONVERT} ${pngs} ${out}/kivo.ico
+                     COMMAND ${KIVO_ICOTOOL} --create --output=${out}/kivo.ico ${pngs}
                      DEPENDS ${svg}
                      COMMENT "Rendering kivo.ico from kivo.svg"
                      VERBATIM)

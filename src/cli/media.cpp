@@ -10,6 +10,7 @@
 #include "media/media_fetcher.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/file_path.h"
 
 namespace kivo {
 namespace {
@@ -114,7 +115,8 @@ int RunLs(CliContext& c) {
 
 int RunGet(CliContext& c) {
   std::vector<std::string>& args = c.args.args;
-  const std::filesystem::path dir = TakeOption(args, "--to").value_or(".");
+  // Paths cross to the system only through the UTF-8 seam: a folder named in any language.
+  const std::filesystem::path dir = PathFromUtf8(TakeOption(args, "--to").value_or("."));
   const bool get_new = TakeFlag(args, "--new");
   const bool get_all = TakeFlag(args, "--all");
   RejectUnknownOptions(args);
@@ -156,7 +158,7 @@ int RunGet(CliContext& c) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (!std::filesystem::is_directory(dir, ec))
-    throw CliError(kExitFailed, std::string(kFetchCannotWrite) + ": " + dir.string());
+    throw CliError(kExitFailed, std::string(kFetchCannotWrite) + ": " + Utf8FromPath(dir));
 
   MediaFetcher fetcher(c.link.Loop(), SystemClock::Instance());
   bool batch_done = false;
@@ -188,7 +190,7 @@ int RunGet(CliContext& c) {
           .Field("folder", jobs[job].subfolder)
           .Field("name", jobs[job].name)
           .Field("outcome", OutcomeName(r.outcome))
-          .Field("path", r.path.string())
+          .Field("path", Utf8FromPath(r.path))
           .Key("bytes")
           .Int(size_ec ? 0 : static_cast<std::int64_t>(size))
           .Field("message", r.message)
@@ -198,7 +200,7 @@ int RunGet(CliContext& c) {
       c.err << "kivo-cli: " << labels[job] << ": " << r.message << "\n";
     } else if (!c.args.quiet && r.outcome != FetchOutcome::kCancelled &&
                !(get_new && r.outcome == FetchOutcome::kAlreadyHere)) {
-      c.out << OutcomeName(r.outcome) << "  " << r.path.string() << "\n" << std::flush;
+      c.out << OutcomeName(r.outcome) << "  " << Utf8FromPath(r.path) << "\n" << std::flush;
     }
   };
   fetcher.OnBatchDone = [&] { batch_done = true; };

@@ -159,6 +159,7 @@ void THttpCli::SocketDnsLookupDone(int error) {
   socket_.SetAddr(dns_result_);
   socket_.SetLocalAddr(LocalAddr);
   socket_.Port = port_;
+  socket_.BindInterface = BindInterface;
   socket_.SetProto("tcp");
   socket_.MultiThreaded = MultiThreaded;
   socket_.Connect();
@@ -168,7 +169,11 @@ void THttpCli::SocketDnsLookupDone(int error) {
   int connect_error = socket_.LastError() != 0 ? socket_.LastError() : kWsaEInval;
   request_done_error_ = static_cast<std::uint16_t>(connect_error);
   status_code_ = 404;
-  reason_phrase_ = http_text::kCantConnect + ErrorWithNumber(connect_error);
+  reason_phrase_ = http_text::kCantConnect +
+                   (connect_error == kErrorNoSuchInterface
+                        ? FormatText(wsocket_text::kNoSuchInterface, BindInterface, 0) +
+                              " (Error #" + std::to_string(connect_error) + ")"
+                        : ErrorWithNumber(connect_error));
   failed_ = true;
   close_route_ = CloseRoute::Ignore;
   socket_.Close();

@@ -73,6 +73,9 @@ class THttpCli {
   // ---- Properties (set before a request starts).
   std::string URL;
   std::string LocalAddr = "0.0.0.0";
+  // The network interface the request goes out through (see TWSocket::BindInterface); empty:
+  // wherever the routing table says.
+  std::string BindInterface;
   std::string Proxy;
   std::string ProxyPort = "80";
   std::string Sender;

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/wsocket_errors.h"
 #include "platform/socket_api.h"
 #include "platform/socket_errors.h"
 
@@ -76,6 +77,10 @@ bool TICMP::Resolve() {
           }
           if (notify) notify();
         }).detach();
+        // Never the answer inside the call that asked: a lookup that fails at once would
+        // otherwise report through OnDisplay now or later, depending on how the threads ran.
+        lookup_ = std::move(lookup);
+        return false;
       } catch (const std::system_error& e) {
         std::lock_guard<std::mutex> lock(lookup->mutex);
         lookup->error = e.code().value() != 0 ? e.code().value() : kWsaNoData;
@@ -133,7 +138,8 @@ std::optional<EchoRequest> TICMP::BeginEcho() {
     stand_in_announced_ = true;
     Display(kStandInNote);
   }
-  EchoRequest request{socket_, *resolved_address_, EchoPayload(size_), ttl_, flags_, timeout_};
+  EchoRequest request{socket_, *resolved_address_, EchoPayload(size_), ttl_, flags_,
+                      timeout_, bind_interface_};
   if (OnEchoRequest) OnEchoRequest(*this);
   return request;
 }
@@ -145,6 +151,8 @@ int TICMP::FinishEcho(const EchoOutcome& outcome) {
   reply_.RTT = outcome.round_trip_ms;
   reply_.DataSize = outcome.data_size;
   reply_.Ttl = outcome.ttl;
+  if (outcome.status == kIpNoSuchInterface)
+    Display(FormatText(wsocket_text::kNoSuchInterface, bind_interface_, 0));
   if (OnEchoReply) OnEchoReply(*this, outcome.replies);
   return outcome.replies;
 }

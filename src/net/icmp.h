@@ -38,7 +38,10 @@ struct EchoRequest {
   std::uint32_t address = 0;
   std::string payload;
   int ttl = 0, flags = 0, timeout_ms = 0;
-  EchoOutcome Run() const { return socket->Echo(address, payload, ttl, flags, timeout_ms); }
+  std::string bind_interface;  // "" = wherever the routing table says
+  EchoOutcome Run() const {
+    return socket->Echo(address, payload, ttl, flags, timeout_ms, bind_interface);
+  }
 };
 
 class TICMP {
@@ -71,6 +74,11 @@ class TICMP {
   void SetTTL(int ttl) { ttl_ = ttl; }
   int Flags() const { return flags_; }
   void SetFlags(int flags) { flags_ = flags; }
+  // The network interface the echo goes out through (see TWSocket::BindInterface); "" =
+  // wherever the routing table says. A missing interface is no reply: OnDisplay says "No network
+  // interface named ...", OnEchoReply fires with 0, LastError is kIpNoSuchInterface.
+  const std::string& BindInterface() const { return bind_interface_; }
+  void SetBindInterface(const std::string& name) { bind_interface_ = name; }
 
   // Sends one echo and returns the number of replies (0 or 1). Fires OnEchoRequest before and
   // OnEchoReply after the echo; for an address that cannot be used it fires only OnDisplay.
@@ -127,6 +135,7 @@ class TICMP {
   int timeout_ = 4000;
   int ttl_ = 64;
   int flags_ = 0;
+  std::string bind_interface_;
   int last_error_ = 0;
   TIcmpEchoReply reply_;
   bool stand_in_announced_ = false;

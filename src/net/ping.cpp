@@ -60,7 +60,8 @@ TPing::~TPing() {
 
 void TPing::Ping() {
   if (echo_out_) {
-    if (icmp_->Address() != echo_address_) ping_again_ = true;
+    if (icmp_->Address() != echo_address_ || icmp_->BindInterface() != echo_interface_)
+      ping_again_ = true;
     return;
   }
   waiting_for_name_ = false;
@@ -71,11 +72,12 @@ void TPing::Ping() {
   }
   echo_out_ = true;
   echo_address_ = icmp_->Address();
+  echo_interface_ = icmp_->BindInterface();
   auto run = [this, gate = gate_, loop = &loop_, address = echo_address_,
-              request = std::move(*request)] {
+              interface_name = echo_interface_, request = std::move(*request)] {
     const EchoOutcome outcome = request.Run();
-    PostThrough(gate, loop, [this, gate, address, outcome] {
-      if (gate->open) EchoDone(address, outcome);
+    PostThrough(gate, loop, [this, gate, address, interface_name, outcome] {
+      if (gate->open) EchoDone(address, interface_name, outcome);
     });
   };
   try {
@@ -89,10 +91,13 @@ void TPing::Ping() {
   }
 }
 
-void TPing::EchoDone(const std::string& address, const EchoOutcome& outcome) {
+void TPing::EchoDone(const std::string& address, const std::string& interface_name,
+                     const EchoOutcome& outcome) {
   echo_out_ = false;
-  // An answer for an address the ping has since left says nothing about the current one.
-  if (address == icmp_->Address()) icmp_->FinishEcho(outcome);
+  // An answer for an address (or interface) the ping has since left says nothing about the
+  // current one.
+  if (address == icmp_->Address() && interface_name == icmp_->BindInterface())
+    icmp_->FinishEcho(outcome);
   if (ping_again_) {
     ping_again_ = false;
     Ping();

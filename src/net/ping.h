@@ -37,6 +37,10 @@ class TPing {
   void SetTTL(int ttl) { icmp_->SetTTL(ttl); }
   int Flags() const { return icmp_->Flags(); }
   void SetFlags(int flags) { icmp_->SetFlags(flags); }
+  // The network interface the echo goes out through (TICMP::BindInterface); "" = wherever the
+  // routing table says. Changed while an echo is out, it is treated like a new address.
+  const std::string& BindInterface() const { return icmp_->BindInterface(); }
+  void SetBindInterface(const std::string& name) { icmp_->SetBindInterface(name); }
 
   // Starts one echo and returns at once. OnDisplay and OnEchoRequest fire inside the call,
   // OnEchoReply later on the loop with the number of replies (0 or 1). While an echo is out, a
@@ -71,7 +75,8 @@ class TPing {
   // From any thread: queues |task| on the loop unless the ping has been destroyed.
   static void PostThrough(const std::shared_ptr<Gate>& gate, EventLoop* loop,
                           EventLoop::Task task);
-  void EchoDone(const std::string& address, const EchoOutcome& outcome);
+  void EchoDone(const std::string& address, const std::string& interface_name,
+                const EchoOutcome& outcome);
   void FinishLookup(const std::shared_ptr<Lookup>& lookup, int error, const std::string& first);
   // Marks the pending lookup as cancelled; true if there was one.
   bool DropPendingLookup();
@@ -83,6 +88,7 @@ class TPing {
   std::shared_ptr<Gate> gate_;
   bool echo_out_ = false;
   std::string echo_address_;       // the address the echo out was sent to
+  std::string echo_interface_;     // and the interface it went out through
   bool ping_again_ = false;        // asked for a new address while the old echo was out
   bool waiting_for_name_ = false;  // a Ping is waiting for the echo's name lookup
 };

@@ -222,6 +222,13 @@ void TWSocket::Connect() {
   for (const auto& option : options) {
     if (option.wanted && option.error != 0) return SocketError(option.name, option.error);
   }
+  if (!BindInterface.empty()) {
+    if (int err = api::BindToInterface(handle_, BindInterface); err != 0) {
+      if (err != kErrorNoSuchInterface) return SocketError(text::kFnBindInterface, err);
+      last_error_ = err;
+      return RaiseException(FormatText(text::kNoSuchInterface, BindInterface, err));
+    }
+  }
   if (local_port != 0 || local_addr_ != "0.0.0.0") {
     if (int err = api::Bind(handle_, local_addr_, local_port); err != 0) {
       return SocketError("bind", err);

@@ -71,6 +71,12 @@ class TWSocket {
 
   std::string Port;
   std::string LocalPort;
+  // The network interface every connection goes out through (Linux: its name; Windows: the
+  // adapter's friendly name or index), taken at Connect. Empty: wherever the routing table says.
+  // With several cameras at one address, each behind its own Wi-Fi adapter, this picks the
+  // camera. An interface the system does not have fails the connect with kErrorNoSuchInterface
+  // and "No network interface named ...", never falling back to another.
+  std::string BindInterface;
   bool MultiThreaded = false;
   unsigned ComponentOptions = 0;
   // SO_LINGER is set off by default: a close then never blocks and never resets the connection.

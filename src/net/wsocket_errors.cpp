@@ -61,6 +61,7 @@ constexpr ErrorRow kErrorTexts[] = {
     {11002, "Non-authoritative host not found"},
     {11003, "Non-recoverable error"},
     {11004, "No Data"},
+    {1168, "No such network interface"},
 };
 
 constexpr char kNotWinsockError[] = "Not a WinSock error";

@@ -34,6 +34,8 @@ inline constexpr char kResolveHost[] = "WSocketResolveHost: Cannot convert host 
 inline constexpr char kInvalidSendFlags[] = "Invalid SendFlags";
 inline constexpr char kInvalidSocksLevel[] = "Invalid socks level. Must be 4, 4A or 5.";
 inline constexpr char kChangeSocksLevel[] = "Can't change socks level if not closed";
+inline constexpr char kNoSuchInterface[] = "No network interface named %s";
+inline constexpr char kFnBindInterface[] = "Connect (interface)";
 inline constexpr char kSocksNotSupported[] = "Connect: connecting through a SOCKS server is not supported";
 }  // namespace wsocket_text
 

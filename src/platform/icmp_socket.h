@@ -26,6 +26,9 @@ inline constexpr std::uint32_t kIpBadRequest = 11011;
 inline constexpr std::uint32_t kIpTtlExpiredTransit = 11013;
 inline constexpr std::uint32_t kIpBadDestination = 11018;
 inline constexpr std::uint32_t kIpGeneralFailure = 11050;
+// Not the helper's: the echo was to go out through a network interface the system does not have
+// (the socket layer's kErrorNoSuchInterface).
+inline constexpr std::uint32_t kIpNoSuchInterface = 1168;
 
 // The IP header flag that forbids fragmentation, in the flags byte of an echo request.
 inline constexpr int kIpFlagDontFragment = 0x02;
@@ -60,23 +63,28 @@ class IcmpEchoSocket {
 
   // Sends one echo request with |payload| as data to |address| (network byte order) and waits
   // up to |timeout_ms| for its reply. |ttl| and |flags| (kIpFlagDontFragment) are applied where
-  // the system allows.
+  // the system allows. A non-empty |interface_name| sends the echo out through that network
+  // interface only (see socket_api::BindToInterface; on Windows the helper is given the
+  // adapter's address as source, and where other adapters share that address the TCP stand-in
+  // goes out through it instead); status kIpNoSuchInterface when there is no such interface.
   EchoOutcome Echo(std::uint32_t address, std::string_view payload, int ttl, int flags,
-                   int timeout_ms);
+                   int timeout_ms, const std::string& interface_name = {});
 
   // Only Open() can make one (the key type is private).
   IcmpEchoSocket(Key, int fd, EchoMethod method);
 
  private:
   EchoOutcome EchoIcmp(std::uint32_t address, std::string_view payload, int ttl, int flags,
-                       int timeout_ms);
-  EchoOutcome EchoTcp(std::uint32_t address, int ttl, int timeout_ms);
+                       int timeout_ms, const std::string& interface_name);
+  EchoOutcome EchoTcp(std::uint32_t address, int ttl, int timeout_ms,
+                      const std::string& interface_name);
 
   int fd_ = -1;
   EchoMethod method_;
   std::uint16_t id_ = 0;
   std::uint16_t sequence_ = 0;
   std::uint16_t stand_in_port_ = 80;
+  std::string bound_interface_;  // the interface the ICMP socket is tied to ("" none)
 };
 
 // Strict dotted-quad IPv4 text to network byte order; false when |text| is not one.

@@ -27,6 +27,11 @@ int SetNoDelay(int handle, bool on);
 int SetLinger(int handle, bool on, int seconds);
 int SetKeepAlive(int handle, bool on);
 int Bind(int handle, const std::string& dotted, int port);
+// Ties everything the socket sends to the network interface |name| (Linux SO_BINDTODEVICE with
+// the interface's name; Windows IP_UNICAST_IF with the index of the adapter named, or numbered,
+// |name|), so that the route through that interface is taken even when other interfaces lead to
+// the same address. kErrorNoSuchInterface when there is no such interface. Call before Connect.
+int BindToInterface(int handle, const std::string& name);
 // Starts a connect; a connection still in progress reports the "in progress" number (10036).
 int Connect(int handle, const std::string& dotted, int port);
 // The error a pending connect ended with (SO_ERROR), 0 when it succeeded.

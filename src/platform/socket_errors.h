@@ -23,6 +23,9 @@ inline constexpr int kWsaHostNotFound = 11001;
 inline constexpr int kWsaTryAgain = 11002;
 inline constexpr int kWsaNoRecovery = 11003;
 inline constexpr int kWsaNoData = 11004;
+// A socket tied to a network interface the system does not have (Windows' "element not found";
+// no Winsock number means this). Never a silent fall-back to another interface.
+inline constexpr int kErrorNoSuchInterface = 1168;
 
 // Translates an operating-system error number (errno on POSIX) into its Winsock number. Numbers
 // without a Winsock counterpart come back unchanged, so they still read as "not a Winsock error".

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, in a fresh Wine prefix, beside the simulated camera in a
 # private network namespace (tests/e2e/netns_run.sh), on one virtual display:
-#   0. the zip holds kivo.exe and README.txt; the installer's manifest asks for no elevation;
-#   1. "kivo-VERSION-setup.exe /S" installs per user: the files in %LOCALAPPDATA%\Programs\Kivo,
-#      the Start-menu shortcut, the Uninstall entry under HKCU (read with "reg query") and none
-#      under HKLM;
+#   0. the zip holds kivo.exe, kivo-cli.exe (which runs) and README.txt; the installer's manifest
+#      asks for no elevation;
+#   1. "kivo-VERSION-setup.exe /S /ADDTOPATH" installs per user: the files (kivo-cli.exe among
+#      them) in %LOCALAPPDATA%\Programs\Kivo, the Start-menu shortcut, the Uninstall entry under
+#      HKCU (read with "reg query") and none under HKLM, and the folder appended to the user's
+#      PATH (HKCU\Environment, which held two folders already), where a console finds kivo-cli;
 #   2. the installed kivo.exe polls the camera and keeps Kivo.ini in %APPDATA%\Kivo;
-#   3. the entry's QuietUninstallString removes the program files, the folder, the shortcut and
-#      the entry, and keeps the settings and the downloads;
-#   4. "/S /ALLUSERS" installs per machine: Program Files, the all-users shortcut, HKLM;
+#   3. the entry's QuietUninstallString removes the program files, the folder, the shortcut,
+#      the entry and the folder from the PATH (the user's own two stay), and keeps the settings
+#      and the downloads;
+#   4. "/S /ALLUSERS" installs per machine: Program Files, the all-users shortcut, HKLM; the PATH
+#      is left alone without /ADDTOPATH;
 #   5. its uninstaller with /REMOVESETTINGS removes that and the settings, not the downloads.
 #
 #   tests/win32/installer_test.sh SETUP_EXE VERSION KIVO_CAMSIM WORK_DIR
@@ -38,15 +42,23 @@ fail() {
   exit 1
 }
 
-# "reg query" of the Uninstall entry under HKCU and under HKLM, in one Wine session (each costs
-# seconds): what reg says, without CRs, in $work/HKCU and $work/HKLM. The entry is there when
-# its file names the key.
+# "reg query" of the Uninstall entry under HKCU and under HKLM and of the user's PATH, and
+# "kivo-cli --version" as a console finds it on the PATH, in one Wine session (each costs
+# seconds): what they say, without CRs, in $work/HKCU, HKLM, PATH and CLI. The entry is there
+# when its file names the key.
 query_entries() {
-  rm -f "$work/HKCU" "$work/HKLM"
+  rm -f "$work/HKCU" "$work/HKLM" "$work/PATH" "$work/CLI"
   wine_run "$KIVO_WINEPREFIX/drive_c/windows/system32/cmd.exe" /c reg query "HKCU\\$key" '&' \
-    echo ---- '&' reg query "HKLM\\$key" > "$work/reg.raw" 2>&1 || true
-  tr -d '\r' < "$work/reg.raw" | awk -v dir="$work" \
-    '/^---- *$/ { n++; next } { print > (dir "/" (n ? "HKLM" : "HKCU")) }'
+    echo ---- '&' reg query "HKLM\\$key" '&' echo ---- '&' \
+    reg query 'HKCU\Environment' /v Path '&' echo ---- '&' kivo-cli --version \
+    > "$work/reg.raw" 2>&1 || true
+  tr -d '\r' < "$work/reg.raw" | awk -v dir="$work" 'BEGIN { split("HKCU HKLM PATH CLI", f) }
+    /^---- *$/ { n++; next } { print > (dir "/" f[n + 1]) }'
+}
+# The user's PATH as "reg query" showed it, unexpanded.
+user_path() { sed -n 's/^    Path    REG_[A-Z_]*SZ    //p' "$work/PATH" 2>/dev/null; }
+check_path() {  # WANT WHEN
+  [ "$(user_path)" = "$1" ] || fail "$2: the user's PATH is [$(user_path)], want [$1]"
 }
 has_entry() {  # HKCU or HKLM
   local root=HKEY_CURRENT_USER
@@ -88,7 +100,9 @@ check_installed() {  # INSTDIR SHORTCUT
   want=$( (ls "$zip_dir"; echo uninstall.exe) | sort | tr '\n' ' ')
   got=$(ls "$1" | sort | tr '\n' ' ')
   [ "$got" = "$want" ] || fail "$1 holds [$got], want [$want]"
-  cmp -s "$1/kivo.exe" "$zip_dir/kivo.exe" || fail "the installed kivo.exe is not the zip's"
+  for exe in kivo.exe kivo-cli.exe; do
+    cmp -s "$1/$exe" "$zip_dir/$exe" || fail "the installed $exe is not the zip's"
+  done
   [ -f "$2" ] || fail "no Start-menu shortcut $2"
   local texts
   texts=$(strings -a "$2"; strings -a -el "$2")
@@ -108,7 +122,7 @@ key=Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kivo
 zip=$(dirname "$setup")/kivo-$version-win64.zip
 zip_dir=$work/zip/kivo-$version
 unzip -q "$zip" -d "$work/zip" || fail "cannot unpack $zip"
-for f in kivo.exe README.txt; do
+for f in kivo.exe kivo-cli.exe README.txt; do
   [ -s "$zip_dir/$f" ] || fail "the zip has no kivo-$version/$f"
 done
 grep -q $'\r$' "$zip_dir/README.txt" || fail "the zip's README.txt has no CR LF line ends"
@@ -118,9 +132,19 @@ manifest=$(strings -a "$setup")
 grep -q 'requestedExecutionLevel level="asInvoker"' <<< "$manifest" ||
   fail "the installer's manifest asks for more than the user's own rights"
 
-# 1. Per user, silently (the first run makes the prefix).
-step "setup /S"
-wine_run "$setup" /S || fail "setup /S ended with status $?"
+# The zip's kivo-cli.exe runs (and makes the prefix); then the user gets a PATH of their own, with
+# a variable in it that must stay unexpanded.
+step "the zip's kivo-cli.exe --version"
+cli_version=$(wine_run "$zip_dir/kivo-cli.exe" --version | tr -d '\r') ||
+  fail "the zip's kivo-cli.exe --version ended with status $?"
+grep -qF "$version" <<< "$cli_version" || fail "kivo-cli.exe --version said [$cli_version]"
+own_path='C:\Tools;%USERPROFILE%\bin'
+wine_run "$KIVO_WINEPREFIX/drive_c/windows/system32/reg.exe" add 'HKCU\Environment' /v Path \
+  /t REG_EXPAND_SZ /d "$own_path" /f > /dev/null || fail "reg add of the user's PATH failed"
+
+# 1. Per user, silently, with the program folder added to the user's PATH.
+step "setup /S /ADDTOPATH"
+wine_run "$setup" /S /ADDTOPATH || fail "setup /S /ADDTOPATH ended with status $?"
 users=$KIVO_WINEPREFIX/drive_c/users
 profile=$(find "$users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
 [ -n "$profile" ] || fail "no user profile in the new prefix"
@@ -133,6 +157,9 @@ query_entries
 has_entry HKCU || fail "no Uninstall entry under HKCU: $(cat "$work/reg.raw")"
 check_entry "$work/HKCU" "$user_dir"
 ! has_entry HKLM || fail "a per-user installation wrote under HKLM"
+check_path "$own_path;$(win_path "$user_dir")" "after setup /S /ADDTOPATH"
+[ "$(cat "$work/CLI")" = "$cli_version" ] ||
+  fail "a console did not find kivo-cli on the PATH: $(cat "$work/CLI")"
 
 # 2. The installed kivo.exe against the camera; File > Exit writes the settings.
 step "the installed kivo.exe"
@@ -158,6 +185,7 @@ uninstaller=$KIVO_WINEPREFIX/drive_c/$(echo "${quiet%%|*}" | sed 's/^C:\\//; s/\
 step "QuietUninstallString: ${quiet/|/ }"
 KIVO_WINE_WAIT=1 wine_run "$uninstaller" ${quiet#*|} || fail "the uninstaller ended with status $?"
 check_removed "$user_dir" "$user_link"
+check_path "$own_path" "after the uninstall"
 [ -f "$settings/Kivo.ini" ] || fail "the uninstaller removed the settings unasked"
 [ -f "$downloads/GOPR0001.JPG" ] || fail "the uninstaller removed a download"
 
@@ -171,6 +199,7 @@ query_entries
 has_entry HKLM || fail "no Uninstall entry under HKLM: $(cat "$work/reg.raw")"
 check_entry "$work/HKLM" "$machine_dir"
 ! has_entry HKCU || fail "a per-machine installation wrote under HKCU"
+check_path "$own_path" "after setup /S /ALLUSERS without /ADDTOPATH"
 
 # 5. Uninstall, settings too.
 step "uninstall.exe /S /REMOVESETTINGS"

@@ -13,7 +13,8 @@
 # and offers
 #   fail MESSAGE     prints the message, what kivo.exe said and on_failure's files; exits 1
 #   run_kivo ARGS... starts $program with ARGS on a virtual display; its standard error, with LF
-#                    line ends, in $log; fails when it ends with a status other than 0
+#                    line ends, in $log; fails when it ends with a status other than 0, or when
+#                    it has not ended after $run_timeout seconds (default 150: a hung window)
 test_name=$(basename "${BASH_SOURCE[1]}" .sh)
 kivo_exe_tests=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 required=${usage%%[*}
@@ -34,6 +35,11 @@ trap 'rm -rf "$work"' EXIT
 cp "$exe" "$work/kivo.exe"
 program=$work/kivo.exe
 log=$work/kivo.log
+# A new prefix is made before the timed run: Wine's first start takes longer than the times the
+# tests give kivo.exe.
+if [ ! -f "$KIVO_WINEPREFIX/system.reg" ]; then
+  "$kivo_exe_tests/wine_run.sh" "$work/kivo.exe" --version > /dev/null 2>&1 || true
+fi
 
 fail() {
   echo "$test_name: $*" >&2
@@ -50,9 +56,11 @@ fail() {
 
 run_kivo() {
   local status=0
-  xvfb-run -a -s "-screen 0 1024x768x24" "$kivo_exe_tests/wine_run.sh" "$program" "$@" \
-    2> "$log" || status=$?
+  timeout -k 5 "${run_timeout:-150}" \
+    xvfb-run -a -s "-screen 0 ${screen:-1024x768x24}" "$kivo_exe_tests/wine_run.sh" "$program" \
+    "$@" 2> "$log" || status=$?
   # Standard error is in text mode: CR LF line ends.
   sed -i "s/\r$//" "$log"
+  [ "$status" != 124 ] || fail "kivo.exe had not ended after ${run_timeout:-150} s"
   [ "$status" = 0 ] || fail "kivo.exe ended with status $status"
 }

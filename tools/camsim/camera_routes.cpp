@@ -175,7 +175,7 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fa
     if (state_.card().present()) {
       const CivilTime now = state_.clock().Now();
       for (const std::string& folder : state_.card().Folders()) {
-        entries.push_back({folder + "/", now, 0});
+        entries.push_back({folder + "/", now, 0, {}});
       }
     }
     return MediaReply(200, "text/html", Index(media_root_, entries), head);
@@ -205,9 +205,10 @@ HttpResponse CameraRoutes::MediaPort(const HttpRequest& request, const Fault& fa
       std::vector<IndexEntry> entries;
       const CivilTime now = state_.clock().Now();
       const std::string playlist = LivePlaylist(sequence);
-      entries.push_back({"amba.m3u8", now, playlist.size()});
+      entries.push_back({"amba.m3u8", now, playlist.size(), {}});
       for (int i = 0; i < 3; ++i) {
-        entries.push_back({LiveSegmentName(sequence + i), now, LiveSegment(sequence + i).size()});
+        entries.push_back(
+            {LiveSegmentName(sequence + i), now, LiveSegment(sequence + i).size(), {}});
       }
       return MediaReply(200, "text/html", IndexPage("/live/", entries), head);
     }

@@ -1,13 +1,15 @@
 ; Kivo's Windows installer (NSIS 3). make_packages.sh builds it:
 ;   makensis -DVERSION=0.35 -DVERSION_QUAD=0.35.0.0 -DSTAGE=dir -DOUTFILE=kivo-0.35-setup.exe kivo.nsi
-; STAGE holds kivo.exe, README.txt, kivo.ico, wizard.bmp and, when the sources have one,
-; LICENSE.txt.
+; STAGE holds kivo.exe, kivo-cli.exe, README.txt, kivo.ico, wizard.bmp and, when the sources have
+; one, LICENSE.txt.
 ;
 ; Per user by default: no administrator rights, into %LOCALAPPDATA%\Programs\Kivo, shortcut and
 ; Uninstall entry under HKCU. Per machine when chosen on the second page or with /ALLUSERS: into
 ; Program Files, entry under HKLM; a copy without administrator rights starts itself again
-; elevated ("runas") for that. Command line: /S (silent), /ALLUSERS or /CURRENTUSER, /D=FOLDER
-; (last). The uninstaller keeps %APPDATA%\Kivo (settings, error log) and every download unless
+; elevated ("runas") for that. The components page offers to add the program folder to the
+; PATH of the user who runs the installer (HKCU\Environment), so kivo-cli works in any console;
+; the uninstaller takes it out again. Command line: /S (silent), /ALLUSERS or /CURRENTUSER,
+; /ADDTOPATH, /D=FOLDER (last). The uninstaller keeps %APPDATA%\Kivo (settings, error log) and every download unless
 ; its box is ticked or /REMOVESETTINGS is given; /S makes it silent too.
 
 ; kivo.exe is a 64-bit program, so the installer is one as well.
@@ -21,6 +23,8 @@ ManifestDPIAware true
 !include nsDialogs.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
+!include WordFunc.nsh
+!include Sections.nsh
 
 !macro KIVO_REQUIRE name
   !ifndef ${name}
@@ -59,6 +63,7 @@ Var RadioMachine
 Var SettingsDir   ; the user's %APPDATA%\Kivo
 Var RemoveSettings
 Var RemoveBox
+Var AddToPath     ; 1: /ADDTOPATH was on the command line
 
 !define MUI_ICON "${STAGE}/kivo.ico"
 !define MUI_UNICON "${STAGE}/kivo.ico"
@@ -69,6 +74,8 @@ Var RemoveBox
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWhenElevated
 !insertmacro MUI_PAGE_WELCOME
 Page custom ModePage ModePageLeave
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
@@ -152,6 +159,13 @@ Function .onInit
   ${IfNot} ${Errors}
     StrCpy $Elevated 1
   ${EndIf}
+  StrCpy $AddToPath 0
+  ClearErrors
+  ${GetOptions} $0 "/ADDTOPATH" $1
+  ${IfNot} ${Errors}
+    StrCpy $AddToPath 1
+  ${EndIf}
+  Call SelectPathSection
   Call ApplyMode
 
   ${If} $AllUsers == 1
@@ -261,7 +275,7 @@ Function StartKivo
   ${EndIf}
 FunctionEnd
 
-Section "Kivo" SecKivo
+Section "Kivo (kivo.exe and kivo-cli.exe)" SecKivo
   SectionIn RO
   ${If} $AllUsers == 1
     SetShellVarContext all
@@ -270,6 +284,7 @@ Section "Kivo" SecKivo
   ${EndIf}
   SetOutPath "$INSTDIR"
   File "${STAGE}/kivo.exe"
+  File "${STAGE}/kivo-cli.exe"
   File "${STAGE}/README.txt"
 !if /FileExists "${STAGE}/LICENSE.txt"
   File "${STAGE}/LICENSE.txt"
@@ -292,7 +307,117 @@ Section "Kivo" SecKivo
   WriteRegDWORD SHCTX "${UNINST_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; The user's PATH is changed only when the whole value could be read and the result still fits:
+; an NSIS string holds 1024 characters (NSIS_MAX_STRLEN), and writing back a value that was cut (or
+; that failed to read) would lose the user's other folders.
+
+; Pushes the user's PATH (HKCU\Environment, unexpanded), or "-" when it exists but could not be
+; read whole; "" when there is none.
+!macro READ_USER_PATH un
+Function ${un}ReadUserPath
+  Push $0
+  Push $1
+  Push $2
+  ClearErrors
+  ReadRegStr $0 HKCU "Environment" "Path"
+  ${If} ${Errors}
+    ; Missing, or longer than a string here: look for the name to tell the two apart.
+    StrCpy $0 ""
+    StrCpy $1 0
+    ${Do}
+      EnumRegValue $2 HKCU "Environment" $1
+      ${If} $2 == ""
+        ${Break}
+      ${EndIf}
+      ${If} $2 == "Path"
+        StrCpy $0 "-"
+        ${Break}
+      ${EndIf}
+      IntOp $1 $1 + 1
+    ${Loop}
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro READ_USER_PATH ""
+!insertmacro READ_USER_PATH "un."
+
+; Tells running programs (Explorer first) that the environment changed, so a new console sees it.
+!macro BROADCAST_ENVIRONMENT
+  SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+!macroend
+
+Section /o "Add Kivo's folder to my PATH (for kivo-cli)" SecPath
+  Call ReadUserPath
+  Pop $0
+  ${If} $0 == "-"
+    DetailPrint "Your PATH is too long to change safely here; add $INSTDIR to it by hand."
+    Return
+  ${EndIf}
+  ${WordReplace} ";$0;" ";$INSTDIR;" ";" "+" $1
+  ${If} $1 != ";$0;"
+    DetailPrint "$INSTDIR is already on your PATH."
+    Return
+  ${EndIf}
+  ; The joined value must fit, or StrCpy would cut it.
+  StrLen $1 $0
+  StrLen $2 $INSTDIR
+  IntOp $2 $2 + $1
+  IntOp $2 $2 + 2  ; the semicolon and the string's end
+  ${If} $2 > ${NSIS_MAX_STRLEN}
+    DetailPrint "Your PATH is too long to change safely here; add $INSTDIR to it by hand."
+    Return
+  ${EndIf}
+  ${If} $0 == ""
+    StrCpy $1 "$INSTDIR"
+  ${Else}
+    StrCpy $1 "$0;$INSTDIR"
+  ${EndIf}
+  WriteRegExpandStr HKCU "Environment" "Path" $1
+  DetailPrint "Added $INSTDIR to your PATH."
+  !insertmacro BROADCAST_ENVIRONMENT
+SectionEnd
+
+; /ADDTOPATH ticks the PATH component (silent installs have no components page).
+Function SelectPathSection
+  ${If} $AddToPath == 1
+    !insertmacro SelectSection ${SecPath}
+  ${EndIf}
+FunctionEnd
+
 ; ---- uninstaller --------------------------------------------------------------------------------
+
+; Takes every copy of the program folder out of the user's PATH; removes the value when nothing
+; else was in it. Whatever the installer was asked, so a PATH added by hand goes as well.
+Function un.RemoveFromPath
+  Call un.ReadUserPath
+  Pop $0
+  ${If} $0 == ""
+  ${OrIf} $0 == "-"
+    Return
+  ${EndIf}
+  StrCpy $1 ";$0;"
+  ${Do}
+    StrCpy $2 $1
+    ${WordReplace} $2 ";$INSTDIR;" ";" "+" $1
+    ${WordReplace} $1 ";$INSTDIR\;" ";" "+" $1
+  ${LoopUntil} $1 S== $2
+  ${If} $1 S== ";$0;"
+    Return
+  ${EndIf}
+  ; Without the two added semicolons.
+  StrCpy $1 $1 "" 1
+  StrCpy $1 $1 -1
+  ${If} $1 == ""
+    DeleteRegValue HKCU "Environment" "Path"
+  ${Else}
+    WriteRegExpandStr HKCU "Environment" "Path" $1
+  ${EndIf}
+  DetailPrint "Removed $INSTDIR from your PATH."
+  !insertmacro BROADCAST_ENVIRONMENT
+FunctionEnd
 
 Function un.onInit
   StrCpy $Elevated 0
@@ -377,6 +502,7 @@ Section "Uninstall"
     SetErrorLevel 5
     Abort "Kivo is still running; nothing was removed."
   ${EndIf}
+  Delete "$INSTDIR\kivo-cli.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\${UNINSTALLER}"
@@ -384,6 +510,7 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Kivo.lnk"
   DeleteRegKey SHCTX "${UNINST_KEY}"
+  Call un.RemoveFromPath
   ${If} $RemoveSettings == 1
     RMDir /r "$SettingsDir"
   ${EndIf}

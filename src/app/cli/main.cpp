@@ -6,6 +6,7 @@
 
 #include "cli/cli_main.h"
 #include "platform/console.h"
+#include "platform/file_path.h"
 #include "platform/program_dir.h"
 
 int main(int argc, char** argv) {

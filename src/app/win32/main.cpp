@@ -4,20 +4,24 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "media/error_log.h"
 #include "platform/clock.h"
 #include "platform/poll_event_loop.h"
 #include "platform/program_dir.h"
 #include "platform/shell.h"
+#include "app/win32/test_hooks.h"
 #include "ui/win32/win32_dialogs.h"
 #include "ui/win32/win32_main_window.h"
 #include "platform/win32/wide_text.h"
@@ -47,6 +51,7 @@ struct Options {
   std::vector<int> dismissals;  // close the open message box or dialog at these times
   std::vector<std::pair<std::string, int>> prints;  // components whose caption to log
   std::vector<std::pair<std::string, int>> clicks;  // components to click, even hidden ones
+  std::vector<std::pair<std::string, int>> rects;   // windows whose controls' places to log
   std::string wifi_answer;      // --wifi-query: write the Wi-Fi answer here and end
 };
 
@@ -68,12 +73,14 @@ void Usage() {
                "                         happens when it is hidden or disabled\n"
                "  --select LIST=ROWS@MS  select the rows (e.g. 0,1) of the list LIST after MS ms\n"
                "  --keys KEYS@MS         type KEYS (Tab, Space, Enter, Escape, Down, Alt+LETTER\n"
-               "                         to open a menu; blank-separated)\n"
+               "                         to open a menu, Alt; blank-separated)\n"
                "                         into the window after MS ms; the focus is logged\n"
                "  --dismiss MS           close the open message box or dialog after MS ms\n"
                "  --print NAME@MS        log the caption of the component NAME after MS ms\n"
                "  --click NAME@MS        click the component NAME after MS ms (for tests: even\n"
                "                         a diagnostic button the window does not show)\n"
+               "  --rects WINDOW@MS      log where the window WINDOW (Form1, Browse or net) and\n"
+               "                         each control it shows are on the screen after MS ms\n"
                "  --network-status       also show the Network Status window\n"
                "  --browse               also open SD Card > Browse and Download at start\n"
                "  --wifi-query FILE      write the Wi-Fi state to FILE and exit (the Wi-Fi\n"
@@ -106,7 +113,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       options.screenshot_delay = std::atoi(args[++i].c_str());
     } else if (arg == "--quit-after" && has_value) {
       options.quit_after = std::atoi(args[++i].c_str());
-    } else if ((arg == "--keys" || arg == "--choose" || arg == "--print" || arg == "--click") &&
+    } else if ((arg == "--keys" || arg == "--choose" || arg == "--print" || arg == "--click" ||
+                arg == "--rects") &&
                has_value &&
                args[i + 1].find('@') != std::string::npos) {
       const std::string value = args[++i];
@@ -114,6 +122,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       auto& list = arg == "--keys"    ? options.keys
                    : arg == "--print" ? options.prints
                    : arg == "--click" ? options.clicks
+                   : arg == "--rects" ? options.rects
                                       : options.choices;
       list.emplace_back(value.substr(0, at), std::atoi(value.c_str() + at + 1));
     } else if (arg == "--dismiss" && has_value) {
@@ -145,62 +154,6 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
   return true;
 }
 
-// One-shot thread timers; the loop's DispatchMessage runs their procedure.
-std::map<UINT_PTR, std::function<void()>>& Pending() {
-  static std::map<UINT_PTR, std::function<void()>> pending;
-  return pending;
-}
-
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  auto it = Pending().find(id);
-  if (it == Pending().end()) return;
-  auto task = std::move(it->second);
-  Pending().erase(it);
-  task();
-}
-
-void After(int ms, std::function<void()> task) {
-  const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(ms), &OnTimer);
-  if (id != 0) Pending()[id] = std::move(task);
-}
-
-// Types the blank-separated |keys| (Tab, Space, Enter, Escape, Down; Alt+LETTER opens a menu)
-// into the focused control from |ms| on, one key every 400 ms, each as a key press and release
-// through the thread's queue (as the keyboard's would come), and logs where the focus is after
-// each.
-void TypeKeys(const kivo::Win32MainWindow& window, const std::string& keys, int ms) {
-  static const std::map<std::string, WPARAM> kKeys = {
-      {"Tab", VK_TAB},       {"Space", VK_SPACE}, {"Enter", VK_RETURN},
-      {"Escape", VK_ESCAPE}, {"Down", VK_DOWN}};
-  size_t start = 0;
-  for (int n = 0; start < keys.size(); ++n) {
-    size_t end = keys.find(' ', start);
-    if (end == std::string::npos) end = keys.size();
-    const std::string name = keys.substr(start, end - start);
-    auto key = kKeys.find(name);
-    start = end + 1;
-    if (name.size() == 5 && name.rfind("Alt+", 0) == 0) {  // opens a menu by its letter
-      const WPARAM letter = static_cast<WPARAM>(std::tolower(name[4]));
-      After(ms + 400 * n, [&window, letter] {
-        PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(letter));
-      });
-      continue;
-    }
-    if (key == kKeys.end()) continue;
-    const WPARAM code = key->second;
-    After(ms + 400 * n, [&window, code] {
-      HWND target = GetFocus() != nullptr ? GetFocus() : window.Handle();
-      const UINT scan = MapVirtualKeyW(static_cast<UINT>(code), MAPVK_VK_TO_VSC);
-      PostMessageW(target, WM_KEYDOWN, code, 1 | (scan << 16));
-      PostMessageW(target, WM_KEYUP, code, 1 | (scan << 16) | 0xC0000000u);
-    });
-    After(ms + 400 * n + 200, [&window] {
-      std::fprintf(stderr, "kivo: focus on %s\n", window.FocusedName().c_str());
-    });
-  }
-}
-
 // The dialogs, each message box also told on standard error (which a user never sees) for the
 // tests that run kivo.exe.
 class LoggedDialogs : public kivo::Win32Dialogs {
@@ -212,22 +165,6 @@ class LoggedDialogs : public kivo::Win32Dialogs {
     return Win32Dialogs::MessageBox(text, type, buttons);
   }
 };
-
-// Closes the message boxes and dialogs this thread shows, as their close box would.
-void DismissDialogs() {
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window)) {
-          std::fprintf(stderr, "kivo: dismissing a dialog\n");
-          PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-        }
-        return TRUE;
-      },
-      0);
-}
 
 // Without a saved place the Network Status window opens beside the main window rather than
 // over its menus: to its left where the work area has room, else to its right.
@@ -244,7 +181,33 @@ void PlaceBeside(kivo::Component& net_form, HWND main_window, const RECT& work) 
                       static_cast<int>(main.top), b.width, b.height});
 }
 
+std::string WithBackslashes(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// The status bar's word on where the settings are when they are not beside kivo.exe: short
+// enough to read in the window before the camera's state replaces it, the folder written as
+// Windows users type it (%APPDATA%\Kivo). The whole note, every folder named, is logged.
+std::string ShortFolderNote(const std::string& note, const std::string& settings_dir) {
+  std::string dir = settings_dir;
+  if (!dir.empty() && dir.back() == '/') dir.pop_back();
+  std::string app_data = kivo::EnvironmentVariable("APPDATA");
+  std::replace(app_data.begin(), app_data.end(), '\\', '/');
+  while (!app_data.empty() && app_data.back() == '/') app_data.pop_back();
+  if (!app_data.empty() && kivo::IsInsideDir(dir, app_data))
+    dir = "%APPDATA%" + dir.substr(app_data.size());
+  if (note.find("cannot create") != std::string::npos)
+    return "Settings cannot be saved: " + WithBackslashes(dir) + " cannot be created";
+  return "Settings are kept in " + WithBackslashes(dir);
+}
+
 }  // namespace
+
+using kivo::app::After;
+using kivo::app::DismissDialogs;
+using kivo::app::LogPlaces;
+using kivo::app::TypeKeys;
 
 int main() {
   Options options;
@@ -306,8 +269,14 @@ int main() {
   form.Model().Dispatch([&] {
     form.FormShow(work.right - work.left, work.bottom - work.top);
     // Without standard error, the window tells where the settings are when not beside kivo.exe.
-    if (const std::string note = kivo::TakeProgramFolderNote(); !note.empty())
-      form.SetStatusText(note);
+    if (const std::string note = kivo::TakeProgramFolderNote(); !note.empty()) {
+      form.SetStatusText(ShortFolderNote(note, kivo::ProgramFoldersInUse().settings));
+      try {
+        kivo::AppendToErrorLog(kivo::ProgramFoldersInUse().logs + kivo::kErrorLogFileName,
+                               WithBackslashes(note));
+      } catch (const std::exception&) {  // the note says why the folder cannot be written
+      }
+    }
   });
   window.ShowForm();
   if (options.network_status) {
@@ -364,6 +333,15 @@ int main() {
     After(ms, [&form, name = name] {
       if (kivo::Component* c = form.Model().Find(name))
         std::fprintf(stderr, "kivo: %s: %s\n", name.c_str(), c->Caption().c_str());
+    });
+  }
+  const std::map<std::string, const kivo::Win32MainWindow*> windows = {
+      {"Form1", &window}, {"Browse", &browse_window}, {"net", &net_window}};
+  for (const auto& [name, ms] : options.rects) {
+    After(ms, [&windows, name = name] {
+      auto it = windows.find(name);
+      if (it == windows.end()) return;
+      LogPlaces(name, *it->second);
     });
   }
   if (options.quit_after > 0) After(options.quit_after, [&] { window.Close(); });

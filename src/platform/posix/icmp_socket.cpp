@@ -13,10 +13,15 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/socket_api.h"
+#include "platform/socket_errors.h"
+
 namespace kivo {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+
+static_assert(kIpNoSuchInterface == static_cast<std::uint32_t>(kErrorNoSuchInterface));
 
 constexpr std::uint8_t kEchoReply = 0;
 constexpr std::uint8_t kDestUnreachable = 3;
@@ -58,6 +63,7 @@ std::uint32_t ElapsedMs(SteadyClock::time_point since) {
 std::uint32_t StatusFromErrno(int error) {
   switch (error) {
     case ENETUNREACH:
+    case ENETDOWN:
       return kIpDestNetUnreachable;
     case EHOSTUNREACH:
     case ECONNREFUSED:
@@ -132,18 +138,29 @@ IcmpEchoSocket::~IcmpEchoSocket() {
 }
 
 EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms) {
+                                 int flags, int timeout_ms, const std::string& interface_name) {
   if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms);
+  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
+  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
 }
 
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,
-                                     int flags, int timeout_ms) {
+                                     int flags, int timeout_ms, const std::string& interface_name) {
   EchoOutcome outcome;
   if (payload.size() > kMaxPayload) {
     outcome.status = kIpBadRequest;
     return outcome;
+  }
+  // The socket outlives one echo: tie it to this echo's interface, or untie it.
+  if (interface_name != bound_interface_) {
+    const int error = interface_name.empty()
+                          ? (setsockopt(fd_, SOL_SOCKET, SO_BINDTODEVICE, "", 0) == 0 ? 0 : errno)
+                          : socket_api::BindToInterface(fd_, interface_name);
+    if (error != 0) {
+      outcome.status = error == kErrorNoSuchInterface ? kIpNoSuchInterface : kIpGeneralFailure;
+      return outcome;
+    }
+    bound_interface_ = interface_name;
   }
   std::vector<std::uint8_t> buffer(65536);
   // Replies to an earlier echo that timed out must not be taken for this one's.
@@ -253,12 +270,20 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
   }
 }
 
-EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_ms) {
+EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_ms,
+                                    const std::string& interface_name) {
   EchoOutcome outcome;
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     outcome.status = kIpGeneralFailure;
     return outcome;
+  }
+  if (!interface_name.empty()) {
+    if (const int error = socket_api::BindToInterface(fd, interface_name); error != 0) {
+      close(fd);
+      outcome.status = error == kErrorNoSuchInterface ? kIpNoSuchInterface : kIpGeneralFailure;
+      return outcome;
+    }
   }
   ApplyTtl(fd, ttl);
   sockaddr_in to{};

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -113,6 +114,18 @@ int Bind(int handle, const std::string& dotted, int port) {
   sockaddr_in addr;
   if (!MakeAddress(dotted, port, &addr)) return kWsaEInval;
   return Result(bind(handle, reinterpret_cast<const sockaddr*>(&addr), sizeof addr));
+}
+
+int BindToInterface(int handle, const std::string& name) {
+  // The name is checked first: SO_BINDTODEVICE says "no such device" only where it is permitted
+  // at all, and a missing interface must read as that whatever the kernel's rules.
+  if (name.empty() || name.size() >= IF_NAMESIZE || if_nametoindex(name.c_str()) == 0)
+    return kErrorNoSuchInterface;
+  if (setsockopt(handle, SOL_SOCKET, SO_BINDTODEVICE, name.c_str(),
+                 static_cast<socklen_t>(name.size() + 1)) == 0) {
+    return 0;
+  }
+  return errno == ENODEV ? kErrorNoSuchInterface : LastWinsockError();
 }
 
 int Connect(int handle, const std::string& dotted, int port) {

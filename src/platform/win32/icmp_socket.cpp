@@ -12,10 +12,22 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/net_interfaces.h"
+#include "platform/socket_api.h"
+#include "platform/socket_errors.h"
 #include "platform/win32/winsock_startup.h"
+
+// In iphlpapi.dll since Windows Vista, but missing from the MinGW header.
+extern "C" DWORD WINAPI IcmpSendEcho2Ex(HANDLE IcmpHandle, HANDLE Event, FARPROC ApcRoutine,
+                                       PVOID ApcContext, IPAddr SourceAddress,
+                                       IPAddr DestinationAddress, LPVOID RequestData,
+                                       WORD RequestSize, PIP_OPTION_INFORMATION RequestOptions,
+                                       LPVOID ReplyBuffer, DWORD ReplySize, DWORD Timeout);
 
 namespace kivo {
 namespace {
+
+static_assert(kIpNoSuchInterface == static_cast<std::uint32_t>(kErrorNoSuchInterface));
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -78,18 +90,34 @@ IcmpEchoSocket::~IcmpEchoSocket() {
 }
 
 EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms) {
+                                 int flags, int timeout_ms, const std::string& interface_name) {
   if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms);
+  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
+  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
 }
 
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,
-                                     int flags, int timeout_ms) {
+                                     int flags, int timeout_ms, const std::string& interface_name) {
   EchoOutcome outcome;
   if (payload.size() > kMaxPayload) {
     outcome.status = kIpBadRequest;
     return outcome;
+  }
+  // The helper takes no interface, only a source address; Windows sends from an address only
+  // through an adapter that has it. Where other adapters have the same address (every camera's
+  // DHCP hands out the same first lease) that chooses nothing, and the TCP stand-in, which can
+  // be tied to the adapter itself, answers instead.
+  IPAddr source = INADDR_ANY;
+  if (!interface_name.empty()) {
+    NetInterface nif;
+    if (FindNetInterface(interface_name, &nif) != 0) {
+      outcome.status = kIpNoSuchInterface;
+      return outcome;
+    }
+    std::vector<NetInterface> all;
+    if (nif.address == 0 || ListNetInterfaces(&all) != 0 || AddressShared(all, nif))
+      return EchoTcp(address, ttl, timeout_ms, interface_name);
+    source = static_cast<IPAddr>(nif.address);
   }
   IP_OPTION_INFORMATION options{};
   options.Ttl = static_cast<UCHAR>(ttl >= 1 && ttl <= 255 ? ttl : 128);
@@ -97,11 +125,16 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
   // Room for one reply with its data, plus the 8 bytes of an ICMP error the helper may need.
   std::vector<unsigned char> reply(sizeof(ICMP_ECHO_REPLY) + payload.size() + 8 + 64);
   std::vector<char> request(payload.begin(), payload.end());
+  void* data = request.empty() ? nullptr : request.data();
   const DWORD replies =
-      IcmpSendEcho(AsHandle(fd_), static_cast<IPAddr>(address),
-                   request.empty() ? nullptr : request.data(), static_cast<WORD>(request.size()),
-                   &options, reply.data(), static_cast<DWORD>(reply.size()),
-                   static_cast<DWORD>(timeout_ms));
+      interface_name.empty()
+          ? IcmpSendEcho(AsHandle(fd_), static_cast<IPAddr>(address), data,
+                         static_cast<WORD>(request.size()), &options, reply.data(),
+                         static_cast<DWORD>(reply.size()), static_cast<DWORD>(timeout_ms))
+          : IcmpSendEcho2Ex(AsHandle(fd_), nullptr, nullptr, nullptr, source,
+                            static_cast<IPAddr>(address), data, static_cast<WORD>(request.size()),
+                            &options, reply.data(), static_cast<DWORD>(reply.size()),
+                            static_cast<DWORD>(timeout_ms));
   if (replies == 0) {
     const DWORD error = GetLastError();
     // The helper answers with an IP_* status (11000 and up) or a system error.
@@ -122,7 +155,8 @@ EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view pay
   return outcome;
 }
 
-EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_ms) {
+EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_ms,
+                                    const std::string& interface_name) {
   EchoOutcome outcome;
   if (win32::EnsureWinsock() != 0) {
     outcome.status = kIpGeneralFailure;
@@ -132,6 +166,15 @@ EchoOutcome IcmpEchoSocket::EchoTcp(std::uint32_t address, int ttl, int timeout_
   if (s == INVALID_SOCKET) {
     outcome.status = kIpGeneralFailure;
     return outcome;
+  }
+  if (!interface_name.empty()) {
+    const int handle = static_cast<int>(static_cast<std::intptr_t>(s));
+    const int error = socket_api::BindToInterface(handle, interface_name);
+    if (error != 0) {
+      closesocket(s);
+      outcome.status = error == kErrorNoSuchInterface ? kIpNoSuchInterface : kIpGeneralFailure;
+      return outcome;
+    }
   }
   u_long non_blocking = 1;
   ioctlsocket(s, FIONBIO, &non_blocking);

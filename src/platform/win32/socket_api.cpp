@@ -5,8 +5,10 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <cstdint>
 #include <cstdlib>
 
+#include "platform/net_interfaces.h"
 #include "platform/socket_errors.h"
 #include "platform/win32/winsock_startup.h"
 
@@ -110,6 +112,15 @@ int Bind(int handle, const std::string& dotted, int port) {
   sockaddr_in addr;
   if (!MakeAddress(dotted, port, &addr)) return kWsaEInval;
   return Result(bind(S(handle), reinterpret_cast<const sockaddr*>(&addr), sizeof addr));
+}
+
+int BindToInterface(int handle, const std::string& name) {
+  NetInterface nif;
+  if (int rc = FindNetInterface(name, &nif); rc != 0) return rc;
+  // For IPv4 the option takes the index in network byte order (IPv6's takes it as it is).
+  const DWORD index = htonl(static_cast<u_long>(nif.index));
+  return Result(setsockopt(S(handle), IPPROTO_IP, IP_UNICAST_IF,
+                           reinterpret_cast<const char*>(&index), sizeof index));
 }
 
 int Connect(int handle, const std::string& dotted, int port) {

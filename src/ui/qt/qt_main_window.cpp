@@ -62,6 +62,7 @@ QtMainWindow::QtMainWindow(ComponentModel& model, const std::string& form,
   observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
   setWindowTitle(Q(form_.Caption()));
   setMinimumSize(form_.min_width, form_.min_height);
+  SetUpFitting();
 }
 
 QWidget* QtMainWindow::Client() const { return client_; }
@@ -289,7 +290,7 @@ void QtMainWindow::Apply(Component& c, Property what) {
     if (what == Property::kBounds && !applying_geometry_) {
       const Bounds& b = c.GetBounds();
       applying_geometry_ = true;
-      setGeometry(b.left, b.top, b.width, b.height);
+      setGeometry(Fitted(QRect(b.left, b.top, b.width, b.height)));
       applying_geometry_ = false;
     }
     return;
@@ -386,6 +387,7 @@ void QtMainWindow::Apply(Component& c, Property what) {
       if (w != status_label_) {
         const Bounds& b = c.GetBounds();
         w->setGeometry(b.left, b.top, b.width, b.height);
+        if (follows_edges_ && c.Parent() == &form_) FollowEdges();
       }
       break;
     default:
@@ -444,8 +446,10 @@ void QtMainWindow::OnEscape(std::function<void()> handler) {
 void QtMainWindow::ShowForm() {
   const Bounds& b = form_.GetBounds();
   applying_geometry_ = true;
-  setGeometry(b.left, b.top, b.width, b.height);
+  setGeometry(Fitted(QRect(b.left, b.top, b.width, b.height)));
   show();
+  // Shown, the window has its frame (where the window manager gives one): fitted again with it.
+  setGeometry(Fitted(geometry()));
   applying_geometry_ = false;
   StoreGeometry();
 }
@@ -465,6 +469,7 @@ void QtMainWindow::moveEvent(QMoveEvent* event) {
 
 void QtMainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  if (follows_edges_) FollowEdges();
   StoreGeometry();
 }
 

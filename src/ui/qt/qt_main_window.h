@@ -48,6 +48,12 @@ class QtMainWindow : public QMainWindow {
 
  private:
   void BuildMenus(Component& main_menu);
+  // The screen (qt_window_fit.cpp): the window kept inside the work area of its screen, and the
+  // controls of a window without a minimum size of its own following its edges.
+  void SetUpFitting();
+  QRect Fitted(const QRect& inner) const;
+  void FollowEdges();
+  std::vector<Component*> TopLevelControls() const;
   void BuildMenu(QMenu* menu, Component& parent);
   void BuildControls();
   QWidget* BuildControl(Component& c, QWidget* parent);
@@ -72,6 +78,8 @@ class QtMainWindow : public QMainWindow {
   Component& form_;
   int observer_ = 0;
   bool applying_geometry_ = false;
+  bool follows_edges_ = false;            // the controls follow the window's edges
+  int design_width_ = 0, design_height_ = 0;  // the size they were laid out for
   std::map<const Component*, QWidget*> widgets_;
   std::map<const Component*, QAction*> actions_;
   std::map<const Component*, QMenu*> menus_;

@@ -6,7 +6,6 @@
 
 #include "platform/win32/message_filter.h"
 #include "platform/win32/wide_text.h"
-#include "ui/win32/short_cut.h"
 #include "ui/win32/win32_accessible.h"
 #include "ui/win32/win32_control.h"
 #include "ui/win32/win32_dpi.h"
@@ -18,7 +17,6 @@ using win32::Wide;
 
 constexpr wchar_t kWindowClass[] = L"KivoMainWindow";
 constexpr wchar_t kBoxClass[] = L"KivoBox";
-constexpr UINT kFirstCommand = 1000;
 
 COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
 
@@ -74,6 +72,7 @@ Win32MainWindow::Win32MainWindow(ComponentModel& model, const std::string& form,
                             GetModuleHandleW(nullptr), this);
   dpi_ = win32::DpiOf(window_);
   BuildControls();
+  SetUpFitting();
   BuildAccelerators();
   filter_ = win32::AddMessageFilter([this](MSG& message) { return FilterMessage(message); });
   observer_ = model_.Subscribe([this](Component& c, Property what) { Apply(c, what); });
@@ -88,88 +87,14 @@ Win32MainWindow::~Win32MainWindow() {
   for (auto& [key, brush] : brushes_) DeleteObject(brush);
 }
 
-void Win32MainWindow::BuildMenus(Component& main_menu) {
-  main_menu_ = &main_menu;
-  menu_bar_ = CreateMenu();
-  for (Component* top : main_menu.Children()) {
-    HMENU popup = CreatePopupMenu();
-    popups_[popup] = top;
-    popup_of_[top] = popup;
-    BuildMenu(popup, *top);
-  }
-  FillMenuBar();
-}
-
-void Win32MainWindow::BuildMenu(HMENU menu, Component& parent) {
-  for (Component* item : parent.Children()) {
-    if (item->Kind() == ComponentKind::kMenu) {
-      HMENU sub = CreatePopupMenu();
-      popups_[sub] = item;
-      popup_of_[item] = sub;
-      BuildMenu(sub, *item);
-    } else {  // items, and separators so that each entry can be found again
-      const UINT id = kFirstCommand + static_cast<UINT>(by_command_.size());
-      by_command_[id] = item;
-      command_of_[item] = id;
-    }
-  }
-  FillMenu(menu);
-}
-
-// Win32 menus have no hidden items, so a menu is refilled from the model each time it opens.
-void Win32MainWindow::FillMenu(HMENU menu) {
-  Component* parent = popups_[menu];
-  while (GetMenuItemCount(menu) > 0) RemoveMenu(menu, 0, MF_BYPOSITION);
-  for (Component* item : parent->Children()) {
-    if (!item->Visible()) continue;
-    const UINT grayed = item->Enabled() ? 0 : MF_GRAYED;
-    if (item->Kind() == ComponentKind::kSeparator) {
-      AppendMenuW(menu, MF_SEPARATOR, command_of_[item], nullptr);
-    } else if (item->Kind() == ComponentKind::kMenu) {
-      AppendMenuW(menu, MF_POPUP | grayed, reinterpret_cast<UINT_PTR>(popup_of_[item]),
-                  Wide(item->Caption()).c_str());
-    } else {
-      std::string text = item->Caption();
-      if (!item->short_cut.empty()) text += "\t" + item->short_cut;
-      AppendMenuW(menu, MF_STRING | grayed | (item->Checked() ? MF_CHECKED : 0),
-                  command_of_[item], Wide(text).c_str());
-      if (!item->check_group.empty()) {  // one of exclusive choices: Windows' radio bullet
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE;
-        info.fType = MFT_STRING | MFT_RADIOCHECK;
-        SetMenuItemInfoW(menu, command_of_[item], FALSE, &info);
-      }
-    }
-  }
-}
-
-void Win32MainWindow::FillMenuBar() {
-  while (GetMenuItemCount(menu_bar_) > 0) RemoveMenu(menu_bar_, 0, MF_BYPOSITION);
-  for (Component* top : main_menu_->Children()) {
-    if (!top->Visible()) continue;
-    AppendMenuW(menu_bar_, MF_POPUP | (top->Enabled() ? 0 : MF_GRAYED),
-                reinterpret_cast<UINT_PTR>(popup_of_[top]), Wide(top->Caption()).c_str());
-  }
-  if (window_ != nullptr) DrawMenuBar(window_);
-}
-
-void Win32MainWindow::BuildAccelerators() {
-  std::vector<ACCEL> table;
-  for (const auto& [item, id] : command_of_) {
-    ACCEL accel{};
-    if (item->short_cut.empty() || !win32::ParseShortCut(item->short_cut, &accel)) continue;
-    accel.cmd = static_cast<WORD>(id);
-    table.push_back(accel);
-  }
-  if (!table.empty())
-    accelerators_ = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
-}
-
 void Win32MainWindow::BuildControls() {
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Hints wait for the user's pointer: a window that opens beneath a pointer at rest (in the
+  // middle of the screen, where the window is centred) would otherwise show the hint of the
+  // control that happens to be there, unasked, as the program starts.
+  SendMessageW(tooltips_, TTM_ACTIVATE, FALSE, 0);
   for (const auto& owned : model_.All()) {
     Component& c = *owned;
     if (c.Kind() == ComponentKind::kForm || IsMenuKind(c.Kind())) continue;
@@ -254,7 +179,7 @@ void Win32MainWindow::Apply(Component& c, Property what) {
   if (&c == &form_) {
     if (what == Property::kCaption) SetWindowTextW(window_, Wide(c.Caption()).c_str());
     if (what == Property::kBounds && !applying_geometry_) {
-      const RECT r = WindowRectFor(c.GetBounds());
+      const RECT r = Fitted(WindowRectFor(c.GetBounds()));
       applying_geometry_ = true;
       SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -339,6 +264,13 @@ void Win32MainWindow::Apply(Component& c, Property what) {
 bool Win32MainWindow::FilterMessage(MSG& message) {
   if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd)))
     return false;
+  if (message.message == WM_MOUSEMOVE && !hints_active_) {
+    const DWORD at = GetMessagePos();
+    if (at != pointer_at_show_ && tooltips_ != nullptr) {
+      hints_active_ = true;
+      SendMessageW(tooltips_, TTM_ACTIVATE, TRUE, 0);
+    }
+  }
   if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && on_escape_) {
     on_escape_();
     return true;
@@ -363,22 +295,11 @@ void Win32MainWindow::SetHint(Component& c, HWND control) {
   if (!text.empty()) SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-bool Win32MainWindow::UserCanChoose(const Component& item) const {
-  for (const Component* c = &item; c != nullptr && c != main_menu_; c = c->Parent()) {
-    if (!c->Visible() || !c->Enabled()) return false;
-  }
-  return true;
-}
-
-bool Win32MainWindow::ChooseMenuItem(const std::string& name) {
-  Component* item = model_.Find(name);
-  if (item == nullptr || !command_of_.count(item) || !UserCanChoose(*item)) return false;
-  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(command_of_[item], 0), 0);
-  return true;
-}
-
 void Win32MainWindow::ShowForm() {
-  const RECT r = WindowRectFor(form_.GetBounds());
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  pointer_at_show_ = MAKELONG(static_cast<SHORT>(pointer.x), static_cast<SHORT>(pointer.y));
+  const RECT r = Fitted(WindowRectFor(form_.GetBounds()));
   applying_geometry_ = true;
   SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER);
@@ -448,14 +369,23 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_MENUSELECT:
       ShowMenuHint(w, l);
       break;
+    case WM_ENTERMENULOOP:
+      in_menu_loop_ = true;
+      break;
     case WM_EXITMENULOOP:
+      in_menu_loop_ = false;
       if (status_bar_ != nullptr) SendMessageW(status_bar_, SB_SIMPLE, FALSE, 0);
+      if (menu_bar_stale_) {  // what changed while the menu was open
+        menu_bar_stale_ = false;
+        FillMenuBar();
+        RedrawMenuBar();
+      }
       break;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(l);
-      const RECT smallest = WindowRectFor({0, 0, form_.min_width, form_.min_height});
-      if (form_.min_width > 0) limits->ptMinTrackSize.x = smallest.right - smallest.left;
-      if (form_.min_height > 0) limits->ptMinTrackSize.y = smallest.bottom - smallest.top;
+      const RECT smallest = WindowRectFor({0, 0, min_width_, min_height_});
+      if (min_width_ > 0) limits->ptMinTrackSize.x = smallest.right - smallest.left;
+      if (min_height_ > 0) limits->ptMinTrackSize.y = smallest.bottom - smallest.top;
       return 0;
     }
     case WM_DPICHANGED: {
@@ -504,6 +434,7 @@ LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_SIZE:
       LayOutStatusBar();
+      if (follows_edges_) FollowEdges();
       StoreGeometry();
       return 0;
     case WM_ENDSESSION:  // logoff or shutdown: save as File > Exit does

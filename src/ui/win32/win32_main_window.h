@@ -58,6 +58,8 @@ class Win32MainWindow {
   // What each component shows, read back from its native control or menu entry (menus are
   // refilled first, as opening them does). win32_main_window_controls.cpp.
   std::vector<NativeControl> Inspect();
+  // Every shown control's name and place on the screen, read from its native window.
+  std::vector<std::pair<std::string, RECT>> ControlRects() const;
   // Presses the button |name| as the user would; false when it is hidden or disabled.
   bool ClickControl(const std::string& name);
   // Selects |rows| of the list |name| as the user would (the model hears of it once the list
@@ -72,6 +74,7 @@ class Win32MainWindow {
   void BuildMenu(HMENU menu, Component& parent);
   void FillMenu(HMENU menu);
   void FillMenuBar();
+  void RedrawMenuBar();
   void BuildAccelerators();
   void BuildControls();
   HWND BuildControl(Component& c, HWND parent);
@@ -95,6 +98,13 @@ class Win32MainWindow {
   RECT WindowRectFor(const Bounds& b) const;
   Bounds FormBoundsOf(const RECT& window) const;
   void PlaceControl(Component& c);
+  // The screen (win32_main_window_layout.cpp): the window inside the work area of its monitor,
+  // the controls of a window without a minimum size of its own following its edges, and the
+  // file list's columns filling its width.
+  RECT Fitted(const RECT& window) const;
+  void SetUpFitting();
+  void FollowEdges();
+  void FitListColumns(Component& c, HWND list);
   void ApplyDpi(int dpi);
   // Keyboard: Tab and Shift+Tab move between the buttons, Enter presses the focused one.
   bool HandleKey(const MSG& message);
@@ -111,11 +121,19 @@ class Win32MainWindow {
   std::function<void()> on_escape_;
   bool applying_geometry_ = false;
   int dpi_ = 96;
+  bool follows_edges_ = false;          // the controls follow the window's edges
+  Bounds design_;                       // the form's bounds they were laid out for
+  int min_width_ = 0, min_height_ = 0;  // the smallest the window may be, in 96-dpi pixels
   HWND focus_ = nullptr;          // the control to give the focus back to on activation
   HWND window_ = nullptr;
   HWND status_bar_ = nullptr;
   HWND tooltips_ = nullptr;
+  bool hints_active_ = false;    // the pointer has moved since the window was shown
+  DWORD pointer_at_show_ = 0;    // where it was then, as GetMessagePos() gives it
   HMENU menu_bar_ = nullptr;
+  std::vector<std::string> bar_captions_;  // the menu bar's entries as last filled
+  bool in_menu_loop_ = false;   // a menu is open: Windows is tracking the bar
+  bool menu_bar_stale_ = false;  // the bar changed while it was tracked
   HACCEL accelerators_ = nullptr;
   std::map<const Component*, HWND> controls_;
   std::map<HWND, Component*> by_window_;

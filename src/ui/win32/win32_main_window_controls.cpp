@@ -84,11 +84,19 @@ HWND Win32MainWindow::BuildOwnControl(Component& c, HWND parent) {
   // Made at the design's size; placed, like every control, for the window's DPI.
   const Bounds& b = c.GetBounds();
   MoveWindow(window, Px(b.left), Px(b.top), Px(b.width), Px(b.height), FALSE);
-  for (std::size_t i = 0; c.Kind() == ComponentKind::kFileList && i < c.column_widths.size(); ++i)
-    SendMessageW(window, LVM_SETCOLUMNWIDTH, i, Px(c.column_widths[i]));
+  if (c.Kind() == ComponentKind::kFileList) FitListColumns(c, window);
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
   own_controls_[&c] = std::move(control);
   return window;
+}
+
+std::vector<std::pair<std::string, RECT>> Win32MainWindow::ControlRects() const {
+  std::vector<std::pair<std::string, RECT>> rects;
+  for (const auto& [c, control] : controls_) {
+    RECT r;
+    if (IsWindowVisible(control) && GetWindowRect(control, &r)) rects.emplace_back(c->Name(), r);
+  }
+  return rects;
 }
 
 bool Win32MainWindow::NotifyOwnControl(const NMHDR& header, LRESULT* result) {

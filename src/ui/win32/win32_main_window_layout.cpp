@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/wide_text.h"
+#include "ui/window_fit.h"
 #include "ui/win32/win32_accessible.h"
 #include "ui/win32/win32_dpi.h"
 
@@ -45,8 +46,86 @@ Bounds Win32MainWindow::FormBoundsOf(const RECT& window) const {
 void Win32MainWindow::PlaceControl(Component& c) {
   auto it = controls_.find(&c);
   if (it == controls_.end() || it->second == status_bar_) return;
+  if (follows_edges_ && c.Parent() == &form_) {
+    FollowEdges();
+    return;
+  }
   const Bounds& b = c.GetBounds();
   MoveWindow(it->second, Px(b.left), Px(b.top), Px(b.width), Px(b.height), TRUE);
+  if (c.Kind() == ComponentKind::kFileList) FitListColumns(c, it->second);
+}
+
+// A window keeps the minimum size its form asks for. One that asks for none (Browse and
+// Download, Network Status) lets its controls follow its right and bottom edges instead, down
+// to the smallest size at which they still stand apart.
+void Win32MainWindow::SetUpFitting() {
+  min_width_ = form_.min_width;
+  min_height_ = form_.min_height;
+  if (min_width_ > 0 || min_height_ > 0) return;
+  follows_edges_ = true;
+  design_ = form_.GetBounds();
+  std::vector<Bounds> design;
+  for (const auto& [c, control] : controls_) {
+    if (c->Parent() == &form_ && control != status_bar_) design.push_back(c->GetBounds());
+  }
+  const Bounds smallest = SmallestFollowingParent(design, design_.width, design_.height);
+  min_width_ = smallest.width;
+  min_height_ = smallest.height;
+}
+
+// |window| (outer edges) inside the work area of the monitor it is on, or of the nearest one
+// when it is on none (a place saved on a monitor that has gone): shrunk to it, never below the
+// window's minimum, and moved onto it.
+RECT Win32MainWindow::Fitted(const RECT& window) const {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return window;
+  const RECT smallest = WindowRectFor({0, 0, min_width_, min_height_});
+  const RECT& work = monitor.rcWork;
+  const ScreenRect fitted = FitToWorkArea(
+      {window.left, window.top, window.right, window.bottom},
+      {work.left, work.top, work.right, work.bottom},
+      min_width_ > 0 ? smallest.right - smallest.left : 0,
+      min_height_ > 0 ? smallest.bottom - smallest.top : 0);
+  return {fitted.left, fitted.top, fitted.right, fitted.bottom};
+}
+
+void Win32MainWindow::FollowEdges() {
+  if (window_ == nullptr) return;
+  RECT r;
+  GetWindowRect(window_, &r);
+  const Bounds now = FormBoundsOf(r);
+  std::vector<std::pair<Component*, HWND>> shown;
+  std::vector<Bounds> design;
+  for (const auto& [c, control] : controls_) {
+    if (c->Parent() != &form_ || control == status_bar_) continue;
+    shown.emplace_back(const_cast<Component*>(c), control);
+    design.push_back(c->GetBounds());
+  }
+  const std::vector<Bounds> placed =
+      FollowParent(design, design_.width, design_.height, now.width, now.height);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const Bounds& b = placed[i];
+    MoveWindow(shown[i].second, Px(b.left), Px(b.top), Px(b.width), Px(b.height), TRUE);
+    if (shown[i].first->Kind() == ComponentKind::kFileList)
+      FitListColumns(*shown[i].first, shown[i].second);
+  }
+}
+
+// The file list's columns fill its rows, the list's width less a vertical scroll bar (there or
+// to come), so no sideways scroll bar shows while they fit.
+void Win32MainWindow::FitListColumns(Component& c, HWND list) {
+  RECT client;
+  GetClientRect(list, &client);
+  int width = client.right - client.left;
+  if (!(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL))
+    width -= win32::SystemMetric(SM_CXVSCROLL, dpi_);
+  std::vector<int> designed;
+  for (int w : c.column_widths) designed.push_back(Px(w));
+  const std::vector<int> widths = FitColumns(designed, width);
+  for (std::size_t i = 0; i < widths.size(); ++i)
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, i, widths[i]);
 }
 
 void Win32MainWindow::ApplyDpi(int dpi) {

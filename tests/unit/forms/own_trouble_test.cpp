@@ -42,6 +42,7 @@ TEST_F(OwnTrouble, GoodSettingsSayNothing) {
   EXPECT_EQ(f.camera_password, "mysecret");  // the byte-order mark hides nothing
   dialogs_.input_answers.push_back("other");
   f.Password1Click();
+  f.FinishSaves();  // the file is written off the window's thread
   EXPECT_EQ(f["StatusBar"].Caption(), "");
   const std::string saved = ReadIni();
   EXPECT_TRUE(saved.starts_with("\xEF\xBB\xBF[BacPac]\r\nPassword=other\r\n")) << saved;
@@ -58,6 +59,7 @@ TEST_F(OwnTrouble, AReadOnlySettingsFileIsSaidOnceWhenAChangeIsNotKept) {
   f.Password1Click();
   EXPECT_EQ(f["StatusBar"].Caption(),
             dir_ + "Kivo.ini is read-only: changed settings are not kept");
+  f.FinishSaves();
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("is read-only"), std::string::npos);
   EXPECT_EQ(ReadIni(), "[BacPac]\nPassword=cameralnk\n");
   f.SetStatusText(kCameraOn);  // the next poll

@@ -152,6 +152,33 @@ TEST_F(WSocketTest, SecondConnectIsRefusedWhileInUse) {
   EXPECT_EQ(socket.State(), wsConnected);
 }
 
+// A connection tied to an interface the computer does not have fails at once with an error of
+// its own, whether or not an error handler is there; it never goes out another way.
+TEST_F(WSocketTest, MissingBindInterfaceIsItsOwnError) {
+  ScriptServer server;
+  server.Serve({Script().Silent()});
+  for (bool handler : {true, false}) {
+    SCOPED_TRACE(handler ? "OnError" : "exception");
+    TWSocket socket(loop_);
+    socket.SetAddr("127.0.0.1");
+    socket.Port = std::to_string(server.port());
+    socket.BindInterface = "kivo-none0";
+    std::string error;
+    if (handler) socket.OnError = [&](TWSocket& s) { error = s.LastErrorMessage(); };
+    try {
+      socket.Connect();
+    } catch (const ESocketException& e) {
+      error = std::string("raised: ") + e.what();
+    }
+    EXPECT_EQ(error,
+              std::string(handler ? "" : "raised: ") + "No network interface named kivo-none0");
+    EXPECT_EQ(socket.LastError(), 1168);
+    EXPECT_NE(socket.State(), wsConnecting);
+    EXPECT_NE(socket.State(), wsConnected);
+  }
+  EXPECT_FALSE(WaitFor([&] { return server.Accepted() > 0; }, 200));
+}
+
 TEST_F(WSocketTest, PropertiesCannotChangeWhileOpen) {
   ScriptServer server;
   server.Serve({Script().Silent()});
