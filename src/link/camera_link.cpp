@@ -5,7 +5,9 @@
 #include "camera/bacpac_status.h"
 #include "camera/camera_status.h"
 #include "camera/command_url.h"
+#include "net/wsocket_errors.h"
 #include "platform/clock.h"
+#include "platform/socket_errors.h"
 
 namespace kivo {
 namespace {
@@ -41,7 +43,12 @@ bool LooksLikeText(const std::string& body) {
 }
 
 // What a failed request stands for; ok when the reply is usable.
-LinkError Reachability(const HttpReply& reply, const char* timeout_text) {
+LinkError Reachability(const HttpReply& reply, const char* timeout_text,
+                       const std::string& interface_name) {
+  // Never a fall-back to another interface, and said as such: it may be another camera's.
+  if (reply.error == kErrorNoSuchInterface)
+    return {LinkFailure::kUnreachable,
+            FormatText(wsocket_text::kNoSuchInterface, interface_name, 0)};
   if (IsRefusal(reply)) return {LinkFailure::kWrongPassword, kPasswordRefusedMessage};
   if (reply.timed_out) return {LinkFailure::kUnreachable, timeout_text};
   if (reply.status == 0 || (reply.error != 0 && reply.body.empty()))
@@ -50,8 +57,9 @@ LinkError Reachability(const HttpReply& reply, const char* timeout_text) {
 }
 
 // The reply's bytes as a status record, or why they are not one.
-LinkError StatusRecord(const HttpReply& reply, std::span<const std::uint8_t>* record) {
-  if (LinkError e = Reachability(reply, kBacPacTimeout); !e.ok()) return e;
+LinkError StatusRecord(const HttpReply& reply, const std::string& interface_name,
+                       std::span<const std::uint8_t>* record) {
+  if (LinkError e = Reachability(reply, kBacPacTimeout, interface_name); !e.ok()) return e;
   if (reply.status != kOk)
     return {LinkFailure::kFailed,
             std::string(kNotAStatusRecord) + " (HTTP " + std::to_string(reply.status) + ")"};
@@ -77,6 +85,7 @@ CameraLink::CameraLink(EventLoop& loop, LinkOptions options)
   // As the window's own camera clients.
   http_.NoCache = true;
   http_.MultiThreaded = true;
+  http_.BindInterface = options_.interface_name;
   http_.OnDocData = [this](THttpCli& c, const char* data, int len) {
     reply_.body.append(data, static_cast<std::size_t>(len));
     if (reply_.body.size() > kMaxReplyBytes) c.Abort();
@@ -160,7 +169,7 @@ void CameraLink::ReadStatus(StatusDone done) {
   Get(bacpac_url, kStatusTimeoutMs, false, [this, done](const HttpReply& bacpac) {
     CameraSnapshot snapshot;
     std::span<const std::uint8_t> record;
-    LinkError e = StatusRecord(bacpac, &record);
+    LinkError e = StatusRecord(bacpac, options_.interface_name, &record);
     if (e.ok() && record.empty()) e = {LinkFailure::kUnreachable, kNoConnection};
     if (!e.ok()) return done(e, snapshot);
     snapshot.bacpac = DecodeBacPacStatus(record);
@@ -168,9 +177,10 @@ void CameraLink::ReadStatus(StatusDone done) {
     snapshot.camera_on = snapshot.bacpac.power == CameraPower::kOn;
     if (!snapshot.camera_on) return done(e, snapshot);
     const std::string camera_url = BuildCommandUrl(Address(), options_.password, "camera/se", "");
-    Get(camera_url, kStatusTimeoutMs, false, [done, snapshot](const HttpReply& camera) mutable {
+    Get(camera_url, kStatusTimeoutMs, false,
+        [done, snapshot, name = options_.interface_name](const HttpReply& camera) mutable {
       std::span<const std::uint8_t> record;
-      const LinkError e = StatusRecord(camera, &record);
+      const LinkError e = StatusRecord(camera, name, &record);
       if (e.ok()) {
         snapshot.camera = DecodeCameraStatus(record);
         snapshot.camera_record = snapshot.camera.has_value();
@@ -183,8 +193,8 @@ void CameraLink::ReadStatus(StatusDone done) {
 void CameraLink::SendCommand(const std::string& path, const std::string& parameter,
                              CommandDone done) {
   Get(BuildCommandUrl(Address(), options_.password, path, parameter), kCommandTimeoutMs, false,
-      [path, done](const HttpReply& reply) {
-        LinkError e = Reachability(reply, kCommandTimeout);
+      [path, done, name = options_.interface_name](const HttpReply& reply) {
+        LinkError e = Reachability(reply, kCommandTimeout, name);
         if (e.ok() && (reply.status != kOk || (!reply.body.empty() && reply.body[0] == kNotDone)))
           e = {LinkFailure::kFailed, kCommandRefused + path};
         done(e);

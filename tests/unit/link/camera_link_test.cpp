@@ -130,6 +130,8 @@ TEST(CameraLink, AnswersBecomeTheirErrors) {
        "The camera refused the command camera/SH"},
       {"command refused", true, 403, "", LinkFailure::kWrongPassword, kPasswordRefusedMessage},
       {"nobody listening", false, 0, "", LinkFailure::kUnreachable, "No connection to Camera"},
+      {"no such interface", true, -1, "", LinkFailure::kUnreachable,
+       "No network interface named kivo-none0"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -137,7 +139,9 @@ TEST(CameraLink, AnswersBecomeTheirErrors) {
     ScriptServer server;
     server.Serve({Answer(c.status, c.body)});
     const std::string closed = "127.0.0.1:" + std::to_string(testing::ClosedPort());
-    CameraLink link(loop, {c.status ? Address(server) : closed, "pw"});
+    LinkOptions options{c.status > 0 ? Address(server) : closed, "pw"};
+    if (c.status < 0) options.interface_name = "kivo-none0";
+    CameraLink link(loop, options);
     std::optional<LinkError> error;
     if (c.command)
       link.SendCommand("camera/SH", "01", [&](const LinkError& e) { error = e; });
@@ -181,7 +185,7 @@ TEST(CameraLink, ClockIsTheMediaServersDateLine) {
     ASSERT_TRUE(loop.RunUntil([&] { return error.has_value(); }, 10000));
     EXPECT_EQ(error->failure, c.failure);
     EXPECT_EQ(date_line, c.date_line);
-    EXPECT_NE(server.Received()[0].find("HEAD / HTTP/1.1"), std::string::npos);
+    EXPECT_EQ(server.Received()[0].rfind("HEAD / ", 0), 0u) << server.Received()[0];
   }
 }
 
