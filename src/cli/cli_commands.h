@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/camera_link.h"
+#include "cli/sync_link.h"
 #include "cli/cli_args.h"
 
 namespace kivo {
 
 struct CliContext {
   CliArgs& args;
-  CameraLink& link;
+  SyncLink& link;
   std::ostream& out;
   std::ostream& err;
   bool progress_on_terminal = false;  // standard error is a terminal and --quiet is off

@@ -2,7 +2,7 @@
 
 #include "kivo_version.h"
 #include "camera/settings_keys.h"
-#include "cli/camera_link.h"
+#include "cli/sync_link.h"
 #include "cli/cli_commands.h"
 #include "cli/setting_names.h"
 #include "platform/console.h"
@@ -100,7 +100,7 @@ int RunCli(const std::vector<std::string>& arguments,
 
     CatchInterrupts();
     PollEventLoop loop;
-    CameraLink link(loop, address, password);
+    SyncLink link(loop, {address, password});
     CliContext context{args, link, out, err, StandardErrorIsTerminal() && !args.quiet};
     const int code = command->run(context);
     out.flush();

@@ -228,10 +228,7 @@ int RunClock(CliContext& c) {
   const std::string what = c.args.args.empty() ? "show" : c.args.args[0];
   const Clock& clock = SystemClock::Instance();
   if (what == "show") {
-    const HttpReply reply = c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
-    if (reply.status == 0) throw CliError(kExitUnreachable, kClockUnreachableStatus);
-    const std::string date_line = DateLine(reply);
-    if (date_line.empty()) throw CliError(kExitFailed, "The camera did not say its time");
+    const std::string date_line = c.link.ReadClock();
     const DateTime now = clock.Now();
     const double offset = ClockTextToDateTime(DateHeaderToClockText(date_line)) - now;
     // Whole seconds toward zero, as the difference's text counts them, so that the number and

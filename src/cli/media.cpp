@@ -21,11 +21,10 @@ constexpr int kCardTimeoutMs = 60000;
 constexpr char kNothingNew[] = "Nothing new on the camera's card";
 
 CardListing ReadCard(CliContext& c) {
-  CardReader reader(c.link.Loop());
   std::optional<CardListing> listing;
-  reader.OnDone = [&](const CardListing& l) { listing = l; };
-  reader.Start(c.link.MediaBase());
+  c.link.Link().ReadListing([&](const CardListing& l) { listing = l; });
   if (!c.link.RunUntil([&] { return listing.has_value(); }, kCardTimeoutMs)) {
+    c.link.Link().Cancel();
     ThrowIfInterrupted();
     throw CliError(kExitUnreachable, "The camera's card could not be read in time");
   }

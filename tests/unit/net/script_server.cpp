@@ -47,6 +47,10 @@ Script& Script::Silent() {
   steps_.push_back({Kind::kSilent, {}, {}, 0, 0});
   return *this;
 }
+Script& Script::Gate(std::shared_ptr<const std::atomic<bool>> gate) {
+  steps_.push_back({Kind::kGate, {}, {}, 0, 0, std::move(gate)});
+  return *this;
+}
 
 ScriptServer::ScriptServer() {
   listen_fd_ = net::ListenLoopback(&port_);
@@ -166,6 +170,9 @@ void ScriptServer::Play(int fd, const Script& script, std::size_t index) {
           std::this_thread::sleep_for(std::chrono::milliseconds(2));
         break;
       }
+      case Script::Kind::kGate:
+        while (!stop_ && !*step.gate) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        break;
       case Script::Kind::kClose:
         net::Close(fd);
         open = false;

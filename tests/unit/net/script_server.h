@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -14,13 +15,16 @@ namespace kivo::testing {
 
 class Script {
  public:
-  enum class Kind { kReadRequest, kReadBytes, kSend, kPause, kClose, kShutdownWrite, kReset, kSilent };
+  enum class Kind {
+    kReadRequest, kReadBytes, kSend, kPause, kClose, kShutdownWrite, kReset, kSilent, kGate
+  };
   struct Step {
     Kind kind;
     std::string bytes;
     std::vector<std::size_t> pieces;  // kSend: sizes of the pieces (rest in one)
     int ms = 0;                       // kSend: pause between pieces; kPause: duration
     std::size_t count = 0;            // kReadBytes
+    std::shared_ptr<const std::atomic<bool>> gate = nullptr;  // kGate
   };
 
   // Reads up to the blank line ending the request header (plus a body of Content-Length bytes).
@@ -37,6 +41,8 @@ class Script {
   Script& Reset();
   // Keeps the connection open, sending nothing, until the peer closes or the server stops.
   Script& Silent();
+  // Waits until |gate| is set (or the server stops): the test decides when the answer may go.
+  Script& Gate(std::shared_ptr<const std::atomic<bool>> gate);
 
   const std::vector<Step>& steps() const { return steps_; }
 
