@@ -75,6 +75,9 @@ class CameraLink {
   bool RunUntil(const std::function<bool()>& done, int timeout_ms);
 
   PollEventLoop& Loop() { return loop_; }
+  // The network interface every request goes out through; "" = wherever the system routes.
+  void SetInterface(const std::string& name) { http_.BindInterface = name; }
+  const std::string& Interface() const { return http_.BindInterface; }
 
  private:
   // Turns a failed request into the CliError it stands for; returns when the reply is usable.

@@ -22,6 +22,7 @@ constexpr char kNothingNew[] = "Nothing new on the camera's card";
 
 CardListing ReadCard(CliContext& c) {
   CardReader reader(c.link.Loop());
+  reader.SetBindInterface(c.link.Interface());
   std::optional<CardListing> listing;
   reader.OnDone = [&](const CardListing& l) { listing = l; };
   reader.Start(c.link.MediaBase());
@@ -162,6 +163,7 @@ int RunGet(CliContext& c) {
     throw CliError(kExitFailed, std::string(kFetchCannotWrite) + ": " + Utf8FromPath(dir));
 
   MediaFetcher fetcher(c.link.Loop(), SystemClock::Instance());
+  fetcher.SetBindInterface(c.link.Interface());
   bool batch_done = false;
   std::size_t failed = 0;
   std::size_t downloaded = 0;
