@@ -6,7 +6,8 @@ namespace kivo {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: kivo-cli [--address ADDR] [--password TEXT] [--json] [--quiet] COMMAND [ARGS]\n"
+    "Usage: kivo-cli [--address ADDR] [--password TEXT] [--interface NAME] [--json] [--quiet]\n"
+    "                COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  status                     the camera's status and every current setting\n"
@@ -21,8 +22,12 @@ constexpr char kUsage[] =
     "  get FILE... | get --new | get --all   [--to DIR]\n"
     "  delete-last | delete-all --yes\n"
     "  preview [--player PATH]    print the live stream's URL, or start the player on it\n"
+    "  cameras                    every adapter into the camera network, with its camera\n"
     "\n"
-    "Defaults for --address and --password come from Kivo.ini, which is only read.\n"
+    "--interface NAME sends everything through that network interface only (with several\n"
+    "cameras, one Wi-Fi adapter each); on Windows NAME may be the adapter's name or index.\n"
+    "Defaults for --address and --password come from Kivo.ini, which is only read; its\n"
+    "[Cameras] rows (interface or Wi-Fi network name = password) give each camera its own.\n"
     "Exit status: 0 done; 1 the camera refused or a transfer failed; 2 usage;\n"
     "3 the camera is not reachable; 4 wrong password; 130/143 interrupted.\n";
 
@@ -32,7 +37,8 @@ struct ValueOption {
   std::optional<std::string> CliArgs::*field;
 };
 constexpr ValueOption kValueOptions[] = {{"--address", &CliArgs::address},
-                                         {"--password", &CliArgs::password}};
+                                         {"--password", &CliArgs::password},
+                                         {"--interface", &CliArgs::interface_name}};
 struct FlagOption {
   const char* name;
   bool CliArgs::*field;

@@ -29,6 +29,7 @@ class CliError : public std::runtime_error {
 struct CliArgs {
   std::optional<std::string> address;
   std::optional<std::string> password;
+  std::optional<std::string> interface_name;  // --interface: that camera's adapter alone
   bool json = false;
   bool quiet = false;
   bool help = false;

@@ -2,6 +2,7 @@
 // context and returning the exit status (or throwing CliError). Loop thread only.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,7 +18,12 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
   bool progress_on_terminal = false;  // standard error is a terminal and --quiet is off
+  // The password for the camera behind an interface ("" = the one camera).
+  std::function<std::string(const std::string& interface_name)> password_for;
 };
+
+// Said (exit 3) for --interface NAME when the system has no such interface.
+inline constexpr char kNoInterfaceNamed[] = "No network interface named ";
 
 using CommandRunner = int (*)(CliContext&);
 
@@ -47,6 +53,9 @@ int RunPreview(CliContext& c);
 // media.cpp
 int RunLs(CliContext& c);
 int RunGet(CliContext& c);
+
+// cameras.cpp
+int RunCameras(CliContext& c);
 
 // Words for shell completion (no camera involved): the commands; a command's words; a setting's
 // values.

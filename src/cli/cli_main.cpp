@@ -1,12 +1,14 @@
 #include "cli/cli_main.h"
 
 #include "kivo_version.h"
+#include "camera/camera_passwords.h"
 #include "camera/settings_keys.h"
 #include "cli/sync_link.h"
 #include "cli/cli_commands.h"
 #include "cli/setting_names.h"
 #include "platform/console.h"
 #include "platform/ini_file.h"
+#include "platform/net_interfaces.h"
 
 namespace kivo {
 namespace {
@@ -20,7 +22,7 @@ constexpr CliCommand kCommands[] = {
     {"set", RunSet},             {"clock", RunClock},
     {"ls", RunLs},               {"get", RunGet},
     {"delete-last", RunDeleteLast}, {"delete-all", RunDeleteAll},
-    {"preview", RunPreview},
+    {"preview", RunPreview},     {"cameras", RunCameras},
 };
 
 // The words a command takes after it, for completion.
@@ -39,6 +41,27 @@ const CommandWords kCommandWords[] = {
     {"delete-all", {"--yes"}},
     {"preview", {"--player"}},
 };
+
+// The password for the camera behind |interface_name|: --password for every camera, else the
+// interface's [Cameras] row, else the row of its Wi-Fi network (asked of the system only when
+// rows exist: it takes a moment), else the one password of [BacPac].
+std::string PasswordFor(const std::string& interface_name, const CliArgs& args,
+                        const IniFile* ini, const std::string& password) {
+  if (args.password) return *args.password;
+  if (interface_name.empty() || !ini || !ini->SectionExists(kCamerasSection)) return password;
+  std::vector<CameraPasswordRow> rows;
+  auto add_row = [&](const std::string& key) {
+    if (!key.empty() && ini->ValueExists(kCamerasSection, key))
+      rows.push_back({key, ini->ReadString(kCamerasSection, key, "")});
+  };
+  add_row(interface_name);
+  std::string ssid;
+  if (rows.empty()) {
+    ssid = WifiNetworkName(interface_name);
+    add_row(ssid);
+  }
+  return CameraPassword(interface_name, ssid, rows).value_or(password);
+}
 
 }  // namespace
 
@@ -90,18 +113,31 @@ int RunCli(const std::vector<std::string>& arguments,
     std::string address = address_key.default_text;
     std::string password = password_key.default_text;
     const std::string ini_path = settings_file ? settings_file() : "";
+    std::optional<IniFile> ini;
     if (!ini_path.empty()) {
-      const IniFile ini(ini_path);
-      address = ini.ReadString(address_key.section, address_key.key, address_key.default_text);
-      password = ini.ReadString(password_key.section, password_key.key, password_key.default_text);
+      ini.emplace(ini_path);
+      address = ini->ReadString(address_key.section, address_key.key, address_key.default_text);
+      password = ini->ReadString(password_key.section, password_key.key, password_key.default_text);
     }
     if (args.address) address = *args.address;
-    if (args.password) password = *args.password;
+    auto password_for = [&](const std::string& interface_name) {
+      return PasswordFor(interface_name, args, ini ? &*ini : nullptr, password);
+    };
+    const std::string interface_name = args.interface_name.value_or("");
+    if (args.interface_name) {
+      // Said before anything is sent: no request may quietly take another way to a camera.
+      NetInterface found;
+      if (interface_name.empty() || FindNetInterface(interface_name, &found) != 0)
+        throw CliError(kExitUnreachable, kNoInterfaceNamed + interface_name);
+    }
 
     CatchInterrupts();
     PollEventLoop loop;
-    SyncLink link(loop, {address, password});
-    CliContext context{args, link, out, err, StandardErrorIsTerminal() && !args.quiet};
+    LinkOptions options(address, password_for(interface_name));
+    options.interface_name = interface_name;
+    SyncLink link(loop, options);
+    CliContext context{args, link, out, err, StandardErrorIsTerminal() && !args.quiet,
+                       password_for};
     const int code = command->run(context);
     out.flush();
     return code;

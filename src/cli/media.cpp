@@ -161,6 +161,7 @@ int RunGet(CliContext& c) {
     throw CliError(kExitFailed, std::string(kFetchCannotWrite) + ": " + Utf8FromPath(dir));
 
   MediaFetcher fetcher(c.link.Loop(), SystemClock::Instance());
+  fetcher.SetBindInterface(c.link.Interface());
   bool batch_done = false;
   std::size_t failed = 0;
   std::size_t downloaded = 0;

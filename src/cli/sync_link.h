@@ -17,6 +17,7 @@ class SyncLink {
   SyncLink(PollEventLoop& loop, LinkOptions options);
 
   const std::string& Address() const { return link_.Address(); }
+  const std::string& Interface() const { return link_.Options().interface_name; }
   std::string MediaBase() const { return link_.MediaBase(); }
 
   // One request; never throws for network failures (they are in the reply).

@@ -214,6 +214,7 @@ void CameraLink::SetClock(const std::string& tm_parameter, CommandDone done) {
 void CameraLink::ReadListing(ListingDone done) {
   if (!card_reader_) {
     card_reader_ = std::make_unique<CardReader>(loop_);
+    card_reader_->SetBindInterface(options_.interface_name);
     card_reader_->OnDone = [this](const CardListing& listing) {
       std::vector<ListingDone> waiters;
       waiters.swap(listing_waiters_);
@@ -226,7 +227,10 @@ void CameraLink::ReadListing(ListingDone done) {
 }
 
 MediaFetcher& CameraLink::Fetcher() {
-  if (!fetcher_) fetcher_ = std::make_unique<MediaFetcher>(loop_, SystemClock::Instance());
+  if (!fetcher_) {
+    fetcher_ = std::make_unique<MediaFetcher>(loop_, SystemClock::Instance());
+    fetcher_->SetBindInterface(options_.interface_name);
+  }
   return *fetcher_;
 }
 

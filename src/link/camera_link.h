@@ -73,9 +73,8 @@ struct LinkOptions {
   std::string address;
   std::string password;
   // The network interface this link's requests leave through ("" = wherever the system routes
-  // them). Not the word "interface": Windows headers define it as a macro. Applied to the
-  // status and command client; NOT YET APPLIED to the listing and the media engine, whose
-  // clients live inside CardReader and MediaFetcher.
+  // them), for every request of the link: status, commands, clock, listing and media engine. Not
+  // the word "interface": Windows headers define it as a macro.
   std::string interface_name;
   // Where the media server answers; "" = the camera's own, port 8080 of |address|.
   std::string media_base;

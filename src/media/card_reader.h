@@ -41,6 +41,8 @@ class CardReader {
   // |base_url| is "http://ADDRESS:8080". Ignored while a reading is under way.
   void Start(std::string base_url);
   bool Busy() const { return busy_; }
+  // The network interface the listing is read through (THttpCli::BindInterface); "" = any.
+  void SetBindInterface(const std::string& name) { http_.BindInterface = name; }
   std::function<void(const CardListing&)> OnDone;
 
  private:

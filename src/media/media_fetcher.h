@@ -71,6 +71,8 @@ class MediaFetcher {
   // OnBatchDone follow from the loop.
   void Cancel();
   bool Busy() const { return busy_; }
+  // The network interface the downloads go out through (THttpCli::BindInterface); "" = any.
+  void SetBindInterface(const std::string& name) { http_.BindInterface = name; }
 
   std::function<void(const FetchProgress&)> OnProgress;
   std::function<void(std::size_t job, const FetchResult&)> OnFileDone;

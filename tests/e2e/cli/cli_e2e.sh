@@ -349,7 +349,7 @@ $SE"
   local mark
   mark=$(wc -l < "$log")
   [ "$(complete_words kivo-cli "")" = "$(printf '%s ' status watch power record mode locate set \
-    clock ls get delete-last delete-all preview)" ] || fail "commands: $(complete_words kivo-cli "")"
+    clock ls get delete-last delete-all preview cameras)" ] || fail "commands: $(complete_words kivo-cli "")"
   [ "$(complete_words kivo-cli --json set fo)" = "fov " ] || fail "set fo"
   [ "$(complete_words kivo-cli set interval "")" = "0.5s 1s 2s 5s 10s 30s 60s " ] ||
     fail "interval values: $(complete_words kivo-cli set interval "")"
