@@ -1,6 +1,10 @@
 #include "camera/camera_passwords.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "platform/ini_file.h"
+#include "platform/net_interfaces.h"
 
 namespace kivo {
 namespace {
@@ -27,6 +31,23 @@ std::optional<std::string> CameraPassword(std::string_view interface_name, std::
   if (const CameraPasswordRow* row = FindRow(interface_name, rows)) return row->password;
   if (const CameraPasswordRow* row = FindRow(ssid, rows)) return row->password;
   return std::nullopt;
+}
+
+std::string PasswordFromSettings(const std::string& interface_name, const IniFile* ini,
+                                 const std::string& password) {
+  if (interface_name.empty() || !ini || !ini->SectionExists(kCamerasSection)) return password;
+  std::vector<CameraPasswordRow> rows;
+  auto add_row = [&](const std::string& key) {
+    if (!key.empty() && ini->ValueExists(kCamerasSection, key))
+      rows.push_back({key, ini->ReadString(kCamerasSection, key, "")});
+  };
+  add_row(interface_name);
+  std::string ssid;
+  if (rows.empty()) {
+    ssid = WifiNetworkName(interface_name);
+    add_row(ssid);
+  }
+  return CameraPassword(interface_name, ssid, rows).value_or(password);
 }
 
 }  // namespace kivo

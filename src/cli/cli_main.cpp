@@ -43,24 +43,11 @@ const CommandWords kCommandWords[] = {
 };
 
 // The password for the camera behind |interface_name|: --password for every camera, else the
-// interface's [Cameras] row, else the row of its Wi-Fi network (asked of the system only when
-// rows exist: it takes a moment), else the one password of [BacPac].
+// settings' rows as the window reads them (PasswordFromSettings).
 std::string PasswordFor(const std::string& interface_name, const CliArgs& args,
                         const IniFile* ini, const std::string& password) {
   if (args.password) return *args.password;
-  if (interface_name.empty() || !ini || !ini->SectionExists(kCamerasSection)) return password;
-  std::vector<CameraPasswordRow> rows;
-  auto add_row = [&](const std::string& key) {
-    if (!key.empty() && ini->ValueExists(kCamerasSection, key))
-      rows.push_back({key, ini->ReadString(kCamerasSection, key, "")});
-  };
-  add_row(interface_name);
-  std::string ssid;
-  if (rows.empty()) {
-    ssid = WifiNetworkName(interface_name);
-    add_row(ssid);
-  }
-  return CameraPassword(interface_name, ssid, rows).value_or(password);
+  return PasswordFromSettings(interface_name, ini, password);
 }
 
 }  // namespace

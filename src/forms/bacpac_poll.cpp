@@ -25,7 +25,7 @@ void TForm1::BacPacStatusBtnClick() {
   }
   auto_view_armed_ = true;  // reached: the next absence may show the list again
   if (StatusText().find("Connected") == std::string::npos) SetStatusText("Connecting...");
-  HttpCli1->URL = BuildCommandUrl(camera_address, camera_password, kBacPacStatusPath, "");
+  HttpCli1->URL = BuildCommandUrl(camera_address, PasswordInUse(), kBacPacStatusPath, "");
   if (HttpCli1->State() != THttpState::Ready) return;  // no queue: this tick is lost
   try {
     TimeOut1->SetEnabled(true);

@@ -70,6 +70,7 @@ void TBrowseForm::Download(const std::vector<std::size_t>& items) {
   model_["DownloadSelectedBtn"].SetEnabled(false);
   model_["DownloadAllBtn"].SetEnabled(false);
   model_["FolderBtn"].SetEnabled(false);
+  fetcher_.SetBindInterface(main_.BoundInterface());
   fetcher_.Start(PathFromUtf8(Folder()), std::move(jobs));
 }
 

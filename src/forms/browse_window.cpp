@@ -113,8 +113,7 @@ void TBrowseForm::BuildWindow() {
 }
 
 std::string TBrowseForm::Folder() const {
-  if (!main_.download_folder.empty()) return main_.download_folder;
-  return UserPicturesSubdir("Kivo");
+  return main_.DownloadFolder();
 }
 
 std::string TBrowseForm::BaseUrl() const {
@@ -138,6 +137,7 @@ void TBrowseForm::RefreshBtnClick() {
   if (Busy()) return;
   model_["RefreshBtn"].SetEnabled(false);
   SetStatus(text::kReading);
+  reader_.SetBindInterface(main_.BoundInterface());
   reader_.Start(BaseUrl());
 }
 
@@ -249,6 +249,7 @@ void TBrowseForm::NextPicture() {
     picture_body_.clear();
     picture_busy_ = true;
     pictures_.URL = FileUrl(m, name);
+    pictures_.BindInterface = main_.BoundInterface();
     pictures_.ContentRangeBegin = "0";
     pictures_.ContentRangeEnd = std::to_string(kThumbnailHeadBytes - 1);
     pictures_.GetASync();

@@ -8,7 +8,7 @@ namespace kivo {
 
 void TForm1::CameraStatusBtnClick() {
   ClearStatusUnlessConnected();
-  HttpCli2->URL = BuildCommandUrl(camera_address, camera_password, kCameraStatusPath, "");
+  HttpCli2->URL = BuildCommandUrl(camera_address, PasswordInUse(), kCameraStatusPath, "");
   // The two status requests never overlap.
   if (HttpCli2->State() == THttpState::Ready && HttpCli1->State() == THttpState::Ready) {
     try {

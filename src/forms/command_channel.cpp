@@ -34,7 +34,7 @@ void TForm1::ClearStatusUnlessConnected() {
 
 void TForm1::SendCommand(const std::string& path, const std::string& parameter) {
   ClearStatusUnlessConnected();
-  HttpCli3->URL = BuildCommandUrl(camera_address, camera_password, path, parameter);
+  HttpCli3->URL = BuildCommandUrl(camera_address, PasswordInUse(), path, parameter);
   // A client still busy with the previous command throws its busy error from here; it reaches
   // the error box and this command is dropped, with TimeOut3 left as it was.
   HttpCli3->GetASync();

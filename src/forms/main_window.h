@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -153,6 +154,24 @@ class TForm1 : public StatusActions {
   // SD Card > Browse and Download: asks whoever shows the Browse window to open it.
   void BrowseDownload1Click();
   std::function<void()> OnBrowseDownload;
+  // Options > Cameras...: asks whoever shows the Cameras window (forms/cameras_window.h) to open it.
+  void Cameras1Click();
+  std::function<void()> OnCameras;
+
+  // With a rig of cameras, each behind its own adapter: every request of this window (status,
+  // commands, the echo, the pool's requests, photo downloads, Browse) goes out through
+  // |interface_name| from now on, with |password| instead of the saved one when the camera has
+  // a password of its own (nullopt: the saved one). The camera's state read so far belongs to
+  // the previous camera: the clock is read again. "" undoes it. Nothing is saved.
+  void BindToCamera(const std::string& interface_name, std::optional<std::string> password);
+  const std::string& BoundInterface() const { return bound_interface_; }
+  // The password the requests carry: the chosen camera's own, or the saved one.
+  const std::string& PasswordInUse() const {
+    return bound_password_ ? *bound_password_ : camera_password;
+  }
+  // Where Browse and the Cameras window download to: the chosen folder, or the pictures
+  // folder + "Kivo".
+  std::string DownloadFolder() const;
 
   // Wi-Fi: the system's list of available networks.
   void ViewWiFiConnections1Click();
@@ -273,6 +292,8 @@ class TForm1 : public StatusActions {
   std::set<std::string> reported_messages_;  // problem reports sent this run
   bool auto_view_armed_ = true;  // this absence of the camera has not opened the list yet
   bool settings_read_only_said_ = false;
+  std::string bound_interface_;
+  std::optional<std::string> bound_password_;
   // Saves of the settings file, off the window's thread. Last: destroyed first, waiting for the
   // saves still under way while everything they report to still exists.
   std::unique_ptr<BackgroundWriter> settings_writer_;

@@ -92,6 +92,7 @@ void TForm1::WireHandlers() {
   on("DownloadBtn", &TForm1::DownloadBtnClick);
   on("ReportBugs", &TForm1::ReportBugsClick);
   on("BrowseDownload1", &TForm1::BrowseDownload1Click);
+  on("Cameras1", &TForm1::Cameras1Click);
   on("BacPacStatusBtn", &TForm1::BacPacStatusBtnClick);
   on("CameraStatusBtn", &TForm1::CameraStatusBtnClick);
   on("PingBtn", &TForm1::PingBtnClick);

@@ -61,6 +61,7 @@ bool Tnet::Start(const std::string& url, RequestCallback callback, bool head) {
   client.Tag = index + 1;
   client.Agent = head ? kHeadAgent : kGetAgent;
   client.URL = url;
+  client.BindInterface = main_.BoundInterface();
   Touch(slot);
   slot.callback = std::move(callback);
   try {

@@ -143,4 +143,11 @@ void ComponentModel::Click(std::string_view name) {
   Dispatch(handler);
 }
 
+void ComponentModel::Activate(std::string_view name) {
+  Component& c = Get(name);
+  if (!c.Enabled() || !c.OnActivate) return;
+  auto handler = c.OnActivate;
+  Dispatch(handler);
+}
+
 }  // namespace kivo

@@ -130,8 +130,11 @@ class Component {
   // text every few frames, as it does for progress bars and the status bar.
   bool frequent = false;
 
-  // User event. Handlers run through ComponentModel::Dispatch (see there).
+  // User events. Handlers run through ComponentModel::Dispatch (see there).
   std::function<void()> OnClick;
+  // A file list's row chosen to act on (a double-click, or Enter), after the selection has
+  // reached the model.
+  std::function<void()> OnActivate;
 
  private:
   void Changed(Property what);
@@ -182,6 +185,8 @@ class ComponentModel {
   // A click from the user: runs the component's OnClick through Dispatch. A click never changes
   // a check mark by itself; only handlers do.
   void Click(std::string_view name);
+  // The user chose the selected row of a file list to act on: runs its OnActivate the same way.
+  void Activate(std::string_view name);
   std::function<void(const std::string& message)> OnException;
 
  private:

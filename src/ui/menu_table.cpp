@@ -35,6 +35,9 @@ constexpr MenuSpec kMenus[] = {
          "Show WiFi list if not connected"),
     Item("ShowWiFiConn", "Options1", "Show WiFi Connection", "",
          "Show which hotspot or camera this computer is connected to"),
+    Item("N5", "Options1", kSeparatorCaption),
+    Item("Cameras1", "Options1", "&Cameras...", "Ctrl+K",
+         "Every camera of a rig, one Wi-Fi adapter each"),
 
     Item("Mode1", kMainMenuName, "&Mode"),
     Item("Video1", "Mode1", "&Video", "Alt+V"),

@@ -87,6 +87,8 @@ QtFileList::QtFileList(ComponentModel& model, Component& c, QWidget* parent)
     c_.SetSelection(std::move(rows));
     model_.Click(c_.Name());
   });
+  // A double-click or Enter on a row: the selection has reached the model by then.
+  connect(this, &QAbstractItemView::activated, this, [this] { model_.Activate(c_.Name()); });
 }
 
 QtFileList::~QtFileList() = default;

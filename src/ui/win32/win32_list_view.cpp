@@ -119,6 +119,10 @@ class Win32ListView : public Win32Control {
       case LVN_ODSTATECHANGED:  // a range of rows, as a Shift+click selects them
         SelectionChanged();
         return true;
+      case LVN_ITEMACTIVATE:  // a double-click, or Enter, on a row
+        SelectionSettled(window_, kSelectionTimer, 0, 0);
+        model_.Activate(c_.Name());
+        return true;
       default:
         return false;
     }

@@ -1,0 +1,93 @@
+#include "link/rig_rows.h"
+
+#include "camera/camera_passwords.h"
+#include "camera/camera_status.h"
+#include "camera/status_texts.h"
+#include "platform/icmp_socket.h"
+#include "platform/ini_file.h"
+#include "platform/net_interfaces.h"
+
+namespace kivo {
+namespace {
+
+constexpr char kDone[] = "done";
+
+std::string Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(" \r\n");
+  if (first == std::string_view::npos) return "";
+  const auto last = text.find_last_not_of(" \r\n");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::string Join(const std::vector<std::string>& cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) line += (i ? "\t" : "") + cells[i];
+  return line;
+}
+
+}  // namespace
+
+RigScan ScanRig(const std::string& camera_address, const std::string& settings_path,
+                const std::string& password) {
+  RigScan scan;
+  std::uint32_t camera = 0;
+  if (!ParseDottedIpv4(camera_address, &camera)) {
+    scan.error = "The camera's address " + camera_address + " is not of the form a.b.c.d";
+    return scan;
+  }
+  std::vector<NetInterface> all;
+  if (const int error = ListNetInterfaces(&all); error != 0) {
+    scan.error = "The network interfaces could not be listed (error " + std::to_string(error) + ")";
+    return scan;
+  }
+  std::optional<IniFile> ini;
+  if (!settings_path.empty()) ini.emplace(settings_path);
+  for (const NetInterface& nif : InterfacesInNetwork(all, camera))
+    scan.cameras.push_back(
+        {nif.name, PasswordFromSettings(nif.name, ini ? &*ini : nullptr, password)});
+  return scan;
+}
+
+std::string ModeLine(const CameraStatus& status) {
+  const ModeCaptions captions = StatusModeCaptions(status);
+  std::string mode = Trim(captions.mode);
+  const std::string more = Trim(captions.detail);
+  if (!more.empty()) mode += ", " + more;
+  return mode;
+}
+
+std::string RigRowText(const std::string& interface_name, const LinkError& error,
+                       const CameraSnapshot* status) {
+  std::vector<std::string> cells(std::size(kRigColumns));
+  cells[0] = interface_name;
+  if (!error.ok() || !status) {
+    cells[1] = error.text;
+    return Join(cells);
+  }
+  cells[1] = ModelName(status->bacpac.model_code);
+  if (!status->camera_on) {
+    cells[2] = kRigCameraOff;
+    return Join(cells);
+  }
+  if (const std::optional<CameraStatus>& camera = status->camera) {
+    cells[2] = ModeLine(*camera);
+    cells[3] = BatteryValue(CameraBattery(*camera, status->bacpac.model_code));
+    cells[4] = RecordingTime(*camera);
+    cells[5] = std::to_string(camera->photos_available);
+    cells[6] = std::to_string(camera->video_minutes_available) + kMinutesSuffix;
+  }
+  return Join(cells);
+}
+
+std::string RigOutcomeLine(std::string_view action, std::span<const RigOutcome> outcomes) {
+  std::string line = std::string(action) + ":";
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    const RigOutcome& o = outcomes[i];
+    line += (i ? "; " : " ") + o.interface_name;
+    line += o.error.ok() ? " " + (o.done.empty() ? std::string(kDone) : o.done)
+                         : ": " + o.error.text;
+  }
+  return line;
+}
+
+}  // namespace kivo
