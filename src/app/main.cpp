@@ -22,6 +22,7 @@
 #include "ui/qt/qt_main_window.h"
 #include "platform/shell.h"
 #include "forms/browse_window.h"
+#include "forms/cameras_window.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 
@@ -45,6 +46,7 @@ struct Options {
   int quit_after = 0;         // close the window after this many milliseconds (0: never)
   bool network_status = false;  // show the Network Status window too
   bool browse = false;          // open SD Card > Browse and Download at start
+  bool cameras = false;         // open Options > Cameras at start
   std::string loop_gap_log;     // benchmark hook: log late turns of the loop here
   bool download_all = false;    // benchmark hook: Download All once the card is read, then quit
   bool exit_after_first_frame = false;  // benchmark hook: time to the first frame
@@ -54,7 +56,7 @@ struct Options {
 void Usage(std::FILE* out) {
   std::fprintf(out,
       "Usage: kivo [--screenshot FILE.png] [--screenshot-delay MS] [--quit-after MS]\n"
-      "            [--network-status] [--browse]\n"
+      "            [--network-status] [--browse] [--cameras]\n"
       "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
       "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside the\n"
       "  program, or in $XDG_CONFIG_HOME/kivo/ when it is installed (below /usr or /opt)\n"
@@ -63,6 +65,7 @@ void Usage(std::FILE* out) {
       "  --quit-after MS        close the window (saving the settings) after MS ms\n"
       "  --network-status       also show the Network Status window (background requests)\n"
       "  --browse               also open SD Card > Browse and Download at start\n"
+      "  --cameras              also open Options > Cameras (a rig of cameras) at start\n"
       "  --loop-gap-log FILE    (benchmarks) append every late turn of the event loop to FILE\n"
       "  --download-all         (benchmarks) with --browse: Download All once the card is\n"
       "                         read, print the time taken, and close\n"
@@ -115,6 +118,8 @@ ParseResult ParseOptions(int argc, char** argv, Options& options) {
       options.network_status = true;
     } else if (arg == "--browse") {
       options.browse = true;
+    } else if (arg == "--cameras") {
+      options.cameras = true;
     } else if (arg == "--loop-gap-log" && i + 1 < argc) {
       options.loop_gap_log = argv[++i];
     } else if (arg == "--download-all") {
@@ -214,6 +219,23 @@ int main(int argc, char** argv) {
     browse.Model().Dispatch([&] { browse.Open(); });
   };
 
+  // The Cameras window and everything it reads the cameras with are made at its first opening.
+  std::unique_ptr<kivo::TCamerasForm> cameras;
+  std::unique_ptr<kivo::QtMainWindow> cameras_window;
+  form.OnCameras = [&] {
+    if (!cameras) {
+      cameras = std::make_unique<kivo::TCamerasForm>(form);
+      cameras_window =
+          std::make_unique<kivo::QtMainWindow>(cameras->Model(), "Cameras", "CamerasMenu");
+      cameras_window->OnEscape([&] { cameras->Model().Dispatch([&] { cameras->FormKeyEscape(); }); });
+      cameras_window->on_close = [&] { cameras->Model().Dispatch([&] { cameras->Close(); }); };
+      cameras->OnCloseRequest = [&] { cameras_window->close(); };
+    }
+    cameras_window->ShowForm();
+    cameras_window->raise();
+    cameras->Model().Dispatch([&] { cameras->Open(); });
+  };
+
   kivo::QtMainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetParent(&window);
   bool closed = false;
@@ -247,6 +269,7 @@ int main(int argc, char** argv) {
   window.ShowForm();
   if (options.network_status) show_net_window();
   if (options.browse) form.Model().Dispatch([&] { form.BrowseDownload1Click(); });
+  if (options.cameras) form.Model().Dispatch([&] { form.Cameras1Click(); });
 
   if (!options.screenshot.empty()) {
     QTimer::singleShot(options.screenshot_delay, &window, [&] {

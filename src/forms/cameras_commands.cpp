@@ -133,7 +133,10 @@ void TCamerasForm::DownloadNew(const std::shared_ptr<Batch>& batch, std::size_t 
   };
   fetcher.OnBatchDone = [this, batch, slot, name, counts, total] {
     model_.Dispatch([&] {
-      RigOutcome outcome{name, {}, std::to_string(counts->first) + text::kDownloaded};
+      // Files the listing gave a rounded size for were found here by the engine: not new.
+      RigOutcome outcome{name, {},
+                         counts->first == 0 ? std::string(text::kNothingNew)
+                                            : std::to_string(counts->first) + text::kDownloaded};
       if (counts->second > 0)
         outcome.error = {LinkFailure::kFailed, std::to_string(counts->second) + " of " +
                                                    std::to_string(total) + text::kNotDownloaded};
