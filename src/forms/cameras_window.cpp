@@ -39,7 +39,7 @@ TCamerasForm::~TCamerasForm() {
 void TCamerasForm::BuildWindow() {
   Component& form = model_.Add("Cameras", ComponentKind::kForm);
   form.SetCaption(text::kCaption);
-  form.SetBounds({100, 100, 640, 286});
+  form.SetBounds({100, 100, 640, 264});
   model_.Add("CamerasMenu", ComponentKind::kMainMenu, &form);
   struct Place {
     const char* name;

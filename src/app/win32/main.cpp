@@ -13,6 +13,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "ui/win32/win32_main_window.h"
 #include "platform/win32/wide_text.h"
 #include "forms/browse_window.h"
+#include "forms/cameras_window.h"
 #include "platform/win32/wifi_query_win32.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
@@ -40,6 +42,7 @@ struct Options {
   int quit_after = 0;           // close the window after this many milliseconds (0: never)
   bool network_status = false;  // show the Network Status window too
   bool browse = false;          // open SD Card > Browse and Download at start
+  bool cameras = false;         // open Options > Cameras at start
   std::vector<std::pair<std::string, int>> choices;  // menu item or button, ms after start
   struct Selection {
     std::string list;
@@ -59,14 +62,15 @@ void Usage() {
   std::fprintf(stderr,
                "Usage: kivo.exe [--screenshot FILE.bmp] [--screenshot-delay MS] [--quit-after MS]\n"
                "                [--choose NAME@MS ...] [--select LIST=ROWS@MS ...] [--keys KEYS@MS ...]\n"
-               "                [--dismiss MS ...] [--network-status] [--browse]\n"
+               "                [--dismiss MS ...] [--network-status] [--browse] [--cameras]\n"
                "  Remote control for a HERO3 / HERO3+ camera (or a HERO2 with its Wi-Fi BacPac).\n"
                "  Join the camera's Wi-Fi network first; settings are kept in Kivo.ini beside\n"
                "  kivo.exe, or in %%APPDATA%%\\Kivo when it is installed or that folder is not\n"
                "  writable.\n"
                "  --help, --version      print this text, or the version, and exit\n"
                "  --screenshot FILE      save a picture of the window after --screenshot-delay ms\n"
-               "                         (and of Browse and Download, when open, as FILE-browse)\n"
+               "                         (and of Browse and Download or Cameras, when open, as\n"
+               "                         FILE-browse or FILE-cameras)\n"
                "  --quit-after MS        close the window (saving the settings) after MS ms\n"
                "  --choose NAME@MS       choose the menu item NAME (e.g. Video1) or press the\n"
                "                         button NAME after MS ms, as a user would; nothing\n"
@@ -83,6 +87,7 @@ void Usage() {
                "                         each control it shows are on the screen after MS ms\n"
                "  --network-status       also show the Network Status window\n"
                "  --browse               also open SD Card > Browse and Download at start\n"
+               "  --cameras              also open Options > Cameras (a rig of cameras) at start\n"
                "  --wifi-query FILE      write the Wi-Fi state to FILE and exit (the Wi-Fi\n"
                "                         monitor's query script runs this)\n"
                "  Environment: KIVO_WEB_HOST sets the host of the maker's web site.\n");
@@ -133,6 +138,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
       options.network_status = true;
     } else if (arg == "--browse") {
       options.browse = true;
+    } else if (arg == "--cameras") {
+      options.cameras = true;
     } else if (arg == "--select" && has_value) {
       const std::string value = args[++i];
       const size_t equals = value.find('=');
@@ -253,6 +260,24 @@ int main() {
     browse.Model().Dispatch([&] { browse.Open(); });
   };
 
+  // The Cameras window and everything it reads the cameras with are made at its first opening.
+  std::unique_ptr<kivo::TCamerasForm> cameras;
+  std::unique_ptr<kivo::Win32MainWindow> cameras_window;
+  form.OnCameras = [&] {
+    if (!cameras) {
+      cameras = std::make_unique<kivo::TCamerasForm>(form);
+      cameras_window =
+          std::make_unique<kivo::Win32MainWindow>(cameras->Model(), "Cameras", "CamerasMenu");
+      cameras_window->hide_on_close = true;
+      cameras_window->OnEscape([&] { cameras->Model().Dispatch([&] { cameras->FormKeyEscape(); }); });
+      cameras_window->on_close = [&] { cameras->Model().Dispatch([&] { cameras->Close(); }); };
+      cameras->OnCloseRequest = [&] { cameras_window->Close(); };
+    }
+    cameras_window->ShowForm();
+    SetForegroundWindow(cameras_window->Handle());
+    cameras->Model().Dispatch([&] { cameras->Open(); });
+  };
+
   kivo::Win32MainWindow window(form.Model(), "Form1", "MainMenu1");
   dialogs.SetOwner(window.Handle());
   bool closed = false;
@@ -287,16 +312,21 @@ int main() {
     std::fprintf(stderr, "kivo: clicked %s\n", name.c_str());
   };
   if (options.browse) form.Model().Dispatch([&] { form.BrowseDownload1Click(); });
+  if (options.cameras) form.Model().Dispatch([&] { form.Cameras1Click(); });
 
   if (!options.screenshot.empty()) {
     After(options.screenshot_delay, [&] {
-      std::string browse_shot = options.screenshot;
-      const size_t dot = browse_shot.rfind('.');
-      browse_shot.insert(dot == std::string::npos ? browse_shot.size() : dot, "-browse");
+      auto shot_of = [&](const char* suffix) {
+        std::string path = options.screenshot;
+        const size_t dot = path.rfind('.');
+        return path.insert(dot == std::string::npos ? path.size() : dot, suffix);
+      };
       const std::pair<kivo::Win32MainWindow*, std::string> shots[] = {
-          {&window, options.screenshot}, {&browse_window, browse_shot}};
+          {&window, options.screenshot},
+          {&browse_window, shot_of("-browse")},
+          {cameras_window.get(), shot_of("-cameras")}};
       for (const auto& [shown, path] : shots) {
-        if (!IsWindowVisible(shown->Handle())) continue;
+        if (!shown || !IsWindowVisible(shown->Handle())) continue;
         // Raised first: the picture is taken from the screen.
         SetWindowPos(shown->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         RedrawWindow(shown->Handle(), nullptr, nullptr,
@@ -313,15 +343,17 @@ int main() {
     });
   }
   for (const auto& [name, ms] : options.choices) {
-    After(ms, [&window, &browse_window, &net_window, name = name] {
+    After(ms, [&window, &browse_window, &net_window, &cameras_window, name = name] {
       if (!window.ChooseMenuItem(name) && !window.ClickControl(name) &&
-          !browse_window.ClickControl(name) && !net_window.ClickControl(name))
+          !browse_window.ClickControl(name) && !net_window.ClickControl(name) &&
+          !(cameras_window && cameras_window->ClickControl(name)))
         std::fprintf(stderr, "kivo: %s cannot be chosen now\n", name.c_str());
     });
   }
   for (const Options::Selection& selection : options.selections) {
-    After(selection.ms, [&browse_window, &selection] {
-      if (!browse_window.SelectRows(selection.list, selection.rows))
+    After(selection.ms, [&browse_window, &cameras_window, &selection] {
+      if (!browse_window.SelectRows(selection.list, selection.rows) &&
+          !(cameras_window && cameras_window->SelectRows(selection.list, selection.rows)))
         std::fprintf(stderr, "kivo: %s cannot be selected now\n", selection.list.c_str());
     });
   }

@@ -61,9 +61,12 @@ void ChangeOne(Component& c, int round) {
     case ComponentKind::kFileList: {
       // The first round fills the list; later ones change rows in place, as a download does.
       std::vector<std::string> rows;
-      for (int i = 0; i < 4; ++i)
-        rows.push_back("GOPR000" + std::to_string(i) + ".JPG\t2015-03-01 12:00\t2.1 MB\tPhoto\t" +
-                       (round > 1 ? std::to_string(10 * round) + "%" : ""));
+      // As many cells as the list has columns, the last one changing.
+      for (int i = 0; i < 4; ++i) {
+        std::string row = "GOPR000" + std::to_string(i) + ".JPG";
+        for (std::size_t k = 1; k + 1 < c.columns.size(); ++k) row += "\tcell " + std::to_string(k);
+        rows.push_back(row + "\t" + (round > 1 ? std::to_string(10 * round) + "%" : ""));
+      }
       if (round == 1) {
         c.SetLines(rows);
       } else {
@@ -104,9 +107,11 @@ EveryWindow::EveryWindow(EventLoop& loop) {
   form_->FormCreate();
   net_ = std::make_unique<Tnet>(*form_);
   browse_ = std::make_unique<TBrowseForm>(*form_);
+  cameras_ = std::make_unique<TCamerasForm>(*form_);
 }
 
 EveryWindow::~EveryWindow() {
+  cameras_.reset();
   browse_.reset();
   net_.reset();
   form_.reset();
@@ -117,7 +122,8 @@ EveryWindow::~EveryWindow() {
 std::vector<EveryWindow::Window> EveryWindow::Windows() {
   return {{&form_->Model(), "Form1", "MainMenu1"},
           {&browse_->Model(), "Browse", "BrowseMenu"},
-          {&net_->Model(), "net", "NetMenu"}};
+          {&net_->Model(), "net", "NetMenu"},
+          {&cameras_->Model(), "Cameras", "CamerasMenu"}};
 }
 
 void EveryWindow::Change() {

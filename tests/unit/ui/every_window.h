@@ -1,4 +1,4 @@
-// The program's three windows (main, Browse and Download, Network Status) with their window
+// The program's windows (main, Browse and Download, Network Status, Cameras) with their window
 // logic, for the tests that check each renderer shows every component as the model says. A
 // renderer test makes its own renderer over each of Windows(), compares, applies Change() and
 // compares again.
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "forms/browse_window.h"
+#include "forms/cameras_window.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 #include "platform/clock.h"
@@ -43,6 +44,7 @@ class EveryWindow {
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<Tnet> net_;
   std::unique_ptr<TBrowseForm> browse_;
+  std::unique_ptr<TCamerasForm> cameras_;
   int round_ = 0;
 };
 
