@@ -1,5 +1,7 @@
 #include "link/rig_rows.h"
 
+#include <algorithm>
+
 #include "camera/camera_passwords.h"
 #include "camera/camera_status.h"
 #include "camera/status_texts.h"
@@ -80,13 +82,27 @@ std::string RigRowText(const std::string& interface_name, const LinkError& error
 }
 
 std::string RigOutcomeLine(std::string_view action, std::span<const RigOutcome> outcomes) {
-  std::string line = std::string(action) + ":";
-  for (std::size_t i = 0; i < outcomes.size(); ++i) {
-    const RigOutcome& o = outcomes[i];
-    line += (i ? "; " : " ") + o.interface_name;
-    line += o.error.ok() ? " " + (o.done.empty() ? std::string(kDone) : o.done)
-                         : ": " + o.error.text;
+  // Cameras with the same outcome share one part, in the order they first appear: twenty
+  // cameras that all did it make one short line, and every one that did not is still named.
+  struct Part {
+    std::string names;
+    std::string text;
+    bool ok;
+  };
+  std::vector<Part> parts;
+  for (const RigOutcome& o : outcomes) {
+    const bool ok = o.error.ok();
+    const std::string text = ok ? (o.done.empty() ? std::string(kDone) : o.done) : o.error.text;
+    auto part = std::find_if(parts.begin(), parts.end(),
+                             [&](const Part& p) { return p.ok == ok && p.text == text; });
+    if (part == parts.end())
+      parts.push_back({o.interface_name, text, ok});
+    else
+      part->names += ", " + o.interface_name;
   }
+  std::string line = std::string(action) + ":";
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    line += (i ? "; " : " ") + parts[i].names + (parts[i].ok ? " " : ": ") + parts[i].text;
   return line;
 }
 

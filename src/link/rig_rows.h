@@ -53,7 +53,8 @@ struct RigOutcome {
   std::string done;  // what went well, when |error| is ok ("" for the plain "done")
 };
 
-// "Record All: kcam1 done; kcam2: No connection to Camera" - every camera named with its outcome.
+// "Record All: kcam1, kcam3 done; kcam2: No connection to Camera" - every camera named with its
+// outcome, cameras with the same outcome together.
 std::string RigOutcomeLine(std::string_view action, std::span<const RigOutcome> outcomes);
 
 }  // namespace kivo

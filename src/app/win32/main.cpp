@@ -80,7 +80,8 @@ void Usage() {
                "                         to open a menu, Alt; blank-separated)\n"
                "                         into the window after MS ms; the focus is logged\n"
                "  --dismiss MS           close the open message box or dialog after MS ms\n"
-               "  --print NAME@MS        log the caption of the component NAME after MS ms\n"
+               "  --print NAME@MS        log the caption of the component NAME (of the main\n"
+               "                         window, else of Cameras) after MS ms\n"
                "  --click NAME@MS        click the component NAME after MS ms (for tests: even\n"
                "                         a diagnostic button the window does not show)\n"
                "  --rects WINDOW@MS      log where the window WINDOW (Form1, Browse or net) and\n"
@@ -362,9 +363,10 @@ int main() {
   for (const auto& [name, ms] : options.clicks)
     After(ms, [&form, name = name] { form.Model().Click(name); });
   for (const auto& [name, ms] : options.prints) {
-    After(ms, [&form, name = name] {
-      if (kivo::Component* c = form.Model().Find(name))
-        std::fprintf(stderr, "kivo: %s: %s\n", name.c_str(), c->Caption().c_str());
+    After(ms, [&form, &cameras, name = name] {
+      kivo::Component* c = form.Model().Find(name);
+      if (!c && cameras) c = cameras->Model().Find(name);
+      if (c) std::fprintf(stderr, "kivo: %s: %s\n", name.c_str(), c->Caption().c_str());
     });
   }
   const std::map<std::string, const kivo::Win32MainWindow*> windows = {

@@ -133,15 +133,15 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
 
   // Record All: the record command reaches every camera.
   ASSERT_TRUE(view.UserClick("RecordAllBtn"));
-  EXPECT_EQ(Outcome("Record All"), "Record All: kcam1 done; kcam2 done; kcam3 done");
+  EXPECT_EQ(Outcome("Record All"), "Record All: kcam1, kcam2, kcam3 done");
   for (int c = 1; c <= 3; ++c)
     EXPECT_EQ(Count(c, "/bacpac/SH?t=" + std::string(c == 3 ? "secret3" : "cameralnk") + "&p=%01"),
               1u) << "camera " << c;
   ASSERT_TRUE(view.UserClick("StopAllBtn"));
-  EXPECT_EQ(Outcome("Stop All"), "Stop All: kcam1 done; kcam2 done; kcam3 done");
+  EXPECT_EQ(Outcome("Stop All"), "Stop All: kcam1, kcam2, kcam3 done");
 
   ASSERT_TRUE(view.UserClick("SyncClocksBtn"));
-  EXPECT_EQ(Outcome("Sync Clocks"), "Sync Clocks: kcam1 done; kcam2 done; kcam3 done");
+  EXPECT_EQ(Outcome("Sync Clocks"), "Sync Clocks: kcam1, kcam2, kcam3 done");
   for (int c = 1; c <= 3; ++c) EXPECT_EQ(Count(c, "/camera/TM?"), 1u) << "camera " << c;
 
   // Download All New: a folder per camera; then nothing is new.
@@ -159,7 +159,7 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
   }
   ASSERT_TRUE(view.UserClick("DownloadAllNewBtn"));
   EXPECT_EQ(Outcome("Download All New"),
-            "Download All New: kcam1 nothing new; kcam2 nothing new; kcam3 nothing new");
+            "Download All New: kcam1, kcam2, kcam3 nothing new");
 
   // Choosing camera 3 (Enter on its row) binds the main window to kcam3, with its own password.
   list.SetSelection({2});

@@ -118,7 +118,12 @@ TEST(RigRows, OutcomeLineNamesEveryCamera) {
     std::vector<RigOutcome> outcomes;
     const char* line;
   } kCases[] = {
-      {{{"kcam1", {}, ""}, {"kcam2", {}, ""}}, "Record All: kcam1 done; kcam2 done"},
+      {{{"kcam1", {}, ""}, {"kcam2", {}, ""}}, "Record All: kcam1, kcam2 done"},
+      {{{"kcam1", {}, ""}, {"kcam2", {LinkFailure::kFailed, "refused"}, ""}, {"kcam3", {}, ""},
+        {"kcam4", {LinkFailure::kFailed, "refused"}, ""}},
+       "Record All: kcam1, kcam3 done; kcam2, kcam4: refused"},
+      {{{"kcam1", {}, "2 downloaded"}, {"kcam2", {}, "3 downloaded"}},
+       "Record All: kcam1 2 downloaded; kcam2 3 downloaded"},
       {{{"kcam1", {}, "3 downloaded"}, {"kcam2", {LinkFailure::kUnreachable, "BacPac timeout"}, ""}},
        "Record All: kcam1 3 downloaded; kcam2: BacPac timeout"},
       {{{"Wi-Fi 2", {LinkFailure::kWrongPassword, "Wrong password"}, ""}},
