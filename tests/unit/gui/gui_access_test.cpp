@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QTreeView>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
@@ -21,6 +23,8 @@
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_main_window.h"
 #include "platform/shell.h"
+#include "forms/cameras_texts.h"
+#include "forms/cameras_window.h"
 #include "forms/main_window.h"
 
 namespace kivo {
@@ -165,6 +169,41 @@ TEST_F(GuiAccess, ValueLabelsHaveRoomForTheLargestValuesTheRecordHolds) {
     QWidget* box = label->parentWidget();
     EXPECT_LE(label->geometry().right(), box->contentsRect().right()) << name;
   }
+}
+
+// The Cameras window from the keyboard: Tab goes from the list through every button and back,
+// each control has a name, and Enter on a row chooses it (here: no camera behind the row).
+TEST_F(GuiAccess, TheCamerasWindowIsReachedByTabAndEnterChoosesARow) {
+  TCamerasForm cameras(*form_);
+  QtMainWindow window(cameras.Model(), "Cameras", "CamerasMenu");
+  window.ShowForm();
+  QApplication::setActiveWindow(&window);
+  auto* list = window.findChild<QTreeView*>("CameraList");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(Name(list), cameras_text::kListName);
+  list->setFocus(Qt::TabFocusReason);
+  std::vector<std::string> order;
+  for (int i = 0; i < 6; ++i) {
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    order.push_back(focused->objectName().toStdString());
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(focused, &tab);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"CameraList", "RecordAllBtn", "StopAllBtn",
+                                             "SyncClocksBtn", "DownloadAllNewBtn", "ControlBtn"}));
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  for (const char* button : {"RecordAllBtn", "ControlBtn"})
+    EXPECT_EQ(Name(window.findChild<QPushButton*>(button)),
+              QString::fromStdString(cameras[button].Caption()));
+
+  cameras["CameraList"].SetLines({"kcam1\tHero 3 Black"});
+  cameras["CameraList"].SetSelection({0});
+  QApplication::processEvents();
+  list->setFocus();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(list, &enter);
+  EXPECT_EQ(cameras["CamerasStatus"].Caption(), cameras_text::kSelectFirst);
 }
 
 }  // namespace
