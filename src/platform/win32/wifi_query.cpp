@@ -11,7 +11,11 @@
 #include "platform/win32/wifi_query_win32.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <wlanapi.h>
+
+#include <algorithm>
+#include <cctype>
 
 #include "platform/atomic_file.h"
 #include "platform/wifi_query.h"
@@ -110,7 +114,54 @@ std::vector<WifiInterfaceReport> AskWlanService() {
   return reports;
 }
 
+// "{6B29FC40-CA47-1067-B31D-00DD010662DA}", as the IP helper names an adapter.
+std::string GuidText(const GUID& guid) {
+  wchar_t text[64] = {};
+  if (StringFromGUID2(guid, text, 64) == 0) return {};
+  return win32::Utf8(text);
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
 }  // namespace
+
+std::string ConnectedSsid(const std::string& adapter_guid) {
+  std::string ssid;
+  Wlan wlan;
+  if (adapter_guid.empty() || !wlan.Load()) return ssid;
+  DWORD version = 0;
+  HANDLE client = nullptr;
+  if (wlan.open(2, nullptr, &version, &client) != ERROR_SUCCESS) return ssid;
+  WLAN_INTERFACE_INFO_LIST* list = nullptr;
+  if (wlan.enumerate(client, nullptr, &list) == ERROR_SUCCESS && list != nullptr) {
+    for (DWORD i = 0; i < list->dwNumberOfItems; ++i) {
+      const WLAN_INTERFACE_INFO& info = list->InterfaceInfo[i];
+      if (info.isState != wlan_interface_state_connected ||
+          !SameTextIgnoringCase(GuidText(info.InterfaceGuid), adapter_guid))
+        continue;
+      DWORD size = 0;
+      void* data = nullptr;
+      if (wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
+                     &size, &data, nullptr) == ERROR_SUCCESS &&
+          data != nullptr) {
+        const DOT11_SSID& id =
+            static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data)->wlanAssociationAttributes.dot11Ssid;
+        ssid.assign(reinterpret_cast<const char*>(id.ucSSID),
+                    std::min<ULONG>(id.uSSIDLength, sizeof id.ucSSID));
+        wlan.free(data);
+      }
+    }
+    wlan.free(list);
+  }
+  wlan.close(client, nullptr);
+  return ssid;
+}
 
 const char* const kWifiQueryScriptExtension = ".bat";
 
