@@ -78,6 +78,24 @@ struct Wlan {
   }
 };
 
+// The network a connected interface is joined to, and its signal quality in percent.
+std::string CurrentSsid(const Wlan& wlan, HANDLE client, const WLAN_INTERFACE_INFO& info,
+                        int* signal_percent) {
+  std::string ssid;
+  DWORD size = 0;
+  void* data = nullptr;
+  if (wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
+                 &size, &data, nullptr) != ERROR_SUCCESS ||
+      data == nullptr)
+    return ssid;
+  const auto& association = static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data)->wlanAssociationAttributes;
+  ssid.assign(reinterpret_cast<const char*>(association.dot11Ssid.ucSSID),
+              std::min<ULONG>(association.dot11Ssid.uSSIDLength, sizeof association.dot11Ssid.ucSSID));
+  *signal_percent = static_cast<int>(association.wlanSignalQuality);
+  wlan.free(data);
+  return ssid;
+}
+
 std::vector<WifiInterfaceReport> AskWlanService() {
   std::vector<WifiInterfaceReport> reports;
   Wlan wlan;
@@ -92,20 +110,8 @@ std::vector<WifiInterfaceReport> AskWlanService() {
       WifiInterfaceReport report;
       report.name = win32::Utf8(info.strInterfaceDescription);
       report.state = StateName(info.isState);
-      DWORD size = 0;
-      void* data = nullptr;
-      if (info.isState == wlan_interface_state_connected &&
-          wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
-                     &size, &data, nullptr) == ERROR_SUCCESS &&
-          data != nullptr) {
-        const auto& connection = *static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data);
-        const DOT11_SSID& ssid = connection.wlanAssociationAttributes.dot11Ssid;
-        report.ssid = std::string(reinterpret_cast<const char*>(ssid.ucSSID),
-                                  std::min<ULONG>(ssid.uSSIDLength, sizeof ssid.ucSSID));
-        report.signal_percent =
-            static_cast<int>(connection.wlanAssociationAttributes.wlanSignalQuality);
-        wlan.free(data);
-      }
+      if (info.isState == wlan_interface_state_connected)
+        report.ssid = CurrentSsid(wlan, client, info, &report.signal_percent);
       reports.push_back(std::move(report));
     }
     wlan.free(list);
@@ -142,20 +148,10 @@ std::string ConnectedSsid(const std::string& adapter_guid) {
   if (wlan.enumerate(client, nullptr, &list) == ERROR_SUCCESS && list != nullptr) {
     for (DWORD i = 0; i < list->dwNumberOfItems; ++i) {
       const WLAN_INTERFACE_INFO& info = list->InterfaceInfo[i];
-      if (info.isState != wlan_interface_state_connected ||
-          !SameTextIgnoringCase(GuidText(info.InterfaceGuid), adapter_guid))
-        continue;
-      DWORD size = 0;
-      void* data = nullptr;
-      if (wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
-                     &size, &data, nullptr) == ERROR_SUCCESS &&
-          data != nullptr) {
-        const DOT11_SSID& id =
-            static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data)->wlanAssociationAttributes.dot11Ssid;
-        ssid.assign(reinterpret_cast<const char*>(id.ucSSID),
-                    std::min<ULONG>(id.uSSIDLength, sizeof id.ucSSID));
-        wlan.free(data);
-      }
+      int signal = 0;
+      if (info.isState == wlan_interface_state_connected &&
+          SameTextIgnoringCase(GuidText(info.InterfaceGuid), adapter_guid))
+        ssid = CurrentSsid(wlan, client, info, &signal);
     }
     wlan.free(list);
   }
