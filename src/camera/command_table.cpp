@@ -3,6 +3,7 @@
 #include "camera/command_url.h"
 #include "camera/setting_items.h"
 #include "ui/component.h"
+#include "ui/main_menu_rows.h"
 #include "ui/menu_table.h"
 
 namespace kivo {
@@ -140,6 +141,27 @@ static_assert(EverySentItemHasRow(kDefaultModeItems) && EverySentItemHasRow(kFov
               EverySentItemHasRow(kToggleItems),
               "a setting's menu item has no command row");
 static_assert(EveryRowIsAnItem(), "a command row names no setting item, button or SD card item");
+
+// Each setting's submenu lists exactly its items, in the order of the status record's values,
+// so that the item the decoder checks is the one the menu shows there.
+template <std::size_t N>
+constexpr bool SubmenuHolds(std::string_view menu, const char* const (&items)[N]) {
+  std::size_t next = 0;
+  for (const MenuSpec& row : kMainMenuRows) {
+    if (menu != row.parent) continue;
+    if (next == N || std::string_view(row.name) != items[next]) return false;
+    ++next;
+  }
+  return next == N;
+}
+
+static_assert(SubmenuHolds("VideoMode", kVideoModeItems) && SubmenuHolds("VideoFOV", kFovItems) &&
+                  SubmenuHolds("PhotoResolution", kPhotoResolutionItems) &&
+                  SubmenuHolds("TimeLapseInterval", kIntervalItems) &&
+                  SubmenuHolds("Beep", kBeepItems) && SubmenuHolds("DefaultMode", kDefaultModeItems) &&
+                  SubmenuHolds("LEDs", kLedsItems) && SubmenuHolds("NTSC", kVideoStandardItems) &&
+                  SubmenuHolds("AutoPowerOff", kAutoPowerOffItems),
+              "a setting's submenu differs from its items");
 
 }  // namespace
 

@@ -47,7 +47,7 @@ bool AddressShared(std::span<const NetInterface> all, const NetInterface& nif);
 // The name of the Wi-Fi network that |interface_name| is joined to, where the system tells it;
 // "" when unknown. Linux asks "iw dev NAME link", then NetworkManager ("nmcli"); both are
 // separate programs, so this blocks for as long as they run (at most about two seconds each).
-// Windows: always "" for now (the WLAN API would tell it).
+// Windows asks the WLAN service for the adapter's current connection.
 std::string WifiNetworkName(const std::string& interface_name);
 
 // The network name in the output of "iw dev NAME link" ("\tSSID: GP12345678"); "" when the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/socket_errors.h"
+#include "platform/win32/wifi_query_win32.h"
 #include "platform/win32/wide_text.h"
 
 namespace kivo {
@@ -100,6 +101,14 @@ int FindNetInterface(const std::string& name, NetInterface* found) {
   return kErrorNoSuchInterface;
 }
 
-std::string WifiNetworkName(const std::string&) { return ""; }
+std::string WifiNetworkName(const std::string& name) {
+  std::vector<Adapter> adapters;
+  if (name.empty() || ListAdapters(&adapters) != 0) return {};
+  NetInterface found;
+  if (FindNetInterface(name, &found) != 0) return {};
+  for (const Adapter& a : adapters)
+    if (a.nif.index == found.index) return ConnectedSsid(a.adapter_name);
+  return {};
+}
 
 }  // namespace kivo

@@ -11,7 +11,11 @@
 #include "platform/win32/wifi_query_win32.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <wlanapi.h>
+
+#include <algorithm>
+#include <cctype>
 
 #include "platform/atomic_file.h"
 #include "platform/wifi_query.h"
@@ -74,6 +78,24 @@ struct Wlan {
   }
 };
 
+// The network a connected interface is joined to, and its signal quality in percent.
+std::string CurrentSsid(const Wlan& wlan, HANDLE client, const WLAN_INTERFACE_INFO& info,
+                        int* signal_percent) {
+  std::string ssid;
+  DWORD size = 0;
+  void* data = nullptr;
+  if (wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
+                 &size, &data, nullptr) != ERROR_SUCCESS ||
+      data == nullptr)
+    return ssid;
+  const auto& association = static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data)->wlanAssociationAttributes;
+  ssid.assign(reinterpret_cast<const char*>(association.dot11Ssid.ucSSID),
+              std::min<ULONG>(association.dot11Ssid.uSSIDLength, sizeof association.dot11Ssid.ucSSID));
+  *signal_percent = static_cast<int>(association.wlanSignalQuality);
+  wlan.free(data);
+  return ssid;
+}
+
 std::vector<WifiInterfaceReport> AskWlanService() {
   std::vector<WifiInterfaceReport> reports;
   Wlan wlan;
@@ -88,20 +110,8 @@ std::vector<WifiInterfaceReport> AskWlanService() {
       WifiInterfaceReport report;
       report.name = win32::Utf8(info.strInterfaceDescription);
       report.state = StateName(info.isState);
-      DWORD size = 0;
-      void* data = nullptr;
-      if (info.isState == wlan_interface_state_connected &&
-          wlan.query(client, &info.InterfaceGuid, wlan_intf_opcode_current_connection, nullptr,
-                     &size, &data, nullptr) == ERROR_SUCCESS &&
-          data != nullptr) {
-        const auto& connection = *static_cast<WLAN_CONNECTION_ATTRIBUTES*>(data);
-        const DOT11_SSID& ssid = connection.wlanAssociationAttributes.dot11Ssid;
-        report.ssid = std::string(reinterpret_cast<const char*>(ssid.ucSSID),
-                                  std::min<ULONG>(ssid.uSSIDLength, sizeof ssid.ucSSID));
-        report.signal_percent =
-            static_cast<int>(connection.wlanAssociationAttributes.wlanSignalQuality);
-        wlan.free(data);
-      }
+      if (info.isState == wlan_interface_state_connected)
+        report.ssid = CurrentSsid(wlan, client, info, &report.signal_percent);
       reports.push_back(std::move(report));
     }
     wlan.free(list);
@@ -110,7 +120,44 @@ std::vector<WifiInterfaceReport> AskWlanService() {
   return reports;
 }
 
+// "{6B29FC40-CA47-1067-B31D-00DD010662DA}", as the IP helper names an adapter.
+std::string GuidText(const GUID& guid) {
+  wchar_t text[64] = {};
+  if (StringFromGUID2(guid, text, 64) == 0) return {};
+  return win32::Utf8(text);
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
 }  // namespace
+
+std::string ConnectedSsid(const std::string& adapter_guid) {
+  std::string ssid;
+  Wlan wlan;
+  if (adapter_guid.empty() || !wlan.Load()) return ssid;
+  DWORD version = 0;
+  HANDLE client = nullptr;
+  if (wlan.open(2, nullptr, &version, &client) != ERROR_SUCCESS) return ssid;
+  WLAN_INTERFACE_INFO_LIST* list = nullptr;
+  if (wlan.enumerate(client, nullptr, &list) == ERROR_SUCCESS && list != nullptr) {
+    for (DWORD i = 0; i < list->dwNumberOfItems; ++i) {
+      const WLAN_INTERFACE_INFO& info = list->InterfaceInfo[i];
+      int signal = 0;
+      if (info.isState == wlan_interface_state_connected &&
+          SameTextIgnoringCase(GuidText(info.InterfaceGuid), adapter_guid))
+        ssid = CurrentSsid(wlan, client, info, &signal);
+    }
+    wlan.free(list);
+  }
+  wlan.close(client, nullptr);
+  return ssid;
+}
 
 const char* const kWifiQueryScriptExtension = ".bat";
 

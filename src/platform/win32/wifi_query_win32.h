@@ -10,4 +10,9 @@ namespace kivo {
 // file could not be written.
 bool WriteWifiAnswer(const std::string& path);
 
+// The Wi-Fi network the adapter with this GUID ("{...}", the IP helper's AdapterName) is joined
+// to, asked of the WLAN service; "" when it is joined to none, is no Wi-Fi adapter, or the
+// service is missing.
+std::string ConnectedSsid(const std::string& adapter_guid);
+
 }  // namespace kivo
