@@ -41,8 +41,7 @@ inline constexpr MenuSpec kMainMenuRows[] = {
          "Show WiFi list if not connected"),
     menu_rows::Item("ShowWiFiConn", "Options1", "Show WiFi Connection", "",
          "Show which hotspot or camera this computer is connected to"),
-    menu_rows::Item("N5", "Options1", kSeparatorCaption),
-    menu_rows::Item("Cameras1", "Options1", "&Cameras...", "Ctrl+K",
+    menu_rows::Item("Cameras1", "Options1", "&Cameras...", "",
          "Every camera of a rig, one Wi-Fi adapter each"),
 
     menu_rows::Item("Mode1", kMainMenuName, "&Mode"),
