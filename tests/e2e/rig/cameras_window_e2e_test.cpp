@@ -1,9 +1,9 @@
 // The Cameras window with three simulated cameras of three models, each behind its own
 // interface (tests/e2e/netns_run.sh --cameras 3), drawn by the headless renderer: a row per
 // camera with its model, Record All and Sync Clocks reaching every camera, Download All New into
-// a folder per camera, and the chosen row's camera - with its own password from [Cameras] -
-// taking the main window's next status request, which no other camera sees. Refuses to run
-// anywhere but in that namespace.
+// a folder per camera, a camera that stops answering said in its row, and the chosen row's
+// camera - with its own password from [Cameras] - taking the main window's next status request,
+// which no other camera sees. Refuses to run anywhere but in that namespace.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -47,6 +47,13 @@ std::size_t Count(int camera, const std::string& prefix) {
   std::size_t n = 0;
   for (const std::string& t : Logged(camera)) n += t.rfind(prefix, 0) == 0;
   return n;
+}
+
+// rig_control.sh: one control line to camera |camera|, or "link down|up".
+bool Control(int camera, const std::string& words) {
+  const std::string command =
+      Env("KIVO_RIG_CONTROL") + " " + std::to_string(camera) + " " + words + " > /dev/null";
+  return std::system(command.c_str()) == 0;
 }
 
 std::vector<std::string> Cells(const std::string& row) {
@@ -160,6 +167,17 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
   ASSERT_TRUE(view.UserClick("DownloadAllNewBtn"));
   EXPECT_EQ(Outcome("Download All New"),
             "Download All New: kcam1, kcam2, kcam3 nothing new");
+
+  // Camera 2 loses its network: its row says so at the next reading, the others read on, and
+  // it comes back when the link does.
+  ASSERT_TRUE(Control(2, "link down"));
+  ASSERT_TRUE(RunUntil([&] { return Cells(list.Lines()[1])[1] == "BacPac timeout"; }))
+      << list.Lines()[1];
+  EXPECT_EQ(Cells(list.Lines()[0])[1], models[0]);
+  EXPECT_EQ(Cells(list.Lines()[2])[1], models[2]);
+  ASSERT_TRUE(Control(2, "link up"));
+  ASSERT_TRUE(RunUntil([&] { return Cells(list.Lines()[1])[1] == models[1]; }))
+      << list.Lines()[1];
 
   // Choosing camera 3 (Enter on its row) binds the main window to kcam3, with its own password.
   list.SetSelection({2});
