@@ -1,6 +1,7 @@
 // kivo-cli cameras: every interface that leads into the camera network (one Wi-Fi adapter per
 // camera in a rig), each with its camera's model and power and the Wi-Fi network's name.
 #include <cstring>
+#include <memory>
 
 #include "camera/status_texts.h"
 #include "cli/cli_commands.h"
@@ -40,18 +41,37 @@ struct CameraRow {
   std::string trouble;  // why there is no status
 };
 
-CameraRow ReadCamera(CliContext& c, const NetInterface& nif) {
-  CameraRow row{nif.name, WifiNetworkName(nif.name), std::nullopt, ""};
-  LinkOptions options(c.link.Address(), c.password_for(nif.name));
-  options.interface_name = nif.name;
-  SyncLink link(c.link.Loop(), options);
-  try {
-    row.status = link.ReadStatus();
-  } catch (const CliError& e) {
-    ThrowIfInterrupted();
-    row.trouble = e.ExitCode() == kExitUnreachable ? kNotAnswering : e.what();
+// Reads every camera's status at once: one link per interface, all asked in one pass.
+Task<std::vector<CameraRow>> ReadCameras(CliContext& c, const std::vector<NetInterface>& found) {
+  std::vector<CameraRow> rows;
+  std::vector<std::unique_ptr<CameraLink>> links;
+  for (const NetInterface& nif : found) {
+    rows.push_back({nif.name, WifiNetworkName(nif.name), std::nullopt, ""});
+    LinkOptions options(c.link.Address(), c.password_for(nif.name));
+    options.interface_name = nif.name;
+    links.push_back(std::make_unique<CameraLink>(c.link.Loop(), options));
   }
-  return row;
+  std::size_t answered = 0;
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    links[i]->Hold();
+    links[i]->ReadStatus([&rows, &answered, i](const LinkError& e, const CameraSnapshot& s) {
+      ++answered;
+      if (e.ok()) {
+        rows[i].status = s;
+      } else {
+        rows[i].trouble = e.failure == LinkFailure::kUnreachable ? kNotAnswering : e.text;
+      }
+    });
+  }
+  std::vector<CameraLink*> all;
+  for (const auto& link : links) all.push_back(link.get());
+  FireTogether(all);
+  const bool came = co_await c.link.Run().Until([&] { return answered == rows.size(); }, -1);
+  if (!came) {
+    for (const auto& link : links) link->Cancel();
+    ThrowIfInterrupted();
+  }
+  co_return rows;
 }
 
 std::string RowJson(const CameraRow& row) {
@@ -83,28 +103,34 @@ std::string RowText(const CameraRow& row) {
 
 }  // namespace
 
-int RunCameras(CliContext& c) {
-  RejectUnknownOptions(c.args.args);
-  if (!c.args.args.empty()) throw CliError(kExitUsage, "cameras takes no arguments");
-  const std::optional<std::uint32_t> camera = ParseIpv4(c.link.Address());
+std::vector<NetInterface> CameraInterfaces(const std::string& address) {
+  const std::optional<std::uint32_t> camera = ParseIpv4(address);
   if (!camera) throw CliError(kExitUsage, "cameras needs the camera's address as a.b.c.d");
   std::vector<NetInterface> all;
   if (const int error = ListNetInterfaces(&all); error != 0)
     throw CliError(kExitFailed, "The network interfaces could not be listed (error " +
                                     std::to_string(error) + ")");
   std::vector<NetInterface> found = InterfacesInNetwork(all, *camera);
-  if (!c.link.Interface().empty())
-    std::erase_if(found, [&](const NetInterface& n) { return n.name != c.link.Interface(); });
   if (found.empty())
-    throw CliError(kExitUnreachable, "No network interface leads into the camera network of " +
-                                         c.link.Address());
-  // One camera after the other: a camera that does not answer costs the status time-out.
-  for (const NetInterface& nif : found) {
-    const CameraRow row = ReadCamera(c, nif);
-    c.out << (c.args.json ? RowJson(row) : RowText(row)) << "\n";
-    c.out.flush();
+    throw CliError(kExitUnreachable,
+                   "No network interface leads into the camera network of " + address);
+  return found;
+}
+
+Task<int> RunCameras(CliContext& c) {
+  RejectUnknownOptions(c.args.args);
+  if (!c.args.args.empty()) throw CliError(kExitUsage, "cameras takes no arguments");
+  std::vector<NetInterface> found = CameraInterfaces(c.link.Address());
+  if (!c.link.Interface().empty()) {
+    std::erase_if(found, [&](const NetInterface& n) { return n.name != c.link.Interface(); });
+    if (found.empty())
+      throw CliError(kExitUnreachable, c.link.Interface() +
+                                           " does not lead into the camera network of " +
+                                           c.link.Address());
   }
-  return kExitDone;
+  const std::vector<CameraRow> rows = co_await ReadCameras(c, found);
+  for (const CameraRow& row : rows) c.out << (c.args.json ? RowJson(row) : RowText(row)) << "\n";
+  co_return kExitDone;
 }
 
 }  // namespace kivo

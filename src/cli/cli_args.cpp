@@ -6,8 +6,8 @@ namespace kivo {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: kivo-cli [--address ADDR] [--password TEXT] [--interface NAME] [--json] [--quiet]\n"
-    "                COMMAND [ARGS]\n"
+    "Usage: kivo-cli [--address ADDR] [--password TEXT] [--interface NAME[,NAME...] | --all]\n"
+    "                [--json] [--quiet] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  status                     the camera's status and every current setting\n"
@@ -26,6 +26,9 @@ constexpr char kUsage[] =
     "\n"
     "--interface NAME sends everything through that network interface only (with several\n"
     "cameras, one Wi-Fi adapter each); on Windows NAME may be the adapter's name or index.\n"
+    "--all (or --interface A,B,C) runs a command on every camera at once, each line marked\n"
+    "with its interface; get puts each camera's files into DIR/INTERFACE. Alone after get,\n"
+    "--all means every file: kivo-cli --all get --all takes every file of every camera.\n"
     "Defaults for --address and --password come from Kivo.ini, which is only read; its\n"
     "[Cameras] rows (interface or Wi-Fi network name = password) give each camera its own.\n"
     "Exit status: 0 done; 1 the camera refused or a transfer failed; 2 usage;\n"
@@ -84,6 +87,10 @@ CliArgs ParseCliArgs(const std::vector<std::string>& argv) {
           taken = true;
         }
       }
+      if (a == "--all" && (out.command.empty() || out.command != "get")) {
+        out.all = true;
+        taken = true;
+      }
       if (!taken && out.command.empty() && StartsWith(a, "-"))
         throw CliError(kExitUsage, "unknown option " + a);
     }
@@ -93,6 +100,12 @@ CliArgs ParseCliArgs(const std::vector<std::string>& argv) {
     } else {
       out.args.push_back(a);
     }
+  }
+  // "get --new --all": new files can only be meant of every camera.
+  if (out.command == "get" && std::count(out.args.begin(), out.args.end(), "--new") > 0 &&
+      std::count(out.args.begin(), out.args.end(), "--all") > 0) {
+    out.args.erase(std::find(out.args.begin(), out.args.end(), "--all"));
+    out.all = true;
   }
   return out;
 }

@@ -29,7 +29,9 @@ class CliError : public std::runtime_error {
 struct CliArgs {
   std::optional<std::string> address;
   std::optional<std::string> password;
-  std::optional<std::string> interface_name;  // --interface: that camera's adapter alone
+  // --interface: that camera's adapter alone; "A,B,C": those cameras at once
+  std::optional<std::string> interface_name;
+  bool all = false;  // --all: every camera in the camera network at once
   bool json = false;
   bool quiet = false;
   bool help = false;
@@ -38,8 +40,10 @@ struct CliArgs {
   std::vector<std::string> args;  // after the command word, global options taken out
 };
 
-// The shared options may stand before or after the command word; "--" ends them. Throws
-// CliError(kExitUsage) for an unknown shared option or one that lacks its value.
+// The shared options may stand before or after the command word; "--" ends them. "--all" after
+// "get" is get's own (every file) unless "--new" stands there too; before the word it is always
+// every camera. Throws CliError(kExitUsage) for an unknown shared option or one that lacks its
+// value.
 CliArgs ParseCliArgs(const std::vector<std::string>& argv);
 
 // Takes "--NAME VALUE" or "--NAME=VALUE" out of |args|; nullopt when absent. Throws

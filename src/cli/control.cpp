@@ -58,21 +58,23 @@ std::string OneWord(CliContext& c, const char* command, std::initializer_list<co
   throw CliError(kExitUsage, usage);
 }
 
-CameraSnapshot NeedCameraOn(CliContext& c) {
-  CameraSnapshot s = c.link.ReadStatus();
+Task<CameraSnapshot> NeedCameraOn(CliContext& c) {
+  CameraSnapshot s = co_await c.link.ReadStatus();
   if (!s.camera_on) throw CliError(kExitFailed, kCameraOffStatus);
   if (!s.camera_record) throw CliError(kExitFailed, kNoCameraRecord);
-  return s;
+  co_return s;
 }
 
 // Sends, then waits for |done|; |what| names the change for the time-out message.
-int SendAndFollow(CliContext& c, const Command& command, const Check& done,
-                  const std::string& what, const std::string& said,
-                  int timeout_ms = kFollowTimeoutMs) {
-  c.link.SendCommand(command.path, command.parameter);
-  if (done && !c.link.WaitFor(done, timeout_ms)) throw CliError(kExitFailed, kDidNotFollow + what);
+Task<int> SendAndFollow(CliContext& c, Command command, Check done, std::string what,
+                        std::string said, int timeout_ms = kFollowTimeoutMs) {
+  co_await c.link.SendCommand(command.path, command.parameter);
+  if (done) {
+    const bool followed = co_await c.link.WaitFor(done, timeout_ms);
+    if (!followed) throw CliError(kExitFailed, kDidNotFollow + what);
+  }
   if (!c.args.quiet && !c.args.json) c.out << said << "\n";
-  return kExitDone;
+  co_return kExitDone;
 }
 
 bool Checked(const CameraSnapshot& s, const char* name) { return ItemChecked(s, name); }
@@ -123,20 +125,20 @@ std::string DateLine(const HttpReply& reply) {
 
 // Reads the camera's clock until it shows |wanted| plus the time passed since |sent_ms|, as a
 // command is confirmed through the status; throws CliError(kExitFailed) when it does not.
-void FollowClock(CliContext& c, DateTime wanted, std::int64_t sent_ms) {
+Task<void> FollowClock(CliContext& c, DateTime wanted, std::int64_t sent_ms) {
   const Clock& clock = SystemClock::Instance();
   std::string shows = "its clock could not be read";
   for (int waited = 0;; waited += kClockReadEveryMs) {
     const HttpReply reply =
-        c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
+        co_await c.link.Get(c.link.MediaBase() + "/", CameraLink::kStatusTimeoutMs, true);
     if (const std::string line = DateLine(reply); !line.empty()) {
       const std::string camera = DateHeaderToClockText(line);
       const double passed = static_cast<double>(clock.MonotonicMs() - sent_ms) * kOneMillisecond;
-      if (std::fabs(ClockTextToDateTime(camera) - (wanted + passed)) <= kClockTolerance) return;
+      if (std::fabs(ClockTextToDateTime(camera) - (wanted + passed)) <= kClockTolerance) co_return;
       shows = "its clock shows " + camera;
     }
     if (waited >= kClockFollowMs) break;
-    c.link.RunUntil([] { return false; }, kClockReadEveryMs);
+    co_await c.link.Run().Pause(kClockReadEveryMs);
     ThrowIfInterrupted();
   }
   throw CliError(kExitFailed, kDidNotFollow + shows);
@@ -144,24 +146,24 @@ void FollowClock(CliContext& c, DateTime wanted, std::int64_t sent_ms) {
 
 }  // namespace
 
-int RunPower(CliContext& c) {
+Task<int> RunPower(CliContext& c) {
   const bool on = OneWord(c, "power", {"on", "off"}) == std::string("on");
-  const CameraSnapshot s = c.link.ReadStatus();
+  const CameraSnapshot s = co_await c.link.ReadStatus();
   // The ON/OFF button sends by its caption, which shows what a click does.
   const Command command = CommandOf("OnBtn", false, on ? kOnCaption : kOffCaption);
   if (s.camera_on == on) {
     if (!c.args.quiet && !c.args.json) c.out << "power: already " << (on ? "on" : "off") << "\n";
-    return kExitDone;
+    co_return kExitDone;
   }
-  return SendAndFollow(
+  co_return co_await SendAndFollow(
       c, command, [on](const CameraSnapshot& now) { return now.camera_on == on && (!on || now.camera_record); },
       on ? "it is still off" : "it is still on", on ? "power: on" : "power: off",
       on ? kPowerOnTimeoutMs : kFollowTimeoutMs);
 }
 
-int RunRecord(CliContext& c) {
+Task<int> RunRecord(CliContext& c) {
   const bool start = OneWord(c, "record", {"start", "stop"}) == std::string("start");
-  const CameraSnapshot s = NeedCameraOn(c);
+  const CameraSnapshot s = co_await NeedCameraOn(c);
   const long photos_before = Count(s);
   const Command command = CommandOf("RecordBtn", false, start ? kRecordCaption : kStopCaption);
   // In a photo mode the shutter takes the picture at once: a new file shows it was done.
@@ -169,11 +171,11 @@ int RunRecord(CliContext& c) {
                                return Recording(now) || Count(now) != photos_before;
                              })
                            : Check([](const CameraSnapshot& now) { return !Recording(now); });
-  return SendAndFollow(c, command, done, start ? "it did not start" : "it is still recording",
+  co_return co_await SendAndFollow(c, command, done, start ? "it did not start" : "it is still recording",
                        start ? "record: started" : "record: stopped");
 }
 
-int RunMode(CliContext& c) {
+Task<int> RunMode(CliContext& c) {
   RejectUnknownOptions(c.args.args);
   std::string usage = "mode takes one of:";
   for (const SettingValue& m : ModeNames()) usage += std::string(" ") + m.name;
@@ -182,53 +184,53 @@ int RunMode(CliContext& c) {
   for (const SettingValue& m : ModeNames())
     if (c.args.args[0] == m.name) mode = &m;
   if (!mode) throw CliError(kExitUsage, usage);
-  NeedCameraOn(c);
+  co_await NeedCameraOn(c);
   const char* item = mode->component;
-  return SendAndFollow(
+  co_return co_await SendAndFollow(
       c, CommandOf(item, false, nullptr),
       [item](const CameraSnapshot& now) { return Checked(now, item); },
       std::string("the mode is not ") + mode->name, std::string("mode: ") + mode->name);
 }
 
-int RunLocate(CliContext& c) {
+Task<int> RunLocate(CliContext& c) {
   const bool on = OneWord(c, "locate", {"on", "off"}) == std::string("on");
-  NeedCameraOn(c);
+  co_await NeedCameraOn(c);
   // The item sends "switch off" while it is checked.
-  return SendAndFollow(
+  co_return co_await SendAndFollow(
       c, CommandOf("Locate", !on, nullptr),
       [on](const CameraSnapshot& now) { return Checked(now, "Locate") == on; },
       on ? "locate is still off" : "locate is still on", on ? "locate: on" : "locate: off");
 }
 
-int RunDeleteLast(CliContext& c) {
+Task<int> RunDeleteLast(CliContext& c) {
   RejectUnknownOptions(c.args.args);
   if (!c.args.args.empty()) throw CliError(kExitUsage, "delete-last takes no arguments");
-  const long before = Count(NeedCameraOn(c));
-  return SendAndFollow(
+  const long before = Count(co_await NeedCameraOn(c));
+  co_return co_await SendAndFollow(
       c, CommandOf("DeleteLast1", false, nullptr),
       [before](const CameraSnapshot& now) { return Count(now) < before; },
       "the file is still there", "deleted the last file");
 }
 
-int RunDeleteAll(CliContext& c) {
+Task<int> RunDeleteAll(CliContext& c) {
   const bool yes = TakeFlag(c.args.args, "--yes");
   RejectUnknownOptions(c.args.args);
   if (!c.args.args.empty() || !yes)
     throw CliError(kExitUsage, "delete-all deletes every file on the card; say so with --yes");
-  NeedCameraOn(c);
-  return SendAndFollow(
+  co_await NeedCameraOn(c);
+  co_return co_await SendAndFollow(
       c, CommandOf("DeleteAll1", false, nullptr),
       [](const CameraSnapshot& now) { return Count(now) == 0; }, "files are still there",
       "deleted every file");
 }
 
-int RunClock(CliContext& c) {
+Task<int> RunClock(CliContext& c) {
   RejectUnknownOptions(c.args.args);
   if (c.args.args.size() > 1) throw CliError(kExitUsage, "clock takes show, local, utc or \"yy.mm.dd hh.mm.ss\"");
   const std::string what = c.args.args.empty() ? "show" : c.args.args[0];
   const Clock& clock = SystemClock::Instance();
   if (what == "show") {
-    const std::string date_line = c.link.ReadClock();
+    const std::string date_line = co_await c.link.ReadClock();
     const DateTime now = clock.Now();
     const double offset = ClockTextToDateTime(DateHeaderToClockText(date_line)) - now;
     // Whole seconds toward zero, as the difference's text counts them, so that the number and
@@ -255,48 +257,52 @@ int RunClock(CliContext& c) {
             << "Computer    " << computer.date << "  " << computer.time << "\n"
             << "Difference  " << labels.delta << "\n";
     }
-    return kExitDone;
+    co_return kExitDone;
   }
   const bool now_wanted = what == "local" || what == "utc";
   // A typed time is checked before anything is sent; the computer's is taken once the camera
   // is known to be on, so that a slow status read does not make it late.
   if (!now_wanted) ClockParameter(what);
-  NeedCameraOn(c);
+  co_await NeedCameraOn(c);
+  // In a rig the computer's time is taken when every camera is ready for it.
+  co_await c.link.Run().Together();
   std::string text = what;
   if (what == "local") text = FormatClockText(clock.Now());
   if (what == "utc")
     text = FormatClockText(clock.Now() + clock.Bias().CurrentMinutes() / 60.0 / 24.0);
-  c.link.SendCommand(kSetClockPath, ClockParameter(text));
-  FollowClock(c, *TypedClock(text), clock.MonotonicMs());
+  co_await c.link.SendCommand(kSetClockPath, ClockParameter(text));
+  co_await FollowClock(c, *TypedClock(text), clock.MonotonicMs());
   if (!c.args.quiet && !c.args.json) c.out << "clock: set to " << text << "\n";
-  return kExitDone;
+  co_return kExitDone;
 }
 
-int RunPreview(CliContext& c) {
+Task<int> RunPreview(CliContext& c) {
   const std::optional<std::string> player = TakeOption(c.args.args, "--player");
   RejectUnknownOptions(c.args.args);
   if (!c.args.args.empty()) throw CliError(kExitUsage, "preview takes only --player PATH");
-  const CameraSnapshot s = NeedCameraOn(c);
+  const CameraSnapshot s = co_await NeedCameraOn(c);
   if (!Checked(s, "StreamingEnabled")) {
-    c.link.SendCommand(CommandOf("StreamingEnabled", false, nullptr).path,
-                       CommandOf("StreamingEnabled", false, nullptr).parameter);
-    if (!c.link.WaitFor([](const CameraSnapshot& now) { return Checked(now, "StreamingEnabled"); },
-                        kFollowTimeoutMs))
-      throw CliError(kExitFailed, kDidNotFollow + std::string("the preview stream is still off"));
+    const Command command = CommandOf("StreamingEnabled", false, nullptr);
+    co_await c.link.SendCommand(command.path, command.parameter);
+    const bool on = co_await c.link.WaitFor(
+        [](const CameraSnapshot& now) { return Checked(now, "StreamingEnabled"); },
+        kFollowTimeoutMs);
+    if (!on) throw CliError(kExitFailed, kDidNotFollow + std::string("the preview stream is still off"));
   }
-  const HttpReply live = c.link.Get(c.link.MediaBase() + kLivePath, CameraLink::kStatusTimeoutMs);
+  const HttpReply live =
+      co_await c.link.Get(c.link.MediaBase() + kLivePath, CameraLink::kStatusTimeoutMs);
   const unsigned error = live.timed_out ? 10060u : live.error;
   if (error != 0 || !StreamAnswered(SplitLines(live.body).size() + 1))
     throw CliError(kExitFailed, StreamNotFoundText(error));
   const std::string url = c.link.MediaBase() + kStreamPath;
   if (!player) {
     c.out << url << "\n";
-    return kExitDone;
+    co_return kExitDone;
   }
   SystemShell shell;
   if (!shell.StartProgram(*player, PlayerArguments(c.link.Address())))
     throw CliError(kExitFailed, PlayerNotStartedText(*player));
-  return kExitDone;
+  co_return kExitDone;
 }
 
 }  // namespace kivo

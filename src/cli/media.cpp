@@ -20,20 +20,15 @@ namespace {
 constexpr int kCardTimeoutMs = 60000;
 constexpr char kNothingNew[] = "Nothing new on the camera's card";
 
-CardListing ReadCard(CliContext& c) {
-  std::optional<CardListing> listing;
-  c.link.Link().ReadListing([&](const CardListing& l) { listing = l; });
-  if (!c.link.RunUntil([&] { return listing.has_value(); }, kCardTimeoutMs)) {
-    c.link.Link().Cancel();
-    ThrowIfInterrupted();
-    throw CliError(kExitUnreachable, "The camera's card could not be read in time");
-  }
+Task<CardListing> ReadCard(CliContext& c) {
+  const std::optional<CardListing> listing = co_await c.link.ReadListing(kCardTimeoutMs);
+  if (!listing) throw CliError(kExitUnreachable, "The camera's card could not be read in time");
   if (!listing->ok) {
     const bool unreachable = listing->error.rfind(kCardCannotReach, 0) == 0;
     throw CliError(unreachable ? kExitUnreachable : kExitFailed, listing->error);
   }
   if (!listing->note.empty() && !c.args.quiet) c.err << "kivo-cli: " << listing->note << "\n";
-  return *listing;
+  co_return *listing;
 }
 
 std::string KindName(MediaKind kind) {
@@ -94,14 +89,14 @@ const char* OutcomeName(FetchOutcome outcome) {
 
 }  // namespace
 
-int RunLs(CliContext& c) {
+Task<int> RunLs(CliContext& c) {
   RejectUnknownOptions(c.args.args);
   if (c.args.args.size() > 1) throw CliError(kExitUsage, "ls takes at most one FOLDER");
   const std::string folder = c.args.args.empty() ? "" : c.args.args[0];
   // An empty name (an unset shell variable, say) must not stand for "every folder".
   if (!c.args.args.empty() && folder.empty())
     throw CliError(kExitUsage, "ls FOLDER: the folder's name is empty");
-  const CardListing card = ReadCard(c);
+  const CardListing card = co_await ReadCard(c);
   const std::string url_base = c.link.MediaBase() + card.root;
   bool found_folder = folder.empty();
   for (const MediaItem& m : card.items) {
@@ -110,19 +105,21 @@ int RunLs(CliContext& c) {
     c.out << (c.args.json ? ItemJson(m, url_base) : ItemText(m)) << "\n";
   }
   if (!found_folder) throw CliError(kExitFailed, "No folder " + folder + " on the camera's card");
-  return kExitDone;
+  co_return kExitDone;
 }
 
-int RunGet(CliContext& c) {
+Task<int> RunGet(CliContext& c) {
   std::vector<std::string>& args = c.args.args;
-  // Paths cross to the system only through the UTF-8 seam: a folder named in any language.
-  const std::filesystem::path dir = PathFromUtf8(TakeOption(args, "--to").value_or("."));
+  // Paths cross to the system only through the UTF-8 seam: a folder named in any language. In a
+  // rig each camera's files go into a folder of its own below.
+  std::filesystem::path dir = PathFromUtf8(TakeOption(args, "--to").value_or("."));
+  if (!c.subfolder.empty()) dir /= PathFromUtf8(c.subfolder);
   const bool get_new = TakeFlag(args, "--new");
   const bool get_all = TakeFlag(args, "--all");
   RejectUnknownOptions(args);
   if (int(get_new) + int(get_all) + int(!args.empty()) != 1)
     throw CliError(kExitUsage, "get takes FILE..., --new or --all");
-  const CardListing card = ReadCard(c);
+  const CardListing card = co_await ReadCard(c);
 
   std::vector<const MediaItem*> chosen;
   if (!args.empty()) {
@@ -153,7 +150,7 @@ int RunGet(CliContext& c) {
   const bool say_nothing_new = get_new && !c.args.quiet && !c.args.json;
   if (jobs.empty()) {
     if (!c.args.quiet && !c.args.json) c.out << kNothingNew << "\n";
-    return kExitDone;
+    co_return kExitDone;
   }
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
@@ -208,7 +205,8 @@ int RunGet(CliContext& c) {
   fetcher.Start(dir, jobs);
   bool cancelled = false;
   while (!batch_done) {
-    c.link.Loop().RunUntil([&] { return batch_done || (!cancelled && InterruptExitCode()); }, 200);
+    // After the interrupt the engine still closes its files; that is waited for.
+    co_await c.link.Run().Until([&] { return batch_done; }, -1, !cancelled);
     if (InterruptExitCode() && !cancelled) {
       // The .part file stays for the next run; a second interrupt ends the program at once.
       cancelled = true;
@@ -221,7 +219,7 @@ int RunGet(CliContext& c) {
   if (failed > 0)
     throw CliError(kExitFailed, std::to_string(failed) + " of " + std::to_string(labels.size()) +
                                     " files could not be downloaded");
-  return kExitDone;
+  co_return kExitDone;
 }
 
 }  // namespace kivo

@@ -16,11 +16,11 @@ std::string ValuesText(const SettingName& setting) {
   return text;
 }
 
-int ListSettings(CliContext& c) {
+Task<int> ListSettings(CliContext& c) {
   // The current values need the camera; without it the list is still worth having.
   std::optional<CameraSnapshot> snapshot;
   try {
-    snapshot = c.link.ReadStatus();
+    snapshot = co_await c.link.ReadStatus();
   } catch (const CliError& e) {
     if (e.ExitCode() != kExitUnreachable && e.ExitCode() != kExitWrongPassword) throw;
     if (!c.args.quiet) c.err << "kivo-cli: " << e.what() << "; current values unknown\n";
@@ -47,17 +47,17 @@ int ListSettings(CliContext& c) {
       c.out << name << now << ValuesText(setting) << "\n";
     }
   }
-  return kExitDone;
+  co_return kExitDone;
 }
 
 }  // namespace
 
-int RunSet(CliContext& c) {
+Task<int> RunSet(CliContext& c) {
   std::vector<std::string>& args = c.args.args;
   if (TakeFlag(args, "--list")) {
     RejectUnknownOptions(args);
     if (!args.empty()) throw CliError(kExitUsage, "set --list takes no arguments");
-    return ListSettings(c);
+    co_return co_await ListSettings(c);
   }
   if (args.size() != 2) throw CliError(kExitUsage, "set takes NAME VALUE (kivo-cli set --list)");
   const SettingName* setting = FindSetting(args[0]);
@@ -65,15 +65,15 @@ int RunSet(CliContext& c) {
   const std::optional<SettingCommand> command = SettingCommandFor(*setting, args[1]);
   if (!command)
     throw CliError(kExitUsage, std::string(setting->name) + " takes " + ValuesText(*setting));
-  const CameraSnapshot s = c.link.ReadStatus();
+  const CameraSnapshot s = co_await c.link.ReadStatus();
   if (!s.camera_on) throw CliError(kExitFailed, kCameraOffStatus);
   if (!s.camera_record) throw CliError(kExitFailed, "The camera's status record was too short to read");
-  c.link.SendCommand(command->path, command->parameter);
+  co_await c.link.SendCommand(command->path, command->parameter);
   // The camera's name is not in its status record: the reply is all there is to go by.
   if (setting->kind != SettingKind::kText) {
     const std::string wanted = args[1];
     std::string last;
-    const bool followed = c.link.WaitFor(
+    const bool followed = co_await c.link.WaitFor(
         [&](const CameraSnapshot& now) {
           last = now.camera ? CurrentValue(*setting, *now.camera) : "";
           return last == wanted;
@@ -84,7 +84,7 @@ int RunSet(CliContext& c) {
                                       " is still " + (last.empty() ? "unknown" : last));
   }
   if (!c.args.quiet && !c.args.json) c.out << setting->name << ": " << args[1] << "\n";
-  return kExitDone;
+  co_return kExitDone;
 }
 
 }  // namespace kivo

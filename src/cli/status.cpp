@@ -126,15 +126,15 @@ std::string StatusText(const CameraSnapshot& s) {
   return out;
 }
 
-int RunStatus(CliContext& c) {
+Task<int> RunStatus(CliContext& c) {
   RejectUnknownOptions(c.args.args);
   if (!c.args.args.empty()) throw CliError(kExitUsage, "status takes no arguments");
-  const CameraSnapshot s = c.link.ReadStatus();
+  const CameraSnapshot s = co_await c.link.ReadStatus();
   c.out << (c.args.json ? StatusJson(s, c.link.Address()) + "\n" : StatusText(s));
-  return kExitDone;
+  co_return kExitDone;
 }
 
-int RunWatch(CliContext& c) {
+Task<int> RunWatch(CliContext& c) {
   std::vector<std::string>& args = c.args.args;
   int seconds = kDefaultWatchSeconds;
   if (auto interval = TakeOption(args, "--interval")) {
@@ -150,7 +150,7 @@ int RunWatch(CliContext& c) {
   // Interrupting is the normal way to end a watch.
   while (!InterruptExitCode()) {
     try {
-      const CameraSnapshot s = c.link.ReadStatus();
+      const CameraSnapshot s = co_await c.link.ReadStatus();
       c.out << (c.args.json ? StatusJson(s, c.link.Address()) + "\n" : StatusText(s) + "\n");
     } catch (const CliError& e) {
       if (InterruptExitCode()) break;
@@ -165,10 +165,10 @@ int RunWatch(CliContext& c) {
       }
     }
     c.out.flush();
-    c.link.RunUntil([] { return false; }, seconds * 1000);
+    co_await c.link.Run().Pause(seconds * 1000);
   }
   // Ended by the user: the interrupt's own status, as for every other command.
-  return InterruptExitCode();
+  co_return InterruptExitCode();
 }
 
 }  // namespace kivo

@@ -122,10 +122,15 @@ only_camera 2
 run 0 --interface kcam1 status  # no row: the one password of [BacPac]
 only_camera 1
 run 4 --password cameralnk --interface kcam3 status  # --password stands for every camera
+run 4 --all status --json  # the wrong one says so; the others answer
+grep -q "^kivo-cli: kcam2: " <<< "$err" || fail "stderr: $err"
+[ "$(jq -r .interface <<< "$out" | tr '\n' ' ')" = "kcam1 kcam3 " ] || fail "status: $out"
 run 0 cameras --json
 [ "$(grep -c '"answering":true' <<< "$out")" = 2 ] || fail "cameras: $out"
 grep '"interface":"kcam2"' <<< "$out" | grep -q '"answering":false' || fail "cameras: $out"
 "$KIVO_RIG_CONTROL" 3 set password cameralnk > /dev/null
+printf '[BacPac]\r\nIPAddress=%s\r\nPassword=cameralnk\r\n' "$KIVO_CAMSIM_ADDRESS" \
+  > "$work/prog/Kivo.ini"
 
 begin "a camera that does not answer is listed as such"
 "$KIVO_RIG_CONTROL" 1 link down
@@ -133,6 +138,63 @@ run 0 cameras --json
 "$KIVO_RIG_CONTROL" 1 link up
 grep '"interface":"kcam1"' <<< "$out" | grep -q '"error":"not answering"' ||
   fail "cameras: $out"
+
+begin "--all status --json: every camera at once, each object naming its interface"
+run 0 --all status --json
+got=$(jq -r '.interface + " " + .model' <<< "$out" | sort)
+[ "$got" = "$want" ] || fail "status: $got\nexpected:\n$want"
+for i in 1 2 3; do grep -q "GET /bacpac/se?t=cameralnk" <<< "$(eval "echo \"\$requests_$i\"")" ||
+  fail "camera $i was not asked"; done
+
+begin "--all record start arrives at every camera; --interface A,B at those alone"
+run 0 --all record start
+for i in 1 2 3; do grep -q "/bacpac/SH?t=cameralnk&p=%01" <<< "$(eval "echo \"\$requests_$i\"")" ||
+  fail "camera $i got no record start"; done
+[ "$(grep -c '^kcam[123]: record: started$' <<< "$out")" = 3 ] || fail "output: $out"
+run 0 --interface kcam1,kcam3 record stop
+[ -z "$requests_2" ] || fail "camera 2 got requests meant for 1 and 3:\n$requests_2"
+run 0 --all record stop  # camera 2 still recording, the others already stopped
+[ "$(wc -l <<< "$out")" = 3 ] || fail "output: $out"
+run 2 --all record sideways
+[ "$err" = "kivo-cli: record takes one of: start stop" ] || fail "said once: $err"
+
+begin "one camera unplugged mid-rig: the others carry on, the missing one is named"
+"$cli" --all watch --interval 1 > "$work/watch" 2> "$work/watch_err" &
+watcher=$!
+sleep 1.5
+"$KIVO_RIG_CONTROL" 2 link down
+sleep 4
+before=$(grep -c '^kcam1: Camera' "$work/watch")
+sleep 2
+kill -INT "$watcher"
+wait "$watcher"
+rc=$?
+[ "$rc" = 130 ] || fail "watch exited $rc"
+[ "$(grep -c '^kcam1: Camera' "$work/watch")" -gt "$before" ] || fail "camera 1 went quiet"
+grep -q "^kivo-cli: kcam2: BacPac timeout" "$work/watch_err" || fail "stderr: $(cat "$work/watch_err")"
+run 3 --all record start
+"$KIVO_RIG_CONTROL" 2 link up
+grep -q "^kivo-cli: kcam2: BacPac timeout$" <<< "$err" || fail "stderr: $err"
+[ "$(grep -c 'record: started' <<< "$out")" = 2 ] || fail "output: $out"
+run 0 --all record stop
+
+begin "get --new --all through one flaky camera: every file whole, each camera in its folder"
+"$KIVO_RIG_CONTROL" 2 fault flaky 1 8080 > /dev/null
+run 0 --json get --new --all --to "$work/rig"
+"$KIVO_RIG_CONTROL" 2 fault none 8080 > /dev/null
+[ "$(jq -r 'select(.outcome != "downloaded")' <<< "$out")" = "" ] || fail "outcomes: $out"
+for i in 1 2 3; do
+  n=$(find "$work/rig/kcam$i" -type f | wc -l)
+  [ "$n" -ge 2 ] || fail "kcam$i: $n files"
+  for f in "$work/rig/kcam$i"/*/*; do
+    curl -s -f --interface "kcam$i" -o "$work/reference" \
+      "http://$KIVO_CAMSIM_ADDRESS:8080/videos/${f#"$work/rig/kcam$i/"}" &&
+      cmp -s "$f" "$work/reference" || fail "$f is not camera $i's"
+  done
+done
+[ "$(find "$work/rig/kcam2" -type f -size +1M | wc -l)" -ge 1 ] || fail "no large file on camera 2"
+run 0 --all get --new --to "$work/rig"
+[ "$(grep -c "Nothing new on the camera's card" <<< "$out")" = 3 ] || fail "second run: $out"
 
 echo "rig_cli_e2e.sh: $cases cases, $failures failed"
 [ "$failures" = 0 ]

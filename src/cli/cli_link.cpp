@@ -1,6 +1,5 @@
-#include "cli/sync_link.h"
+#include "cli/cli_link.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include "cli/cli_args.h"
@@ -8,9 +7,6 @@
 
 namespace kivo {
 namespace {
-
-// The loop is woken this often while waiting, so an interrupt is noticed at once.
-constexpr int kSliceMs = 100;
 
 std::int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -37,43 +33,32 @@ void ThrowLinkError(const LinkError& error) {
   throw CliError(kExitFailed, error.text);
 }
 
-SyncLink::SyncLink(PollEventLoop& loop, LinkOptions options)
-    : loop_(loop), link_(loop, std::move(options)) {}
+CliLink::CliLink(CliRun& run, LinkOptions options)
+    : run_(run), link_(run.Loop(), std::move(options)) {}
 
-bool SyncLink::RunUntil(const std::function<bool()>& done, int timeout_ms) {
-  const std::int64_t end = NowMs() + timeout_ms;
-  while (!done()) {
-    if (InterruptExitCode()) return false;
-    const std::int64_t left = end - NowMs();
-    if (left <= 0) return false;
-    loop_.RunUntil(done, static_cast<int>(std::min<std::int64_t>(left, kSliceMs)));
-  }
-  return true;
-}
-
-void SyncLink::Await(const bool* done) {
+Task<void> CliLink::Await(const bool* done) {
   // The link times its own requests out; this only waits for the completion or an interrupt.
-  while (!*done) {
-    if (InterruptExitCode()) {
-      link_.Cancel();
-      ThrowIfInterrupted();
-    }
-    loop_.RunUntil([done] { return *done; }, kSliceMs);
+  const bool came = co_await run_.Until([done] { return *done; }, -1);
+  if (!came) {
+    link_.Cancel();
+    ThrowIfInterrupted();
   }
 }
 
-HttpReply SyncLink::Get(const std::string& url, int timeout_ms, bool head) {
+Task<HttpReply> CliLink::Get(std::string url, int timeout_ms, bool head) {
+  ThrowIfInterrupted();
   HttpReply reply;
   bool done = false;
   link_.Get(url, timeout_ms, head, [&](const HttpReply& r) {
     reply = r;
     done = true;
   });
-  Await(&done);
-  return reply;
+  co_await Await(&done);
+  co_return reply;
 }
 
-CameraSnapshot SyncLink::ReadStatus() {
+Task<CameraSnapshot> CliLink::ReadStatus() {
+  ThrowIfInterrupted();
   CameraSnapshot snapshot;
   LinkError error;
   bool done = false;
@@ -82,23 +67,26 @@ CameraSnapshot SyncLink::ReadStatus() {
     snapshot = s;
     done = true;
   });
-  Await(&done);
+  co_await Await(&done);
   if (!error.ok()) ThrowLinkError(error);
-  return snapshot;
+  co_return snapshot;
 }
 
-void SyncLink::SendCommand(const std::string& path, const std::string& parameter) {
+Task<void> CliLink::SendCommand(std::string path, std::string parameter) {
+  co_await run_.Together();
+  ThrowIfInterrupted();
   LinkError error;
   bool done = false;
   link_.SendCommand(path, parameter, [&](const LinkError& e) {
     error = e;
     done = true;
   });
-  Await(&done);
+  co_await Await(&done);
   if (!error.ok()) ThrowLinkError(error);
 }
 
-std::string SyncLink::ReadClock() {
+Task<std::string> CliLink::ReadClock() {
+  ThrowIfInterrupted();
   LinkError error;
   std::string date_line;
   bool done = false;
@@ -107,19 +95,32 @@ std::string SyncLink::ReadClock() {
     date_line = line;
     done = true;
   });
-  Await(&done);
+  co_await Await(&done);
   if (!error.ok()) ThrowLinkError(error);
-  return date_line;
+  co_return date_line;
 }
 
-bool SyncLink::WaitFor(const std::function<bool(const CameraSnapshot&)>& done, int timeout_ms,
-                       int interval_ms) {
+Task<std::optional<CardListing>> CliLink::ReadListing(int timeout_ms) {
+  ThrowIfInterrupted();
+  std::optional<CardListing> listing;
+  link_.ReadListing([&](const CardListing& l) { listing = l; });
+  const bool came = co_await run_.Until([&] { return listing.has_value(); }, timeout_ms);
+  if (!came) {
+    link_.Cancel();
+    ThrowIfInterrupted();
+  }
+  co_return listing;
+}
+
+Task<bool> CliLink::WaitFor(std::function<bool(const CameraSnapshot&)> done, int timeout_ms,
+                            int interval_ms) {
   const std::int64_t end = NowMs() + timeout_ms;
   for (;;) {
-    if (done(ReadStatus())) return true;
+    const CameraSnapshot now = co_await ReadStatus();
+    if (done(now)) co_return true;
     const std::int64_t left = end - NowMs();
-    if (left <= 0) return false;
-    RunUntil([] { return false; }, static_cast<int>(std::min<std::int64_t>(left, interval_ms)));
+    if (left <= 0) co_return false;
+    co_await run_.Pause(static_cast<int>(std::min<std::int64_t>(left, interval_ms)));
     ThrowIfInterrupted();
   }
 }
