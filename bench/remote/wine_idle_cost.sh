@@ -107,8 +107,8 @@ counters() {  # PID...
   done | paste - - | awk '{ a += $1; v += $2; t += $3 } END { printf "%d %d %.0f\n", a, v, t }'
 }
 read -r pa0 pv0 pt0 <<< "$(counters "$pid")"
-read -r sa0 sv0 st0 <<< "$(counters "$server")"
-read -r oa0 ov0 ot0 <<< "$(counters ${others[@]+"${others[@]}"})"
+read -r sa0 _ st0 <<< "$(counters "$server")"
+read -r oa0 _ ot0 <<< "$(counters ${others[@]+"${others[@]}"})"
 per_thread() {
   local t
   for t in /proc/"$pid"/task/*; do
@@ -119,8 +119,8 @@ per_thread > "$work/threads0"
 s0=$(date +%s%N)
 sleep "$seconds"
 read -r pa1 pv1 pt1 <<< "$(counters "$pid")"
-read -r sa1 sv1 st1 <<< "$(counters "$server")"
-read -r oa1 ov1 ot1 <<< "$(counters ${others[@]+"${others[@]}"})"
+read -r sa1 _ st1 <<< "$(counters "$server")"
+read -r oa1 _ ot1 <<< "$(counters ${others[@]+"${others[@]}"})"
 s1=$(date +%s%N)
 per_thread > "$work/threads1"
 kill -0 "$pid" 2> /dev/null || { echo "wine_idle_cost: $name ended during the run" >&2; exit 1; }

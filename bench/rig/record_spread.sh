@@ -103,11 +103,11 @@ fi
 ways+=(curl_one_by_one curl_together)
 
 stop_all
-for r in $(seq "$runs"); do
+for _ in $(seq "$runs"); do
   for way in "${ways[@]}"; do
     mark
     "$way"
-    echo "$(spread)" >> "$work/$way"
+    spread >> "$work/$way"
     stop_all
   done
 done
