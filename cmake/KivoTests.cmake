@@ -6,7 +6,7 @@
 
 # Test folders built for Windows; the others need POSIX-only things (fork, namespaces, the
 # simulated camera, Qt) and are left out.
-set(KIVO_WIN32_TEST_DIRS unit/platform unit/timer unit/net unit/camera unit/ui unit/forms unit/pool unit/media unit/cli
+set(KIVO_WIN32_TEST_DIRS unit/app unit/platform unit/timer unit/net unit/camera unit/ui unit/forms unit/pool unit/media unit/cli
                           unit/win32 e2e/rig)
 
 # Test folders that need neither a display nor a private network namespace (only loopback and

@@ -103,8 +103,8 @@ void TCamerasForm::DownloadNew(const std::shared_ptr<Batch>& batch, std::size_t 
   const std::string name = batch->outcomes[slot].interface_name;
   if (!card.ok) {
     const bool unreachable = card.error.rfind(kCardCannotReach, 0) == 0;
-    Finished(batch, slot,
-             {name, {unreachable ? LinkFailure::kUnreachable : LinkFailure::kFailed, card.error}, ""});
+    const LinkFailure failure = unreachable ? LinkFailure::kUnreachable : LinkFailure::kFailed;
+    Finished(batch, slot, {name, {failure, card.error}, ""});
     return;
   }
   Row* row = nullptr;

@@ -38,6 +38,7 @@
 #   KIVO_CAMSIM_CONTROL       control port, e.g. 127.0.0.1:40123
 #                             ("$KIVO_CAMSIM" --control "$KIVO_CAMSIM_CONTROL" fault silent)
 #   KIVO_CAMSIM_LOG           request log, one line per request: "MS PORT METHOD TARGET"
+#                             (MS: monotonic milliseconds with three decimals, when it arrived)
 #   KIVO_CAMSIM_REPORTS       problem reports received by the service stub
 #
 # With --cameras N every camera is its own access point at the same address, as a rig of cameras

@@ -37,6 +37,18 @@ std::string GarbageBytes() {
   return bytes;
 }
 
+// When the bytes of one recvmsg(2) arrived: the kernel's stamp when it gave one, else now.
+int64_t ReceivedAtUs(msghdr& message) {
+  for (cmsghdr* h = CMSG_FIRSTHDR(&message); h != nullptr; h = CMSG_NXTHDR(&message, h)) {
+    if (h->cmsg_level == SOL_SOCKET && h->cmsg_type == SCM_TIMESTAMPNS) {
+      timespec stamp{};
+      std::memcpy(&stamp, CMSG_DATA(h), sizeof stamp);
+      return MonotonicUsFromRealtime(stamp);
+    }
+  }
+  return MonotonicUs();
+}
+
 }  // namespace
 
 ServerLoop::ServerLoop(ServerHandler& handler, FaultSet& faults, RequestLog& log,
@@ -142,6 +154,10 @@ void ServerLoop::Accept(const Listener& listener) {
     }
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    // The kernel's receive time of each read: the request log then says when a request reached
+    // the camera, not when this loop came round to it (on a busy machine that can be
+    // milliseconds later, more than the spread of a rig's commands that the log is read for).
+    setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &one, sizeof one);
     Connection c;
     c.fd = fd;
     c.role = listener.role;
@@ -187,7 +203,7 @@ void ServerLoop::OnRequest(Connection& c) {
     StartReply(c, SerializeResponse(TextResponse(code, "text/plain", "bad request\n")), 0);
     return;
   }
-  log_.Write(MonotonicMs(), c.port, request.method, request.target);
+  log_.Write(c.first_bytes_us, c.port, request.method, request.target);
   const Fault fault = faults_.For(c.role);
   switch (fault.mode) {
     case FaultMode::kSilent:
@@ -223,7 +239,14 @@ void ServerLoop::OnRequest(Connection& c) {
 
 void ServerLoop::OnReadable(Connection& c) {
   char buffer[4096];
-  const ssize_t n = recv(c.fd, buffer, sizeof buffer, 0);
+  iovec io{buffer, sizeof buffer};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+  msghdr message{};
+  message.msg_iov = &io;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  const ssize_t n = recvmsg(c.fd, &message, 0);
   if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (n <= 0) {
     // The client went away (or finished after our reply).
@@ -232,6 +255,7 @@ void ServerLoop::OnReadable(Connection& c) {
     return;
   }
   if (c.state != State::kReading) return;  // input after the request is not looked at
+  if (c.in.empty()) c.first_bytes_us = ReceivedAtUs(message);
   c.in.append(buffer, static_cast<size_t>(n));
   if (c.role == Role::kControl) {
     if (c.in.find('\n') != std::string::npos) {

@@ -64,6 +64,7 @@ class ServerLoop {
     std::string out;
     size_t sent = 0;
     int64_t deadline = 0;
+    int64_t first_bytes_us = 0;  // when the request's first bytes arrived (MonotonicUs)
     std::optional<GeneratedBody> generated;  // streamed after |out|
     uint64_t generated_at = 0;
   };

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/component.h"
+#include "ui/form_window.h"
 #include "ui/native_view.h"
 
 class QAction;
@@ -20,23 +21,23 @@ class QWidget;
 
 namespace kivo {
 
-class QtMainWindow : public QMainWindow {
+class QtMainWindow : public QMainWindow, public FormWindow {
  public:
   // |form| names the kForm component whose caption and bounds are the window's; |main_menu|
   // the kMainMenu component whose children are the menu bar's menus.
   QtMainWindow(ComponentModel& model, const std::string& form, const std::string& main_menu);
   ~QtMainWindow() override;
 
-  // Called when the user (or the window manager, or a signal) closes the window; runs before
-  // the window goes away.
-  std::function<void()> on_close;
-
+  // on_close runs when the user (or the window manager, or a signal) closes the window.
   // Places the window at the form's bounds, shows it, and lets Qt settle the geometry.
-  void ShowForm();
+  void ShowForm() override;
+  void Close() override { close(); }
+  void Raise() override { raise(); }
+  bool Shown() const override { return isVisible(); }
   // The area holding the controls; it keeps the keyboard focus when a focused control goes off.
   QWidget* Client() const;
   // Esc anywhere in the window (its lists included) runs |handler|.
-  void OnEscape(std::function<void()> handler);
+  void OnEscape(std::function<void()> handler) override;
   // What each component shows, read back from its widget or menu action (qt_inspect.cpp), once
   // the changes still waiting to be painted are shown.
   std::vector<NativeControl> Inspect();

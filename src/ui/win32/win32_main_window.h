@@ -16,33 +16,33 @@
 #include <vector>
 
 #include "ui/component.h"
+#include "ui/form_window.h"
 #include "ui/native_view.h"
 
 namespace kivo {
 
 class Win32Control;
 
-class Win32MainWindow {
+class Win32MainWindow : public FormWindow {
  public:
   // |form| names the kForm component whose caption and bounds are the window's; |main_menu|
   // the kMainMenu component whose children are the menu bar's menus.
   Win32MainWindow(ComponentModel& model, const std::string& form, const std::string& main_menu);
-  ~Win32MainWindow();
+  ~Win32MainWindow() override;
   Win32MainWindow(const Win32MainWindow&) = delete;
   Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
   HWND Handle() const { return window_; }
 
-  // Called when the user (or the system, at logoff) closes the window, before it goes away
-  // (or, with hide_on_close, is hidden).
-  std::function<void()> on_close;
+  // on_close runs when the user (or the system, at logoff) closes the window, before it goes
+  // away (or, with hide_on_close, is hidden).
   bool hide_on_close = false;
-  // The Escape key in this window runs |handler|.
-  void OnEscape(std::function<void()> handler) { on_escape_ = std::move(handler); }
+  void OnEscape(std::function<void()> handler) override { on_escape_ = std::move(handler); }
 
-  void ShowForm();
-  // Closes the window as its close box does.
-  void Close();
+  void ShowForm() override;
+  void Close() override;
+  void Raise() override { SetForegroundWindow(window_); }
+  bool Shown() const override { return window_ != nullptr && IsWindowVisible(window_); }
   // Chooses the menu item |name| as the user would (it must be visible and enabled, with every
   // menu above it): the item's command goes through the window's own command message.
   bool ChooseMenuItem(const std::string& name);

@@ -1,6 +1,11 @@
 // The simulator as a program: request log, control client, maker's service stub, command line.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,8 +49,51 @@ TEST(RequestLogTest, OneLinePerRequestWithPortMethodAndExactTarget) {
     const long ms = std::stol(lines[i].substr(0, blank));
     EXPECT_GE(ms, previous) << "monotonic";
     previous = ms;
+    EXPECT_EQ(lines[i].find('.'), blank - 4) << "three decimals: " << lines[i];
     EXPECT_EQ(lines[i].substr(blank + 1), expected[i]);
   }
+}
+
+int ConnectTo(const std::string& address_port) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  const std::string port = address_port.substr(address_port.find(':') + 1);
+  sa.sin_port = htons(static_cast<uint16_t>(std::stoi(port)));
+  inet_pton(AF_INET, "127.0.0.1", &sa.sin_addr);
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const timeval limit{3, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+double Stamp(const std::string& line) { return std::stod(line.substr(0, line.find(' '))); }
+
+// A request is stamped when its first bytes arrived, not when its head was complete: of two
+// requests, the one begun first has the earlier stamp even when it is finished (and logged)
+// after the other.
+TEST(RequestLogTest, StampIsWhenTheRequestBeganToArrive) {
+  Camsim sim;
+  ASSERT_TRUE(sim.ok());
+  const int slow = ConnectTo(sim.camera());
+  ASSERT_GE(slow, 0);
+  const std::string first = "GET /slow HTTP/1.0\r\n";
+  ASSERT_EQ(write(slow, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+  usleep(20'000);  // so that the two arrivals are clearly apart
+  Http(sim.camera(), "/quick");
+  ASSERT_EQ(write(slow, "\r\n", 2), 2);
+  char c;
+  while (read(slow, &c, 1) == 1) {
+  }
+  close(slow);
+  const std::vector<std::string> lines = Lines(ReadFile(sim.log_path()));
+  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_NE(lines[0].find("/quick"), std::string::npos);
+  ASSERT_NE(lines[1].find("/slow"), std::string::npos);
+  EXPECT_LT(Stamp(lines[1]), Stamp(lines[0]));
 }
 
 TEST(ServiceTest, VersionAndProblemReports) {

@@ -1,4 +1,4 @@
-#include "app/bench_hooks.h"
+#include "app/qt/bench_hooks.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -87,7 +87,7 @@ void SaveSettingsNow(TForm1& form) {
   form.Model().Dispatch([&form] { form.SaveSettings(); });
 }
 
-void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)()) {
+void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, std::function<void()> done) {
   auto* timer = new QTimer(owner);
   timer->setInterval(20);
   auto started = std::make_shared<SteadyClock::time_point>();

@@ -3,6 +3,7 @@
 // read the card, timed. Qt loop thread only.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class QObject;
@@ -19,7 +20,7 @@ bool StartLoopGapProbe(const std::string& path, QObject* owner);
 
 // Once the card has been read, presses Download All and, when the batch ends, prints
 // "kivo: download-all FILES files in SECONDS s" on standard error and calls |done|.
-void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, void (*done)());
+void DownloadAllWhenListed(TBrowseForm& browse, QObject* owner, std::function<void()> done);
 
 // Once |window| has painted its first frame and handed it to the display, prints
 // "first-frame US" on standard error (US: wall-clock microseconds since 1970, to compare with the
