@@ -3,7 +3,8 @@
 // camera with its model, Record All and Sync Clocks reaching every camera, Download All New into
 // a folder per camera, a camera that stops answering said in its row, and the chosen row's
 // camera - with its own password from [Cameras] - taking the main window's next status request,
-// which no other camera sees. Refuses to run anywhere but in that namespace.
+// its pool's requests and Browse's card reading, which no other camera sees. Refuses to run
+// anywhere but in that namespace.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,8 +15,10 @@
 #include <vector>
 
 #include "forms/cameras_texts.h"
+#include "forms/browse_window.h"
 #include "forms/cameras_window.h"
 #include "forms/main_window.h"
+#include "forms/net_window.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/poll_event_loop.h"
@@ -200,6 +203,17 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
   const std::vector<std::string> third = Logged(3);
   ASSERT_GT(third.size(), before[2]);
   EXPECT_EQ(third[before[2]], "/bacpac/se?t=secret3");
+
+  // The pool's requests (the camera clock) and Browse's card reading go the same way.
+  Tnet net(*form_);
+  form_->camera.ClockKnown = false;
+  form_->Model().Dispatch([&] { form_->GetTimeBtnClick(); });
+  ASSERT_TRUE(RunUntil([&] { return form_->camera.ClockKnown; }));
+  TBrowseForm browse(*form_);
+  browse.Model().Dispatch([&] { browse.Open(); });
+  ASSERT_TRUE(RunUntil([&] { return !browse.Items().empty(); }));
+  EXPECT_EQ(Logged(1).size(), before[0]);
+  EXPECT_EQ(Logged(2).size(), before[1]);
   EXPECT_TRUE(errors_.empty()) << errors_.front();
 }
 
