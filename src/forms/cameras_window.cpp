@@ -89,6 +89,12 @@ std::vector<std::string> TCamerasForm::Interfaces() const {
   return names;
 }
 
+bool TCamerasForm::Busy() const {
+  for (const Row& row : rows_)
+    if (row.link->Busy()) return true;
+  return false;
+}
+
 void TCamerasForm::Open() {
   open_ = true;
   if (scanning_) return;

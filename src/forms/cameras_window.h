@@ -55,6 +55,8 @@ class TCamerasForm {
   // What the rows are made of, for tests.
   std::vector<std::string> Interfaces() const;
   bool Polling() const { return poll_timer_->Enabled(); }
+  // A reading or a command is still under way on some camera.
+  bool Busy() const;
   bool Scanning() const { return scanning_; }
 
  private:

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "forms/cameras_texts.h"
+#include "camera/link_texts.h"
 #include "forms/browse_window.h"
 #include "forms/cameras_window.h"
 #include "forms/main_window.h"
@@ -174,8 +175,10 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
   // Camera 2 loses its network: its row says so at the next reading, the others read on, and
   // it comes back when the link does.
   ASSERT_TRUE(Control(2, "link down"));
-  ASSERT_TRUE(RunUntil([&] { return Cells(list.Lines()[1])[1] == "BacPac timeout"; }))
-      << list.Lines()[1];
+  ASSERT_TRUE(RunUntil([&] {
+    const std::string said = Cells(list.Lines()[1])[1];
+    return said == kBacPacTimeoutStatus || said == kNoConnectionStatus;
+  })) << list.Lines()[1];
   EXPECT_EQ(Cells(list.Lines()[0])[1], models[0]);
   EXPECT_EQ(Cells(list.Lines()[2])[1], models[2]);
   ASSERT_TRUE(Control(2, "link up"));
@@ -190,6 +193,7 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
   // Closing the window stops its reading, so that what follows is the main window's alone.
   cameras_->Close();
   EXPECT_FALSE(cameras_->Polling());
+  ASSERT_TRUE(RunUntil([&] { return !cameras_->Busy(); }));  // the last reading finishes
   ASSERT_TRUE(RunUntil([&] { return form_->CameraReachable; }));  // the echo through kcam3
   std::vector<std::size_t> before;
   for (int c = 1; c <= 3; ++c) before.push_back(Logged(c).size());
