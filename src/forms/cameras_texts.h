@@ -5,6 +5,9 @@
 namespace kivo::cameras_text {
 
 inline constexpr char kCaption[] = "Cameras";
+// The caption once a camera was chosen, so that it stays in sight which one the main window
+// follows: "Cameras - main window: kcam2".
+inline constexpr char kCaptionChosen[] = "Cameras - main window: ";
 inline constexpr char kRecordAllBtn[] = "Record All";
 inline constexpr char kStopAllBtn[] = "Stop All";
 inline constexpr char kSyncClocksBtn[] = "Sync Clocks";

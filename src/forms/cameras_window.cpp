@@ -185,6 +185,7 @@ void TCamerasForm::ControlBtnClick() {
   if (camera.password != main_.camera_password) password = camera.password;
   main_.BindToCamera(camera.interface_name, password);
   SetStatus(text::kControls + camera.interface_name);
+  model_["Cameras"].SetCaption(text::kCaptionChosen + camera.interface_name);
   main_.PingBtnClick();
 }
 

@@ -190,6 +190,7 @@ TEST_F(CamerasWindow, RowsCommandsToAllAndTheMainWindowsCamera) {
   cameras_->Model().Activate("CameraList");
   EXPECT_EQ(form_->BoundInterface(), "kcam3");
   EXPECT_EQ(Status(), std::string(cameras_text::kControls) + "kcam3");
+  EXPECT_EQ((*cameras_)["Cameras"].Caption(), std::string(cameras_text::kCaptionChosen) + "kcam3");
   // Closing the window stops its reading, so that what follows is the main window's alone.
   cameras_->Close();
   EXPECT_FALSE(cameras_->Polling());
