@@ -4,8 +4,8 @@
 # --cameras, it finds the three adapters, reads a camera through each, and Record All sends the
 # command through each. Wine accepts tying a socket to an adapter but sends every connection
 # along the first route (all three reach camera 1), so which camera answered each row is not
-# checked here (the Linux test does). Leaves a
-# picture of both windows in OUT_DIR/cameras.bmp and cameras-cameras.bmp.
+# checked here (the Linux test does). The third row chosen in the list becomes the main window's
+# camera. Leaves a picture of both windows in OUT_DIR/cameras.bmp and cameras-cameras.bmp.
 #
 #   tests/win32/kivo_exe_cameras.sh KIVO_EXE KIVO_CAMSIM WINEPREFIX OUT_DIR
 set -euo pipefail
@@ -24,7 +24,8 @@ out=$4
 mkdir -p "$out"
 log=$out/cameras.log
 run_kivo --cameras --print CamerasStatus@7000 --choose RecordAllBtn@8000 \
-  --print CamerasStatus@12000 --screenshot "$out/cameras.bmp" --screenshot-delay 13000 \
+  --print CamerasStatus@11000 --select CameraList=2@11500 --choose ControlBtn@12000 \
+  --print CamerasStatus@12500 --screenshot "$out/cameras.bmp" --screenshot-delay 13000 \
   --quit-after 15000
 
 grep -q "^kivo: CamerasStatus: 3 cameras$" "$log" || fail "the window did not find the three adapters"
@@ -36,6 +37,8 @@ for name in kcam1 kcam2 kcam3; do
 done
 [[ "$outcome" == "kivo: CamerasStatus: Record All: kcam1 done"* ]] ||
   fail "Record All was not done on camera 1: $outcome"
+grep -q "^kivo: CamerasStatus: The main window controls the camera on kcam3$" "$log" ||
+  fail "the third row, chosen in the list, did not become the main window's camera"
 [ -s "$out/cameras-cameras.bmp" ] || fail "no picture of the Cameras window"
 records=0
 for i in 1 2 3; do
