@@ -30,8 +30,9 @@ struct TICMP::Lookup {
   std::vector<std::string> found;
 };
 
-TICMP::TICMP(EchoMethod method)
-    : resolver_(socket_api::ResolveHostName), socket_(IcmpEchoSocket::Open(method)) {
+TICMP::TICMP(EchoMethod method, HostResolver resolver)
+    : resolver_(resolver ? std::move(resolver) : HostResolver(socket_api::ResolveHostName)),
+      socket_(IcmpEchoSocket::Open(method)) {
   if (!socket_) throw TICMPException(kNoHandle);
 }
 

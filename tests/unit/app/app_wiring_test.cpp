@@ -11,6 +11,8 @@
 #include "app/app_wiring.h"
 #include "platform/poll_event_loop.h"
 #include "platform/temp_dir.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_shell.h"
 
 namespace kivo {
 namespace {
