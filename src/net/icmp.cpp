@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/wsocket_errors.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/socket_api.h"
 #include "platform/socket_errors.h"
 

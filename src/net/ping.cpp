@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/dotted_ipv4.h"
 #include "platform/socket_api.h"
 
 namespace kivo {

@@ -53,21 +53,6 @@ std::uint32_t StatusFromWinsock(int error) {
 
 }  // namespace
 
-bool ParseDottedIpv4(const std::string& text, std::uint32_t* address) {
-  in_addr parsed{};
-  if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) return false;
-  *address = parsed.s_addr;
-  return true;
-}
-
-std::string FormatDottedIpv4(std::uint32_t address) {
-  in_addr value{};
-  value.s_addr = address;
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &value, text, sizeof text);
-  return text;
-}
-
 std::unique_ptr<IcmpEchoSocket> IcmpEchoSocket::Open(EchoMethod method) {
   if (method == EchoMethod::kTcpConnect) {
     return std::make_unique<IcmpEchoSocket>(Key{}, -1, EchoMethod::kTcpConnect);

@@ -18,6 +18,7 @@
 
 #include "net/icmp.h"
 #include "net/ping.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/poll_event_loop.h"
 #include "private_network.h"
 
