@@ -122,13 +122,6 @@ IcmpEchoSocket::~IcmpEchoSocket() {
   if (fd_ >= 0) close(fd_);
 }
 
-EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms, const std::string& interface_name) {
-  if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
-}
-
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,
                                      int flags, int timeout_ms, const std::string& interface_name) {
   EchoOutcome outcome;
