@@ -12,10 +12,10 @@
 
 #include "bench_server.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_main_window.h"
-#include "platform/shell.h"
+#include "support/scripted_shell.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 

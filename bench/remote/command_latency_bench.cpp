@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "platform/poll_event_loop.h"
-#include "platform/shell.h"
+#include "support/scripted_shell.h"
 #include "forms/main_window.h"
 
 namespace {

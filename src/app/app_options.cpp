@@ -69,4 +69,17 @@ ParseResult ParseAppOptions(const std::vector<std::string>& args, const UsageTex
   return ParseResult::kRun;
 }
 
+std::optional<int> ExitStatusBeforeRun(ParseResult result, const UsageText& usage) {
+  switch (result) {
+    case ParseResult::kExit:
+      return 0;
+    case ParseResult::kBadUsage:
+      PrintUsage(stderr, usage);
+      return 2;
+    case ParseResult::kRun:
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace kivo

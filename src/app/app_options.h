@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,9 @@ using PlatformOption = std::function<int(const std::vector<std::string>& args, s
 ParseResult ParseAppOptions(const std::vector<std::string>& args, const UsageText& usage,
                             const PlatformOption& platform_option, AppOptions& options,
                             std::FILE* out = stdout);
+
+// The exit status when |result| ends the program before it runs: 0 after --help or --version,
+// 2 after a usage error (the usage then printed on standard error); nullopt for kRun.
+std::optional<int> ExitStatusBeforeRun(ParseResult result, const UsageText& usage);
 
 }  // namespace kivo

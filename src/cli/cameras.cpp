@@ -6,6 +6,7 @@
 #include "camera/status_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/json_writer.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/net_interfaces.h"
 
 namespace kivo {
@@ -13,24 +14,10 @@ namespace {
 
 constexpr char kNotAnswering[] = "not answering";
 
-// "10.5.5.9" in network byte order; nullopt for anything but four decimal parts.
+// "10.5.5.9" in network byte order; nullopt for anything but a dotted quad.
 std::optional<std::uint32_t> ParseIpv4(const std::string& text) {
-  unsigned char bytes[4];
-  std::size_t pos = 0;
-  for (int part = 0; part < 4; ++part) {
-    if (part > 0 && (pos >= text.size() || text[pos++] != '.')) return std::nullopt;
-    unsigned value = 0;
-    std::size_t digits = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 3) {
-      value = value * 10 + static_cast<unsigned>(text[pos++] - '0');
-      ++digits;
-    }
-    if (digits == 0 || value > 255) return std::nullopt;
-    bytes[part] = static_cast<unsigned char>(value);
-  }
-  if (pos != text.size()) return std::nullopt;
-  std::uint32_t address;
-  std::memcpy(&address, bytes, sizeof address);
+  std::uint32_t address = 0;
+  if (!ParseDottedIpv4(text, &address)) return std::nullopt;
   return address;
 }
 

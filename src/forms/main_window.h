@@ -43,6 +43,9 @@ struct FormEnvironment {
   // the Wi-Fi query files go; "" for program_dir.
   std::string log_dir = {};
   std::string work_dir = {};
+  // Looks up a camera address given as a name, for the status clients and the ping; none: the
+  // system's.
+  HostResolver name_lookup = {};
 
   const std::string& LogDir() const { return log_dir.empty() ? program_dir : log_dir; }
   const std::string& WorkDir() const { return work_dir.empty() ? program_dir : work_dir; }

@@ -10,7 +10,7 @@ namespace kivo {
 
 void TForm1::BuildNetwork() {
   auto make_client = [this] {
-    auto client = std::make_unique<THttpCli>(env_.loop);
+    auto client = std::make_unique<THttpCli>(env_.loop, env_.name_lookup);
     client->LocalAddr = "0.0.0.0";
     client->ProxyPort = "80";
     client->Agent = "Mozilla/3.0 (compatible)";
@@ -18,8 +18,6 @@ void TForm1::BuildNetwork() {
     client->NoCache = true;
     client->ContentTypePost = "application/x-www-form-urlencoded";
     client->MultiThreaded = true;
-    client->SetSocksLevel("5");
-    client->SetSocksAuthentication(TSocksAuthentication::socksNoAuthentication);
     client->OnSocketError = [this](THttpCli& c) {
       model_.Dispatch([this, &c] { HttpCli1SocketError(c); });
     };
@@ -44,7 +42,7 @@ void TForm1::BuildNetwork() {
   HttpCli3 = make_client();
   HttpCli3->OnDocData = doc_data(&TForm1::HttpCli3DocData);
 
-  Ping = std::make_unique<TPing>(env_.loop);
+  Ping = std::make_unique<TPing>(env_.loop, EchoMethod::kAutomatic, env_.name_lookup);
   Ping->SetAddress(kAddressSetting.default_text);
   Ping->SetSize(56);
   Ping->SetTimeout(500);

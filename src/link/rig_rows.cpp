@@ -5,7 +5,7 @@
 #include "camera/camera_passwords.h"
 #include "camera/camera_status.h"
 #include "camera/status_texts.h"
-#include "platform/icmp_socket.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/ini_file.h"
 #include "platform/net_interfaces.h"
 

@@ -18,7 +18,8 @@ std::string ErrorWithNumber(int error) {
 
 }  // namespace
 
-THttpCli::THttpCli(EventLoop& loop) : loop_(loop), socket_(loop) {
+THttpCli::THttpCli(EventLoop& loop, HostResolver resolver)
+    : loop_(loop), socket_(loop, std::move(resolver)) {
   socket_.OnDnsLookupDone = [this](TWSocket&, int error) { SocketDnsLookupDone(error); };
   socket_.OnSessionConnected = [this](TWSocket&, int error) { SocketSessionConnected(error); };
   socket_.OnDataAvailable = [this](TWSocket&, int) { SocketDataAvailable(); };
@@ -29,12 +30,6 @@ THttpCli::THttpCli(EventLoop& loop) : loop_(loop), socket_(loop) {
   };
   socket_.OnBgException = [this](TWSocket&, const std::exception& e, bool& can_close) {
     SocketBgException(e, can_close);
-  };
-  socket_.OnSocksConnected = [this](TWSocket&, int error) {
-    if (OnSocksConnected) OnSocksConnected(*this, error);
-  };
-  socket_.OnSocksError = [this](TWSocket&, int error, const std::string& msg) {
-    if (OnSocksError) OnSocksError(*this, error, msg);
   };
 }
 
@@ -241,6 +236,32 @@ void THttpCli::SetReady() {
 }
 
 int THttpCli::ReadConnection(char* buffer, int len) { return socket_.Receive(buffer, len); }
+
+void THttpCli::BeginReplyOnOpenConnection(THttpRequest request) {
+  if (state_ != THttpState::Ready) throw EHttpException(http_text::kBusy, kHttpErrorBusy);
+  ++request_serial_;
+  request_finished_ = false;
+  close_route_ = CloseRoute::Normal;
+  ChangeState(THttpState::NotConnected);
+  request_type_ = request;
+  ResetRequest();
+  path_ = ParseURL(URL).path;
+  if (path_.empty()) path_ = "/";
+  doc_name_ = DocNameFromPath(path_);
+  host_name_ = target_host_ = "127.0.0.1";
+  port_ = "80";
+  connected_ = true;
+  ChangeState(THttpState::Connected);
+  ChangeState(THttpState::WaitingHeader);
+}
+
+void THttpCli::ConnectionFailed(int error) {
+  request_done_error_ = static_cast<std::uint16_t>(error);
+  failed_ = true;
+  status_code_ = 404;
+  reason_phrase_ = http_text::kCantConnect + ErrorWithNumber(error);
+  CloseHandling(error);
+}
 
 void THttpCli::CloseConnection(bool abort) {
   if (abort) {

@@ -65,7 +65,8 @@ class THttpCli {
   // Redirects followed within one request before it ends with kHttpErrorTooManyRedirects.
   static constexpr int kMaxRedirects = 10;
 
-  explicit THttpCli(EventLoop& loop);
+  // |resolver| looks up host names for the socket; none: the system's.
+  explicit THttpCli(EventLoop& loop, HostResolver resolver = nullptr);
   virtual ~THttpCli();
   THttpCli(const THttpCli&) = delete;
   THttpCli& operator=(const THttpCli&) = delete;
@@ -98,20 +99,6 @@ class THttpCli {
   int Tag = 0;
   std::istream* SendStream = nullptr;  // POST body, not owned
   std::ostream* RcvdStream = nullptr;  // optional copy of the body, not owned
-
-  // SOCKS settings pass straight through to the socket.
-  const std::string& SocksServer() const { return socket_.SocksServer; }
-  void SetSocksServer(const std::string& value) { socket_.SocksServer = value; }
-  const std::string& SocksLevel() const { return socket_.SocksLevel(); }
-  void SetSocksLevel(const std::string& value) { socket_.SetSocksLevel(value); }
-  const std::string& SocksPort() const { return socket_.SocksPort; }
-  void SetSocksPort(const std::string& value) { socket_.SocksPort = value; }
-  const std::string& SocksUsercode() const { return socket_.SocksUsercode; }
-  void SetSocksUsercode(const std::string& value) { socket_.SocksUsercode = value; }
-  const std::string& SocksPassword() const { return socket_.SocksPassword; }
-  void SetSocksPassword(const std::string& value) { socket_.SocksPassword = value; }
-  TSocksAuthentication SocksAuthentication() const { return socket_.SocksAuthentication; }
-  void SetSocksAuthentication(TSocksAuthentication value) { socket_.SocksAuthentication = value; }
 
   // ---- Run-time state.
   THttpState State() const { return state_; }
@@ -171,16 +158,30 @@ class THttpCli {
   std::function<void(THttpCli&)> OnLocationChange;
   std::function<void(THttpCli&, THttpRequest request, std::uint16_t error)> OnRequestDone;
   std::function<void(THttpCli&)> OnSocketError;
-  std::function<void(THttpCli&, int error)> OnSocksConnected;
-  std::function<void(THttpCli&, int error, const std::string& msg)> OnSocksError;
   // An exception escaped one of the handlers above while the loop ran it. The connection is then
   // aborted and the request ends with 10053 unless |can_close| is set false.
   std::function<void(THttpCli&, const std::exception& e, bool& can_close)> OnBgException;
 
- private:
-  // Feeds the reply parser without a connection (net/http_cli_feed.h).
-  friend class THttpCliFeed;
+ protected:
+  // The connection beneath the client, the socket unless a subclass brings its own bytes (a
+  // recorded reply fed whole, byte by byte or in any split). OpenConnection starts the name
+  // lookup of the request's host; its end (and then the connect) arrives from the socket.
+  virtual void OpenConnection();
+  // Reads what the connection has waiting into |buffer|; 0 or less when nothing is there.
+  virtual int ReadConnection(char* buffer, int len);
+  virtual void CloseConnection(bool abort);
+  // For such a subclass: puts the client in WaitingHeader for |request| (URL gives the path) on
+  // a connection that is already open, as if the request had just been sent; throws
+  // EHttpException 1 while a request is running.
+  void BeginReplyOnOpenConnection(THttpRequest request);
+  // The connection has bytes for ReadConnection; it has closed with |error| (0: orderly).
+  void ConnectionDataAvailable() { SocketDataAvailable(); }
+  void ConnectionClosed(int error) { SocketSessionClosed(error); }
+  // Ends the request as a connection that could not be made, with |error|.
+  void ConnectionFailed(int error);
+  bool RequestFinished() const { return request_finished_; }
 
+ private:
   enum class CloseRoute { Normal, Redirect, Ignore };
   // Identifies "this client, this request" for work that may outlive either.
   struct Guard {
@@ -199,13 +200,6 @@ class THttpCli {
   void StartLookup();
   void SetReady();
   void FailRequest(int error, const std::string& reason);
-
-  // The connection beneath the client: the socket. THttpCliFeed puts its own bytes in its place.
-  // Starts the name lookup of host_name_; its end (and then the connect) arrives from the socket.
-  virtual void OpenConnection();
-  // Reads what the connection has waiting into |buffer|; 0 or less when nothing is there.
-  virtual int ReadConnection(char* buffer, int len);
-  virtual void CloseConnection(bool abort);
 
   // Socket notifications.
   void SocketDnsLookupDone(int error);

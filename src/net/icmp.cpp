@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/wsocket_errors.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/socket_api.h"
 #include "platform/socket_errors.h"
 
@@ -30,8 +31,9 @@ struct TICMP::Lookup {
   std::vector<std::string> found;
 };
 
-TICMP::TICMP(EchoMethod method)
-    : resolver_(socket_api::ResolveHostName), socket_(IcmpEchoSocket::Open(method)) {
+TICMP::TICMP(EchoMethod method, HostResolver resolver)
+    : resolver_(resolver ? std::move(resolver) : HostResolver(socket_api::ResolveHostName)),
+      socket_(IcmpEchoSocket::Open(method)) {
   if (!socket_) throw TICMPException(kNoHandle);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "net/host_resolver.h"
 #include "platform/icmp_socket.h"
 
 namespace kivo {
@@ -58,7 +59,8 @@ class TICMP {
 
   // Opens the echo channel; |method| other than kAutomatic insists on that one and throws
   // TICMPException (kNoHandle) when the system does not permit it.
-  explicit TICMP(EchoMethod method = EchoMethod::kAutomatic);
+  // |resolver| looks up a host name on the helper thread; none: the system's.
+  explicit TICMP(EchoMethod method = EchoMethod::kAutomatic, HostResolver resolver = nullptr);
   ~TICMP();
   TICMP(const TICMP&) = delete;
   TICMP& operator=(const TICMP&) = delete;
@@ -107,9 +109,6 @@ class TICMP {
   EchoMethod Method() const;
   // Port of the TCP stand-in (80: the camera's web server). For tests.
   void SetStandInPort(std::uint16_t port);
-  // Replaces the system's name lookup (it runs on the helper thread). For tests.
-  using Resolver = std::function<int(const std::string& name, std::vector<std::string>* found)>;
-  void SetResolverForTesting(Resolver resolver) { resolver_ = std::move(resolver); }
 
   std::function<void(TICMP&, const std::string& message)> OnDisplay;
   std::function<void(TICMP&)> OnEchoRequest;
@@ -121,7 +120,7 @@ class TICMP {
   bool Resolve();
   void Display(const std::string& message);
 
-  Resolver resolver_;
+  HostResolver resolver_;
   std::shared_ptr<Lookup> lookup_;  // the name lookup in progress, if any
   std::function<void()> lookup_notify_;
 

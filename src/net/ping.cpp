@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/dotted_ipv4.h"
 #include "platform/socket_api.h"
 
 namespace kivo {
@@ -32,8 +33,11 @@ void TPing::PostThrough(const std::shared_ptr<Gate>& gate, EventLoop* loop, Even
   if (gate->open) loop->Post(std::move(task));
 }
 
-TPing::TPing(EventLoop& loop, EchoMethod method)
-    : loop_(loop), icmp_(std::make_unique<TICMP>(method)), gate_(std::make_shared<Gate>()) {
+TPing::TPing(EventLoop& loop, EchoMethod method, HostResolver resolver)
+    : loop_(loop),
+      resolver_(resolver ? std::move(resolver) : HostResolver(socket_api::ResolveHostName)),
+      icmp_(std::make_unique<TICMP>(method, resolver_)),
+      gate_(std::make_shared<Gate>()) {
   icmp_->SetLookupNotify([this, gate = gate_, loop = &loop_] {
     PostThrough(gate, loop, [this, gate] {
       if (!gate->open || !waiting_for_name_) return;
@@ -126,9 +130,9 @@ void TPing::DnsLookup(const std::string& host) {
   auto lookup = std::make_shared<Lookup>();
   EventLoop* loop = &loop_;
   try {
-    std::thread([this, loop, lookup, host] {
+    std::thread([this, loop, lookup, host, resolver = resolver_] {
       std::vector<std::string> found;
-      const int error = socket_api::ResolveHostName(host, &found);
+      const int error = resolver(host, &found);
       const std::string first = error == 0 && !found.empty() ? found.front() : std::string();
       std::lock_guard<std::mutex> lock(lookup->mutex);
       if (lookup->cancelled) return;

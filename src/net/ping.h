@@ -21,7 +21,10 @@ class TPing {
   static constexpr std::uint16_t kLookupCancelled = 10004;
   static constexpr const char* kCannotStartLookup = "%s: can't start DNS lookup, error #%d";
 
-  explicit TPing(EventLoop& loop, EchoMethod method = EchoMethod::kAutomatic);
+  // |resolver| answers DnsLookup and the echo's own lookup on helper threads; none: the
+  // system's.
+  explicit TPing(EventLoop& loop, EchoMethod method = EchoMethod::kAutomatic,
+                 HostResolver resolver = nullptr);
   // Cancels a pending lookup without firing OnDnsLookupDone. The loop must outlive the ping.
   ~TPing();
   TPing(const TPing&) = delete;
@@ -82,6 +85,7 @@ class TPing {
   bool DropPendingLookup();
 
   EventLoop& loop_;
+  HostResolver resolver_;  // DnsLookup's
   std::unique_ptr<TICMP> icmp_;
   std::string dns_result_;
   std::shared_ptr<Lookup> pending_;

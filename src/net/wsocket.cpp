@@ -31,7 +31,8 @@ bool IsDeferredConnectError(int error) {
 
 }  // namespace
 
-TWSocket::TWSocket(EventLoop& loop) : loop_(loop), resolver_(&api::ResolveHostName) {}
+TWSocket::TWSocket(EventLoop& loop, HostResolver resolver)
+    : loop_(loop), resolver_(resolver ? std::move(resolver) : HostResolver(&api::ResolveHostName)) {}
 
 TWSocket::~TWSocket() {
   CancelDnsLookup();
@@ -61,13 +62,6 @@ void TWSocket::SetLocalAddr(const std::string& value) {
 void TWSocket::SetSendFlags(int value) {
   if (value != wsSendNormal && value != wsSendUrgent) return RaiseException(text::kInvalidSendFlags);
   send_flags_ = static_cast<TSocketSendFlags>(value);
-}
-
-void TWSocket::SetSocksLevel(const std::string& value) {
-  if (!IsClosedState(state_)) return RaiseException(text::kChangeSocksLevel);
-  if (value != "4" && value != "4A" && value != "4a" && value != "5")
-    return RaiseException(text::kInvalidSocksLevel);
-  socks_level_ = value;
 }
 
 long TWSocket::RcvdCount() const {
@@ -154,7 +148,6 @@ void TWSocket::Connect() {
   if (Port.empty()) return RaiseException(text::kNoPort);
   if (addr_.empty()) return RaiseException(text::kNoAddress);
   if (proto_.empty()) return RaiseException(text::kNoProtocol);
-  if (!SocksServer.empty()) return RaiseException(text::kSocksNotSupported);
   last_error_ = 0;
 
   std::string proto = Lower(proto_);

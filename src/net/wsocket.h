@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "net/host_resolver.h"
 #include "net/t_buffer.h"
 #include "platform/event_loop.h"
 
@@ -36,23 +37,19 @@ enum TWSocketOption : unsigned {
 
 enum TSocketLingerOnOff { wsLingerOff, wsLingerOn, wsLingerNoSet };
 enum TSocketSendFlags { wsSendNormal = 0, wsSendUrgent = 1 };
-enum TSocksAuthentication { socksNoAuthentication, socksAuthenticateUsercode };
 
 class ESocketException : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Blocking host-name resolver used by DnsLookup's helper thread: fills dotted addresses and
-// returns 0 or a Winsock number. Replaceable so tests never touch a real name server.
-using HostResolver = std::function<int(const std::string& name, std::vector<std::string>* out)>;
-
 class TWSocket {
  public:
   // Size of the blocks the send queue is made of.
   static constexpr int kSendBlockSize = 1460;
 
-  explicit TWSocket(EventLoop& loop);
+  // |resolver| answers DnsLookup on its helper thread; none: the system's.
+  explicit TWSocket(EventLoop& loop, HostResolver resolver = nullptr);
   ~TWSocket();
   TWSocket(const TWSocket&) = delete;
   TWSocket& operator=(const TWSocket&) = delete;
@@ -66,8 +63,6 @@ class TWSocket {
   void SetLocalAddr(const std::string& value);
   TSocketSendFlags SendFlags() const { return send_flags_; }
   void SetSendFlags(int value);
-  const std::string& SocksLevel() const { return socks_level_; }
-  void SetSocksLevel(const std::string& value);
 
   std::string Port;
   std::string LocalPort;
@@ -90,12 +85,6 @@ class TWSocket {
   std::string LineEnd = "\r\n";
   bool LineEcho = false;
   bool LineEdit = false;
-  // SOCKS settings are stored and validated; a connect through a SOCKS server is refused.
-  std::string SocksServer;
-  std::string SocksPort = "1080";
-  std::string SocksUsercode;
-  std::string SocksPassword;
-  TSocksAuthentication SocksAuthentication = socksNoAuthentication;
 
   // ---- Run-time values.
   TSocketState State() const { return state_; }
@@ -127,9 +116,6 @@ class TWSocket {
   // this asks for one again instead.
   void ResumeReceive();
 
-  // Test seam: replaces the resolver the lookup thread uses.
-  void SetResolverForTesting(HostResolver resolver) { resolver_ = std::move(resolver); }
-
   // ---- Events (all optional).
   std::function<void(TWSocket&, int error)> OnDataAvailable;
   std::function<void(TWSocket&, int error)> OnDataSent;
@@ -141,9 +127,6 @@ class TWSocket {
   std::function<void(TWSocket&)> OnError;
   std::function<void(TWSocket&, const std::exception&, bool& can_close)> OnBgException;
   std::function<void(TWSocket&, int rcvd_length, bool& clear_data)> OnLineLimitExceeded;
-  std::function<void(TWSocket&, int error)> OnSocksConnected;
-  std::function<void(TWSocket&, int error, const std::string& msg)> OnSocksError;
-  std::function<void(TWSocket&, int auth_state)> OnSocksAuthState;
 
  private:
   struct LookupJob;
@@ -187,7 +170,6 @@ class TWSocket {
   std::string proto_ = "tcp";
   std::string local_addr_ = "0.0.0.0";
   TSocketSendFlags send_flags_ = wsSendNormal;
-  std::string socks_level_ = "5";
 
   TSocketState state_ = wsInvalidState;
   int handle_ = -1;

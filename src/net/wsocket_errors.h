@@ -32,11 +32,8 @@ inline constexpr char kResolveProtoInvalid[] = "WSocketResolveProto: Invalid Pro
 inline constexpr char kResolveProto[] = "WSocketResolveProto: Cannot convert protocol '%s', Error #%d";
 inline constexpr char kResolveHost[] = "WSocketResolveHost: Cannot convert host address '%s', Error #%d";
 inline constexpr char kInvalidSendFlags[] = "Invalid SendFlags";
-inline constexpr char kInvalidSocksLevel[] = "Invalid socks level. Must be 4, 4A or 5.";
-inline constexpr char kChangeSocksLevel[] = "Can't change socks level if not closed";
 inline constexpr char kNoSuchInterface[] = "No network interface named %s";
 inline constexpr char kFnBindInterface[] = "Connect (interface)";
-inline constexpr char kSocksNotSupported[] = "Connect: connecting through a SOCKS server is not supported";
 }  // namespace wsocket_text
 
 // printf-style formatting of the texts above ("%s" and "%d" only).

@@ -1,12 +1,10 @@
 // Modal dialogs the window logic needs: message box, one-line input, file-open. Loop thread
-// only; each call returns when the user has answered. The real implementation is Qt's
-// (ui/qt); ScriptedDialogs answers from a script for tests.
+// only; each call returns when the user has answered. The real ones are the renderers' (ui/qt,
+// ui/win32); tests hand in their own.
 #pragma once
 
-#include <deque>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace kivo {
 
@@ -35,35 +33,6 @@ class Dialogs {
     (void)initial_dir;
     return std::nullopt;
   }
-};
-
-// Records every dialog shown and answers from queues; an empty queue answers "cancel"
-// (MsgResult::kOk for message boxes with one button, kNo for Yes/No).
-class ScriptedDialogs : public Dialogs {
- public:
-  struct Shown {
-    std::string kind;  // "message", "input", "open", "folder"
-    std::string text;  // message text, or input/open title
-    std::string prompt;
-    std::string initial;
-    MsgType type = MsgType::kInformation;
-    MsgButtons buttons = MsgButtons::kOk;
-  };
-
-  MsgResult MessageBox(const std::string& text, MsgType type, MsgButtons buttons) override;
-  std::optional<std::string> InputQuery(const std::string& title, const std::string& prompt,
-                                        const std::string& initial) override;
-  std::optional<std::string> OpenFile(const std::string& title, const std::string& initial_dir,
-                                      const std::string& file_name,
-                                      const std::string& filter) override;
-  std::optional<std::string> ChooseFolder(const std::string& title,
-                                          const std::string& initial_dir) override;
-
-  std::deque<MsgResult> message_answers;
-  std::deque<std::optional<std::string>> input_answers;
-  std::deque<std::optional<std::string>> open_answers;
-  std::deque<std::optional<std::string>> folder_answers;
-  std::vector<Shown> shown;
 };
 
 }  // namespace kivo

@@ -87,8 +87,4 @@ class IcmpEchoSocket {
   std::string bound_interface_;  // the interface the ICMP socket is tied to ("" none)
 };
 
-// Strict dotted-quad IPv4 text to network byte order; false when |text| is not one.
-bool ParseDottedIpv4(const std::string& text, std::uint32_t* address);
-std::string FormatDottedIpv4(std::uint32_t address);
-
 }  // namespace kivo

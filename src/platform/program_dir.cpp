@@ -150,15 +150,4 @@ std::string TakeProgramFolderNote() {
   return note;
 }
 
-void SetProgramDirForTesting(std::string dir) {
-  State& state = Shared();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.read_only_source.clear();
-  if (dir.empty()) {
-    state.folders.reset();
-  } else {
-    state.folders = AllIn(WithSlash(std::move(dir)));
-  }
-}
-
 }  // namespace kivo

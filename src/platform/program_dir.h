@@ -80,10 +80,6 @@ std::string ProgramDirReadOnlySource();
 // program has no standard error): the caller shows it; "" otherwise, and on every later call.
 std::string TakeProgramFolderNote();
 
-// Makes every folder |dir| (a trailing "/" is added when missing) from now on. For tests and
-// tools; an empty |dir| goes back to the normal choice.
-void SetProgramDirForTesting(std::string dir);
-
 // Operating-system parts.
 FolderFacts GatherFolderFacts();
 bool ShowProgramFolderNote(const std::string& note);  // false: nobody would see it

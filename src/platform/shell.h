@@ -1,7 +1,7 @@
 // Starting things outside the program: a web page in the default browser, an external program
 // (the media player, the system's network list), a script of the program's own run hidden (the
 // Wi-Fi query). Fire and forget: nothing is waited for.
-// Loop thread only. ScriptedShell records the calls for tests.
+// Loop thread only.
 #pragma once
 
 #include <functional>
@@ -27,30 +27,6 @@ class Shell {
   }
   // The program OpenUrl starts, as a user would know it (for "could not start ..." lines).
   virtual std::string UrlOpener() const { return "the web browser"; }
-};
-
-// Runs nothing; remembers what it was asked to do.
-class ScriptedShell : public Shell {
- public:
-  bool OpenUrl(const std::string& url) override {
-    urls.push_back(url);
-    return result;
-  }
-  bool StartProgram(const std::string& program, const std::string& arguments) override {
-    programs.push_back(program + " " + arguments);
-    return result;
-  }
-  bool StartScript(const std::string& path) override {
-    scripts.push_back(path);
-    if (on_script) on_script(path);
-    return result;
-  }
-  std::vector<std::string> urls;
-  std::vector<std::string> programs;
-  std::vector<std::string> scripts;
-  // Stands in for the script's run (a test writes the output the script would have written).
-  std::function<void(const std::string& path)> on_script;
-  bool result = true;
 };
 
 // The real one. On Linux: xdg-open for pages, fork/exec for programs (no shell involved),

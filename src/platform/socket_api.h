@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ bool IsDottedAddress(const std::string& text);
 int ResolveHostName(const std::string& name, std::vector<std::string>* addresses);
 // Port number of a service name ("http") or a decimal text for protocol |proto| ("tcp").
 int ResolveService(const std::string& name, const std::string& proto, int* port);
+
+// The system's half of the two lookups above (posix/, win32/); the rest is the same everywhere
+// (socket_api.cpp). Every IPv4 address the system gives for |name|, in its order and network
+// byte order, appended to |addresses|; the port of a service name.
+int SystemLookupIpv4(const std::string& name, std::vector<std::uint32_t>* addresses);
+int SystemServicePort(const std::string& name, const std::string& proto, int* port);
 
 // Creates a non-blocking, close-on-exec TCP socket.
 int OpenTcpSocket(int* handle);

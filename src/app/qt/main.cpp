@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <fcntl.h>
@@ -83,8 +84,10 @@ int BenchOrQtOption(const std::vector<std::string>& args, size_t i, BenchOptions
     bench.save_after = std::atoi(args[i + 1].c_str());
     return 2;
   }
-  if (arg == "--download-all") return bench.download_all = true, 1;
-  if (arg == "--exit-after-first-frame") return bench.exit_after_first_frame = true, 1;
+  if (arg == "--download-all" || arg == "--exit-after-first-frame") {
+    (arg == "--download-all" ? bench.download_all : bench.exit_after_first_frame) = true;
+    return 1;
+  }
   const size_t start = arg.find_first_not_of('-');
   if (arg.empty() || arg[0] != '-' || start == std::string::npos) return 0;
   for (const QtOption& o : kQtOptions) {
@@ -114,18 +117,11 @@ int main(int argc, char** argv) {
   kivo::AppOptions options;
   BenchOptions bench;
   const std::vector<std::string> args(argv, argv + argc);
-  switch (kivo::ParseAppOptions(
+  const kivo::ParseResult parsed = kivo::ParseAppOptions(
       args, kUsage,
       [&bench](const std::vector<std::string>& a, size_t i) { return BenchOrQtOption(a, i, bench); },
-      options)) {
-    case kivo::ParseResult::kExit:
-      return 0;
-    case kivo::ParseResult::kBadUsage:
-      kivo::PrintUsage(stderr, kUsage);
-      return 2;
-    case kivo::ParseResult::kRun:
-      break;
-  }
+      options);
+  if (const std::optional<int> status = kivo::ExitStatusBeforeRun(parsed, kUsage)) return *status;
   QApplication application(argc, argv);
   QApplication::setApplicationName("Kivo");
   // No display name: X11 would append it to every window title, and the Wi-Fi monitor's

@@ -14,6 +14,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -262,20 +263,13 @@ void ScheduleTestOptions(const TestOptions& options, const Windows& windows,
 int main() {
   kivo::AppOptions options;
   TestOptions test_options;
-  switch (kivo::ParseAppOptions(
+  const kivo::ParseResult parsed = kivo::ParseAppOptions(
       Arguments(), kUsage,
       [&test_options](const std::vector<std::string>& a, size_t i) {
         return TestOption(a, i, test_options);
       },
-      options)) {
-    case kivo::ParseResult::kExit:
-      return 0;
-    case kivo::ParseResult::kBadUsage:
-      kivo::PrintUsage(stderr, kUsage);
-      return 2;
-    case kivo::ParseResult::kRun:
-      break;
-  }
+      options);
+  if (const std::optional<int> status = kivo::ExitStatusBeforeRun(parsed, kUsage)) return *status;
   if (!test_options.wifi_answer.empty())
     return kivo::WriteWifiAnswer(test_options.wifi_answer) ? 0 : 1;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -88,21 +88,6 @@ std::uint16_t NextIdentifier() {
 
 }  // namespace
 
-bool ParseDottedIpv4(const std::string& text, std::uint32_t* address) {
-  in_addr parsed{};
-  if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) return false;
-  *address = parsed.s_addr;
-  return true;
-}
-
-std::string FormatDottedIpv4(std::uint32_t address) {
-  in_addr value{};
-  value.s_addr = address;
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &value, text, sizeof text);
-  return text;
-}
-
 std::unique_ptr<IcmpEchoSocket> IcmpEchoSocket::Open(EchoMethod method) {
   auto open_icmp = [](int type, EchoMethod which) -> std::unique_ptr<IcmpEchoSocket> {
     const int fd = socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP);
@@ -135,13 +120,6 @@ IcmpEchoSocket::IcmpEchoSocket(Key, int fd, EchoMethod method)
 
 IcmpEchoSocket::~IcmpEchoSocket() {
   if (fd_ >= 0) close(fd_);
-}
-
-EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms, const std::string& interface_name) {
-  if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
 }
 
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <system_error>
 #include <vector>
 
@@ -122,38 +121,5 @@ void PollEventLoop::RunOnce(int timeout_ms) {
 }
 
 void PollEventLoop::ProcessPendingMessages() { RunOnce(0); }
-
-int PollEventLoop::Run() {
-  quit_ = false;
-  while (!quit_) RunOnce(-1);
-  return quit_code_;
-}
-
-void PollEventLoop::Quit(int code) {
-  quit_code_ = code;
-  if (IsLoopThread()) {
-    quit_ = true;
-  } else {
-    Post([this] { quit_ = true; });
-  }
-}
-
-bool PollEventLoop::IsLoopThread() const { return std::this_thread::get_id() == owner_; }
-
-bool PollEventLoop::RunUntil(const std::function<bool()>& done, int timeout_ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!done()) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now())
-                    .count();
-    if (left <= 0) return false;
-    RunOnce(static_cast<int>(std::min<long long>(left, 50)));
-  }
-  return true;
-}
-
-void PollEventLoop::RunFor(int ms) {
-  RunUntil([] { return false; }, ms);
-}
 
 }  // namespace kivo

@@ -49,40 +49,20 @@ int LookupError(int gai_error) {
 
 }  // namespace
 
-bool IsDottedAddress(const std::string& text) {
-  in_addr addr;
-  return inet_pton(AF_INET, text.c_str(), &addr) == 1;
-}
-
-int ResolveHostName(const std::string& name, std::vector<std::string>* addresses) {
-  addresses->clear();
+int SystemLookupIpv4(const std::string& name, std::vector<std::uint32_t>* addresses) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   int rc = getaddrinfo(name.c_str(), nullptr, &hints, &found);
   if (rc != 0) return LookupError(rc);
-  for (addrinfo* ai = found; ai != nullptr; ai = ai->ai_next) {
-    char text[INET_ADDRSTRLEN];
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(ai->ai_addr);
-    if (inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
-    bool seen = false;
-    for (const auto& a : *addresses) seen = seen || a == text;
-    if (!seen) addresses->push_back(text);
-  }
+  for (addrinfo* ai = found; ai != nullptr; ai = ai->ai_next)
+    addresses->push_back(reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr.s_addr);
   freeaddrinfo(found);
-  return addresses->empty() ? kWsaNoData : 0;
+  return 0;
 }
 
-int ResolveService(const std::string& name, const std::string& proto, int* port) {
-  if (name.empty()) return kWsaEInval;
-  char* end = nullptr;
-  long value = std::strtol(name.c_str(), &end, 10);
-  if (*end == '\0') {
-    if (value < 0 || value > 65535) return kWsaEInval;
-    *port = static_cast<int>(value);
-    return 0;
-  }
+int SystemServicePort(const std::string& name, const std::string& proto, int* port) {
   servent entry;
   servent* result = nullptr;
   char buffer[1024];

@@ -53,21 +53,6 @@ std::uint32_t StatusFromWinsock(int error) {
 
 }  // namespace
 
-bool ParseDottedIpv4(const std::string& text, std::uint32_t* address) {
-  in_addr parsed{};
-  if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) return false;
-  *address = parsed.s_addr;
-  return true;
-}
-
-std::string FormatDottedIpv4(std::uint32_t address) {
-  in_addr value{};
-  value.s_addr = address;
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &value, text, sizeof text);
-  return text;
-}
-
 std::unique_ptr<IcmpEchoSocket> IcmpEchoSocket::Open(EchoMethod method) {
   if (method == EchoMethod::kTcpConnect) {
     return std::make_unique<IcmpEchoSocket>(Key{}, -1, EchoMethod::kTcpConnect);
@@ -87,13 +72,6 @@ IcmpEchoSocket::IcmpEchoSocket(Key, int fd, EchoMethod method) : fd_(fd), method
 
 IcmpEchoSocket::~IcmpEchoSocket() {
   if (fd_ != -1) IcmpCloseHandle(AsHandle(fd_));
-}
-
-EchoOutcome IcmpEchoSocket::Echo(std::uint32_t address, std::string_view payload, int ttl,
-                                 int flags, int timeout_ms, const std::string& interface_name) {
-  if (timeout_ms < 0) timeout_ms = 0;
-  if (method_ == EchoMethod::kTcpConnect) return EchoTcp(address, ttl, timeout_ms, interface_name);
-  return EchoIcmp(address, payload, ttl, flags, timeout_ms, interface_name);
 }
 
 EchoOutcome IcmpEchoSocket::EchoIcmp(std::uint32_t address, std::string_view payload, int ttl,

@@ -19,7 +19,6 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <chrono>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -325,43 +324,6 @@ void PollEventLoop::ProcessPendingMessages() {
        budget > 0 && PeekMessageW(&message, native_->window, 0, 0, PM_REMOVE); --budget)
     DispatchMessageW(&message);
   DrainPosted();
-}
-
-int PollEventLoop::Run() {
-  // Rounds as in RunOnce rather than a bare GetMessage loop: a socket that stays ready is looked
-  // at again in the next round, after painting and timers have had their turn, instead of
-  // re-posting ahead of them for as long as it stays ready.
-  quit_ = false;
-  while (!quit_) RunOnce(-1);
-  return quit_code_;
-}
-
-void PollEventLoop::Quit(int code) {
-  quit_code_ = code;
-  if (IsLoopThread()) {
-    quit_ = true;
-    Wake();  // GetMessage returns and sees quit_
-  } else {
-    Post([this] { quit_ = true; });
-  }
-}
-
-bool PollEventLoop::IsLoopThread() const { return std::this_thread::get_id() == owner_; }
-
-bool PollEventLoop::RunUntil(const std::function<bool()>& done, int timeout_ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!done()) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now())
-                    .count();
-    if (left <= 0) return false;
-    RunOnce(static_cast<int>(std::min<long long>(left, 50)));
-  }
-  return true;
-}
-
-void PollEventLoop::RunFor(int ms) {
-  RunUntil([] { return false; }, ms);
 }
 
 }  // namespace kivo

@@ -33,13 +33,7 @@ bool MakeAddress(const std::string& dotted, int port, sockaddr_in* out) {
 
 }  // namespace
 
-bool IsDottedAddress(const std::string& text) {
-  in_addr addr;
-  return inet_pton(AF_INET, text.c_str(), &addr) == 1;
-}
-
-int ResolveHostName(const std::string& name, std::vector<std::string>* addresses) {
-  addresses->clear();
+int SystemLookupIpv4(const std::string& name, std::vector<std::uint32_t>* addresses) {
   if (int rc = win32::EnsureWinsock(); rc != 0) return rc;
   addrinfo hints{};
   hints.ai_family = AF_INET;
@@ -47,27 +41,13 @@ int ResolveHostName(const std::string& name, std::vector<std::string>* addresses
   addrinfo* found = nullptr;
   // getaddrinfo returns Winsock numbers (WSAHOST_NOT_FOUND, WSATRY_AGAIN, ...) itself.
   if (int rc = getaddrinfo(name.c_str(), nullptr, &hints, &found); rc != 0) return rc;
-  for (addrinfo* ai = found; ai != nullptr; ai = ai->ai_next) {
-    char text[INET_ADDRSTRLEN];
-    auto* sin = reinterpret_cast<sockaddr_in*>(ai->ai_addr);
-    if (inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
-    bool seen = false;
-    for (const auto& a : *addresses) seen = seen || a == text;
-    if (!seen) addresses->push_back(text);
-  }
+  for (addrinfo* ai = found; ai != nullptr; ai = ai->ai_next)
+    addresses->push_back(reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr.s_addr);
   freeaddrinfo(found);
-  return addresses->empty() ? kWsaNoData : 0;
+  return 0;
 }
 
-int ResolveService(const std::string& name, const std::string& proto, int* port) {
-  if (name.empty()) return kWsaEInval;
-  char* end = nullptr;
-  long value = std::strtol(name.c_str(), &end, 10);
-  if (*end == '\0') {
-    if (value < 0 || value > 65535) return kWsaEInval;
-    *port = static_cast<int>(value);
-    return 0;
-  }
+int SystemServicePort(const std::string& name, const std::string& proto, int* port) {
   if (int rc = win32::EnsureWinsock(); rc != 0) return rc;
   // getservbyname's result lives in per-thread storage, so this is thread-safe as it is.
   const servent* entry = getservbyname(name.c_str(), proto.c_str());

@@ -14,9 +14,9 @@
 #include <set>
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "platform/poll_event_loop.h"
-#include "platform/shell.h"
+#include "support/scripted_shell.h"
 #include "forms/browse_texts.h"
 #include "forms/browse_window.h"
 #include "forms/main_window.h"

@@ -13,9 +13,9 @@
 
 #include "camera/clock_text.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "platform/poll_event_loop.h"
-#include "platform/shell.h"
+#include "support/scripted_shell.h"
 #include "ui/headless_renderer.h"
 #include "forms/main_window.h"
 #include "forms/net_window.h"

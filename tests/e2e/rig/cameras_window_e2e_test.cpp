@@ -24,6 +24,8 @@
 #include "platform/dialogs.h"
 #include "platform/poll_event_loop.h"
 #include "platform/shell.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_shell.h"
 #include "ui/headless_renderer.h"
 
 namespace kivo {

@@ -14,6 +14,7 @@
 #include "net/ping.h"
 #include "net/wsocket.h"
 #include "platform/net_interfaces.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/poll_event_loop.h"
 #include "platform/socket_errors.h"
 

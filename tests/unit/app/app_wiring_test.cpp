@@ -11,6 +11,8 @@
 #include "app/app_wiring.h"
 #include "platform/poll_event_loop.h"
 #include "platform/temp_dir.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_shell.h"
 
 namespace kivo {
 namespace {
@@ -42,7 +44,8 @@ class AppWiringTest : public ::testing::Test {
   std::unique_ptr<AppWindows> Start(AppOptions options) {
     const std::string dir = dir_.Path();
     auto app = std::make_unique<AppWindows>(
-        AppPlatform{loop_, clock_, dialogs_, shell_, "/usr/bin/vlc", {dir, dir, dir}, "",
+        AppPlatform{loop_, clock_, dialogs_, shell_, "/usr/bin/vlc",
+                    {dir + settings_subdir_, dir, dir}, "",
                     [this](ComponentModel&, const std::string& form, const std::string&,
                            WindowRole) {
                       auto window = std::make_unique<FakeWindow>(log_, form);
@@ -66,6 +69,7 @@ class AppWiringTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  std::string settings_subdir_;  // a folder that is not there: no save can succeed
   PollEventLoop loop_;
   FakeClock clock_{41334.5};
   ScriptedDialogs dialogs_;
@@ -139,7 +143,7 @@ TEST_F(AppWiringTest, ExitClosesTheMainWindowAndSavesTheSettings) {
 }
 
 TEST_F(AppWiringTest, AFailedSaveWithNobodyThereEndsWithStatusOneAndNoBox) {
-  std::filesystem::create_directory(dir_.File("Kivo.ini"));  // the save cannot replace a folder
+  settings_subdir_ = "gone/";
   auto app = Start({});
   const int status = RunAndClose(*app, [&app] { app->CloseUnattended(); });
   EXPECT_EQ(status, 1);
@@ -147,7 +151,7 @@ TEST_F(AppWiringTest, AFailedSaveWithNobodyThereEndsWithStatusOneAndNoBox) {
 }
 
 TEST_F(AppWiringTest, AFailedSaveWithSomeoneThereIsShownInABox) {
-  std::filesystem::create_directory(dir_.File("Kivo.ini"));
+  settings_subdir_ = "gone/";
   auto app = Start({});
   const int status = RunAndClose(*app, [&app] { app->MainWindow().Close(); });
   EXPECT_EQ(status, 0);

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "platform/poll_event_loop.h"
-#include "platform/shell.h"
+#include "support/scripted_shell.h"
 #include "forms/main_window.h"
 
 namespace kivo {
@@ -41,7 +41,8 @@ class FormFixture : public ::testing::Test {
 
   TForm1& Create() {
     form_ = std::make_unique<TForm1>(
-        FormEnvironment{loop_, clock_, dialogs_, shell_, dir_, "/usr/bin/vlc"});
+        FormEnvironment{loop_, clock_, dialogs_, shell_, dir_, "/usr/bin/vlc", "", "", "",
+                        name_lookup_});
     form_->Model().OnException = [this](const std::string& text) { errors_.push_back(text); };
     form_->FormCreate();
     return *form_;
@@ -66,6 +67,7 @@ class FormFixture : public ::testing::Test {
   FakeClock clock_{41334.5};
   ScriptedDialogs dialogs_;
   ScriptedShell shell_;
+  HostResolver name_lookup_;  // the window's name lookups; none: the system's
   std::unique_ptr<TForm1> form_;
   std::vector<std::string> errors_;
 };

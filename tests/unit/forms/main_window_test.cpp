@@ -302,9 +302,8 @@ namespace kivo {
 namespace {
 
 TEST_F(MainWindow, AnUnresolvableNameReachesTheStatusBarWithinOnePoll) {
+  name_lookup_ = [](const std::string&, std::vector<std::string>*) { return 11001; };  // not found
   TForm1& f = Create();
-  f.Ping->Icmp().SetResolverForTesting(
-      [](const std::string&, std::vector<std::string>*) { return 11001; });  // host not found
   f.camera_address = "camera.test";
   f.BacPacStatusBtnClick();  // the camera is not reachable yet: the poll pings
   ASSERT_TRUE(loop_.RunUntil(

@@ -22,9 +22,10 @@
 #include "platform/clock.h"
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_main_window.h"
-#include "platform/shell.h"
 #include "forms/cameras_texts.h"
 #include "forms/cameras_window.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_shell.h"
 #include "forms/main_window.h"
 
 namespace kivo {

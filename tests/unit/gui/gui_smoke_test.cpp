@@ -19,7 +19,8 @@
 #include "platform/clock.h"
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_main_window.h"
-#include "platform/shell.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_shell.h"
 #include "forms/main_window.h"
 #include "ui/menu_table.h"
 

@@ -11,6 +11,7 @@
 
 #include "http_recorder.h"
 #include "net/http_cli.h"
+#include "platform/socket_api.h"
 #include "net_test_util.h"
 #include "script_server.h"
 
@@ -24,7 +25,14 @@ using testing::ScriptServer;
 
 class HttpFailureTest : public LoopTest {
  protected:
-  HttpFailureTest() : cli_(loop_) { rec_.Attach(cli_); }
+  // The client's name lookups go to whatever lookup_ holds when they run (the system's until a
+  // test sets another); the helper thread keeps it alive.
+  HttpFailureTest()
+      : cli_(loop_, [lookup = lookup_](const std::string& name, std::vector<std::string>* out) {
+          return (*lookup)(name, out);
+        }) {
+    rec_.Attach(cli_);
+  }
   bool WaitDone(int count = 1) { return WaitFor([&] { return rec_.done >= count; }); }
   void ExpectAborted() {
     EXPECT_EQ(rec_.done, 1);
@@ -34,6 +42,8 @@ class HttpFailureTest : public LoopTest {
     EXPECT_EQ(cli_.State(), THttpState::Ready);
   }
 
+  std::shared_ptr<HostResolver> lookup_ =
+      std::make_shared<HostResolver>(&socket_api::ResolveHostName);
   THttpCli cli_;
   HttpRecorder rec_;
 };
@@ -60,11 +70,11 @@ TEST_P(AbortTest, EndsWithError3ExactlyOnce) {
                     .Send("second")
                     .Silent()});
   const AbortPoint point = GetParam().point;
-  cli_.CtrlSocket().SetResolverForTesting([](const std::string&, std::vector<std::string>* out) {
+  *lookup_ = [](const std::string&, std::vector<std::string>* out) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     *out = {"127.0.0.1"};
     return 0;
-  });
+  };
   bool aborted = false;
   auto abort_once = [&] {
     if (!aborted) {
@@ -123,10 +133,10 @@ INSTANTIATE_TEST_SUITE_P(States, AbortTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HttpFailureTest, AbortDuringLookupFiresNoSocketClose) {
-  cli_.CtrlSocket().SetResolverForTesting([](const std::string&, std::vector<std::string>* out) {
+  *lookup_ = [](const std::string&, std::vector<std::string>* out) {
     *out = {"127.0.0.1"};
     return 0;
-  });
+  };
   int socket_closes = 0;
   cli_.CtrlSocket().OnSessionClosed = [&](TWSocket&, int) { ++socket_closes; };
   cli_.URL = "http://camera.test/";
@@ -189,7 +199,7 @@ TEST_F(HttpFailureTest, RefusedConnectionEndsWith10061) {
 }
 
 TEST_F(HttpFailureTest, LookupFailureEndsWithTheLookupError) {
-  cli_.CtrlSocket().SetResolverForTesting([](const std::string&, std::vector<std::string>*) { return 11001; });
+  *lookup_ = [](const std::string&, std::vector<std::string>*) { return 11001; };
   cli_.URL = "http://no-such-camera.test/";
   cli_.GetASync();
   ASSERT_TRUE(WaitDone());

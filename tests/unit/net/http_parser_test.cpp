@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "http_recorder.h"
-#include "net/http_cli_feed.h"
+#include "support/http_cli_feed.h"
 #include "net_test_util.h"
 
 namespace kivo {

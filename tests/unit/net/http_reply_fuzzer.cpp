@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "net/http_cli_feed.h"
+#include "support/http_cli_feed.h"
 #include "platform/poll_event_loop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

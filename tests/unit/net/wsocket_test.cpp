@@ -54,8 +54,7 @@ TEST_F(WSocketTest, EmptyHostRaisesWithoutAnErrorHandler) {
 }
 
 TEST_F(WSocketTest, NameLookupAnswersLaterFromTheLoop) {
-  TWSocket socket(loop_);
-  socket.SetResolverForTesting([](const std::string& name, std::vector<std::string>* out) {
+  TWSocket socket(loop_, [](const std::string& name, std::vector<std::string>* out) {
     if (name != "camera.test") return 11001;
     *out = {"127.0.0.7", "127.0.0.8"};
     return 0;
@@ -76,8 +75,7 @@ TEST_F(WSocketTest, NameLookupAnswersLaterFromTheLoop) {
 }
 
 TEST_F(WSocketTest, CancelledLookupNeverAnswers) {
-  TWSocket socket(loop_);
-  socket.SetResolverForTesting([](const std::string&, std::vector<std::string>* out) {
+  TWSocket socket(loop_, [](const std::string&, std::vector<std::string>* out) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     *out = {"127.0.0.1"};
     return 0;
@@ -93,8 +91,7 @@ TEST_F(WSocketTest, CancelledLookupNeverAnswers) {
 TEST_F(WSocketTest, DestroyedDuringLookupIsSafe) {
   bool answered = false;
   {
-    TWSocket socket(loop_);
-    socket.SetResolverForTesting([](const std::string&, std::vector<std::string>* out) {
+    TWSocket socket(loop_, [](const std::string&, std::vector<std::string>* out) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       *out = {"127.0.0.1"};
       return 0;
@@ -189,25 +186,15 @@ TEST_F(WSocketTest, PropertiesCannotChangeWhileOpen) {
   socket.SetAddr("127.0.0.2");
   socket.SetProto("udp");
   socket.SetLocalAddr("127.0.0.1");
-  socket.SetSocksLevel("4");
   EXPECT_EQ(errors, (std::vector<std::string>{"Cannot change Addr if not closed",
                                               "Cannot change Proto if not closed",
-                                              "Cannot change LocalAddr if not closed",
-                                              "Can't change socks level if not closed"}));
+                                              "Cannot change LocalAddr if not closed"}));
   EXPECT_EQ(socket.Addr(), "127.0.0.1");
 }
 
-TEST_F(WSocketTest, ValidatesSendFlagsAndSocksLevel) {
+TEST_F(WSocketTest, ValidatesSendFlags) {
   TWSocket socket(loop_);
   EXPECT_THROW(socket.SetSendFlags(7), ESocketException);
-  try {
-    socket.SetSocksLevel("6");
-    FAIL() << "no exception";
-  } catch (const ESocketException& e) {
-    EXPECT_STREQ(e.what(), "Invalid socks level. Must be 4, 4A or 5.");
-  }
-  socket.SetSocksLevel("4a");
-  EXPECT_EQ(socket.SocksLevel(), "4a");
   socket.SetSendFlags(wsSendUrgent);
   EXPECT_EQ(socket.SendFlags(), wsSendUrgent);
 }

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <thread>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "net/icmp.h"
 #include "net/ping.h"
+#include "platform/dotted_ipv4.h"
 #include "platform/poll_event_loop.h"
 #include "private_network.h"
 
@@ -253,13 +255,13 @@ TEST(TPingTest, ChangingTheAddressPingsTheNewOne) {
 TEST(StandInTest, NameLookupNeverHoldsUpThePing) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
-  TICMP icmp(EchoMethod::kTcpConnect);
+  TICMP icmp(EchoMethod::kTcpConnect,
+             [released](const std::string&, std::vector<std::string>* found) {
+               released.wait();  // a name server that does not answer, until the test says so
+               *found = {"127.0.0.1"};
+               return 0;
+             });
   icmp.SetStandInPort(ClosedPort());
-  icmp.SetResolverForTesting([released](const std::string&, std::vector<std::string>* found) {
-    released.wait();  // a name server that does not answer, until the test says so
-    *found = {"127.0.0.1"};
-    return 0;
-  });
   std::vector<std::string> events;
   icmp.OnEchoReply = [&](TICMP&, int status) { events.push_back("reply:" + std::to_string(status)); };
   icmp.SetAddress("camera.test");
@@ -350,15 +352,15 @@ TEST(EchoEventTest, AWindowClosedWithAnEchoOutHearsNothing) {
 
 TEST(EchoEventTest, AHostNameIsPingedOnceItsLookupAnswers) {
   PollEventLoop loop;
-  TPing ping(loop, EchoMethod::kTcpConnect);
+  TPing ping(loop, EchoMethod::kTcpConnect,
+             [](const std::string&, std::vector<std::string>* found) {
+               std::this_thread::sleep_for(std::chrono::milliseconds(50));
+               *found = {"127.0.0.1"};
+               return 0;
+             });
   EventLog log;
   log.Attach(ping);
   ping.Icmp().SetStandInPort(ClosedPort());
-  ping.Icmp().SetResolverForTesting([](const std::string&, std::vector<std::string>* found) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    *found = {"127.0.0.1"};
-    return 0;
-  });
   ping.SetAddress("camera.test");
   ping.Ping();  // only starts the lookup
   EXPECT_TRUE(log.events.empty());
@@ -387,6 +389,33 @@ TEST(DnsLookupTest, NameIsLookedUpInTheBackgroundAndPostedBack) {
   ASSERT_TRUE(loop.RunUntil([&] { return !done.empty(); }, 10000));
   EXPECT_EQ(done, std::vector<int>{0});
   EXPECT_EQ(ping.DnsResult(), "127.0.0.1");
+}
+
+TEST(DnsLookupTest, TheLookupHandedInAnswersBothTheLookupAndTheEcho) {
+  PollEventLoop loop;
+  std::vector<std::string> asked;  // on the helper threads, one at a time
+  std::mutex mutex;
+  TPing ping(loop, EchoMethod::kTcpConnect,
+             [&](const std::string& name, std::vector<std::string>* found) {
+               std::lock_guard<std::mutex> lock(mutex);
+               asked.push_back(name);
+               *found = {"127.0.0.9"};
+               return 0;
+             });
+  std::vector<int> done;
+  ping.OnDnsLookupDone = [&](TPing&, std::uint16_t error) { done.push_back(error); };
+  ping.DnsLookup("camera.test");
+  ASSERT_TRUE(loop.RunUntil([&] { return !done.empty(); }, 5000));
+  EXPECT_EQ(ping.DnsResult(), "127.0.0.9");
+  EventLog log;
+  log.Attach(ping);
+  ping.Icmp().SetStandInPort(ClosedPort());
+  ping.SetAddress("other.test");
+  ping.Ping();
+  ASSERT_TRUE(loop.RunUntil([&] { return !log.statuses.empty(); }, 5000));
+  EXPECT_EQ(ping.Icmp().HostIP(), "127.0.0.9");
+  std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_EQ(asked, (std::vector<std::string>{"camera.test", "other.test"}));
 }
 
 TEST(DnsLookupTest, CancellingFiresOnceWithTheCancelCode) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dotted_ipv4.h"
 #include "platform/icmp_socket.h"
 #include "platform/net_interfaces.h"
 

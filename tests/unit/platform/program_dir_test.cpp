@@ -191,18 +191,6 @@ TEST(ProgramDirTest, ExecutableDirIsTheTestBinarysFolder) {
             std::filesystem::canonical("/proc/self/exe").parent_path());
 }
 
-TEST(ProgramDirTest, OverrideIsUsedAndCanBeCleared) {
-  TempDir dir;
-  SetProgramDirForTesting(dir.Path() + "sub");
-  EXPECT_EQ(ProgramDir(), dir.Path() + "sub/");
-  EXPECT_EQ(ProgramFoldersInUse().logs, dir.Path() + "sub/");
-  EXPECT_EQ(ProgramFoldersInUse().work, dir.Path() + "sub/");
-  SetProgramDirForTesting("");
-  const std::string normal = ProgramDir();
-  EXPECT_EQ(normal.back(), '/');
-  EXPECT_NE(normal, dir.Path() + "sub/");
-}
-
 TEST(ProgramDirTest, MakeDirectoriesCreatesNestedFolders) {
   TempDir dir;
   const std::string nested = dir.Path() + "a/b/c/";

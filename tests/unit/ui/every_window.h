@@ -13,8 +13,8 @@
 #include "forms/main_window.h"
 #include "forms/net_window.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/shell.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_shell.h"
 
 namespace kivo::testing {
 

@@ -1,4 +1,4 @@
-#include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 
 namespace kivo {
 
