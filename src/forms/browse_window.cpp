@@ -10,6 +10,7 @@
 #include "platform/user_dirs.h"
 #include "forms/browse_texts.h"
 #include "forms/main_window.h"
+#include "ui/placement.h"
 #include "platform/file_path.h"
 
 namespace kivo {
@@ -65,14 +66,7 @@ void TBrowseForm::BuildWindow() {
   form.SetCaption(text::kCaption);
   form.SetBounds({80, 80, 720, 452});
   model_.Add("BrowseMenu", ComponentKind::kMainMenu, &form);
-  struct Place {
-    const char* name;
-    ComponentKind kind;
-    const char* caption;
-    Bounds bounds;
-    void (TBrowseForm::*click)();
-  };
-  const Place places[] = {
+  const Placement<TBrowseForm> places[] = {
       {"FolderLabel", ComponentKind::kLabel, "", {8, 10, 530, 20}, nullptr},
       {"FolderBtn", ComponentKind::kButton, text::kFolderBtn, {546, 6, 80, 26},
        &TBrowseForm::FolderBtnClick},
@@ -92,15 +86,7 @@ void TBrowseForm::BuildWindow() {
       {"NoDeleteLabel", ComponentKind::kLabel, text::kNoDelete, {8, 402, 704, 18}, nullptr},
       {"BrowseStatus", ComponentKind::kStatusBar, "", {}, nullptr},
   };
-  for (const Place& p : places) {
-    Component& c = model_.Add(p.name, p.kind, &form);
-    c.SetCaption(p.caption);
-    c.SetBounds(p.bounds);
-    if (p.click) {
-      auto click = p.click;
-      c.OnClick = [this, click] { (this->*click)(); };
-    }
-  }
+  AddPlaced(model_, form, places, this);
   Component& list = model_["FileList"];
   list.columns = {"Name", "Date", "Size", "Type", "State"};
   list.column_widths = {100, 108, 64, 118, 120};

@@ -7,6 +7,7 @@
 
 #include "forms/cameras_texts.h"
 #include "forms/main_window.h"
+#include "ui/placement.h"
 
 namespace kivo {
 namespace {
@@ -41,14 +42,7 @@ void TCamerasForm::BuildWindow() {
   form.SetCaption(text::kCaption);
   form.SetBounds({100, 100, 640, 264});
   model_.Add("CamerasMenu", ComponentKind::kMainMenu, &form);
-  struct Place {
-    const char* name;
-    ComponentKind kind;
-    const char* caption;
-    Bounds bounds;
-    void (TCamerasForm::*click)();
-  };
-  const Place places[] = {
+  const Placement<TCamerasForm> places[] = {
       {"CameraList", ComponentKind::kFileList, "", {8, 8, 624, 192}, nullptr},
       {"RecordAllBtn", ComponentKind::kButton, text::kRecordAllBtn, {8, 208, 100, 28},
        &TCamerasForm::RecordAllBtnClick},
@@ -62,15 +56,7 @@ void TCamerasForm::BuildWindow() {
        &TCamerasForm::ControlBtnClick},
       {"CamerasStatus", ComponentKind::kStatusBar, "", {}, nullptr},
   };
-  for (const Place& p : places) {
-    Component& c = model_.Add(p.name, p.kind, &form);
-    c.SetCaption(p.caption);
-    c.SetBounds(p.bounds);
-    if (p.click) {
-      auto click = p.click;
-      c.OnClick = [this, click] { (this->*click)(); };
-    }
-  }
+  AddPlaced(model_, form, places, this);
   Component& list = model_["CameraList"];
   list.columns.assign(std::begin(kRigColumns), std::end(kRigColumns));
   list.column_widths = {64, 104, 150, 64, 72, 76, 76};
