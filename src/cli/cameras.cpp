@@ -1,25 +1,17 @@
 // kivo-cli cameras: every interface that leads into the camera network (one Wi-Fi adapter per
 // camera in a rig), each with its camera's model and power and the Wi-Fi network's name.
-#include <cstring>
 #include <memory>
 
 #include "camera/status_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/json_writer.h"
-#include "platform/dotted_ipv4.h"
+#include "link/rig_rows.h"
 #include "platform/net_interfaces.h"
 
 namespace kivo {
 namespace {
 
 constexpr char kNotAnswering[] = "not answering";
-
-// "10.5.5.9" in network byte order; nullopt for anything but a dotted quad.
-std::optional<std::uint32_t> ParseIpv4(const std::string& text) {
-  std::uint32_t address = 0;
-  if (!ParseDottedIpv4(text, &address)) return std::nullopt;
-  return address;
-}
 
 struct CameraRow {
   std::string interface_name;
@@ -91,17 +83,19 @@ std::string RowText(const CameraRow& row) {
 }  // namespace
 
 std::vector<NetInterface> CameraInterfaces(const std::string& address) {
-  const std::optional<std::uint32_t> camera = ParseIpv4(address);
-  if (!camera) throw CliError(kExitUsage, "cameras needs the camera's address as a.b.c.d");
-  std::vector<NetInterface> all;
-  if (const int error = ListNetInterfaces(&all); error != 0)
-    throw CliError(kExitFailed, "The network interfaces could not be listed (error " +
-                                    std::to_string(error) + ")");
-  std::vector<NetInterface> found = InterfacesInNetwork(all, *camera);
-  if (found.empty())
+  RigInterfaces rig = FindRigInterfaces(address);
+  switch (rig.trouble) {
+    case RigInterfaces::Trouble::kNotDotted:
+      throw CliError(kExitUsage, "cameras needs the camera's address as a.b.c.d");
+    case RigInterfaces::Trouble::kCannotList:
+      throw CliError(kExitFailed, rig.error);
+    case RigInterfaces::Trouble::kNone:
+      break;
+  }
+  if (rig.found.empty())
     throw CliError(kExitUnreachable,
                    "No network interface leads into the camera network of " + address);
-  return found;
+  return std::move(rig.found);
 }
 
 Task<int> RunCameras(CliContext& c) {

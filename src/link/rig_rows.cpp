@@ -29,22 +29,35 @@ std::string Join(const std::vector<std::string>& cells) {
 
 }  // namespace
 
-RigScan ScanRig(const std::string& camera_address, const std::string& settings_path,
-                const std::string& password) {
-  RigScan scan;
+RigInterfaces FindRigInterfaces(const std::string& camera_address) {
+  RigInterfaces rig;
   std::uint32_t camera = 0;
   if (!ParseDottedIpv4(camera_address, &camera)) {
-    scan.error = "The camera's address " + camera_address + " is not of the form a.b.c.d";
-    return scan;
+    rig.trouble = RigInterfaces::Trouble::kNotDotted;
+    rig.error = "The camera's address " + camera_address + " is not of the form a.b.c.d";
+    return rig;
   }
   std::vector<NetInterface> all;
   if (const int error = ListNetInterfaces(&all); error != 0) {
-    scan.error = "The network interfaces could not be listed (error " + std::to_string(error) + ")";
+    rig.trouble = RigInterfaces::Trouble::kCannotList;
+    rig.error = "The network interfaces could not be listed (error " + std::to_string(error) + ")";
+    return rig;
+  }
+  rig.found = InterfacesInNetwork(all, camera);
+  return rig;
+}
+
+RigScan ScanRig(const std::string& camera_address, const std::string& settings_path,
+                const std::string& password) {
+  RigScan scan;
+  const RigInterfaces rig = FindRigInterfaces(camera_address);
+  if (rig.trouble != RigInterfaces::Trouble::kNone) {
+    scan.error = rig.error;
     return scan;
   }
   std::optional<IniFile> ini;
   if (!settings_path.empty()) ini.emplace(settings_path);
-  for (const NetInterface& nif : InterfacesInNetwork(all, camera))
+  for (const NetInterface& nif : rig.found)
     scan.cameras.push_back(
         {nif.name, PasswordFromSettings(nif.name, ini ? &*ini : nullptr, password)});
   return scan;

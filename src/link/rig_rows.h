@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/camera_link.h"
+#include "platform/net_interfaces.h"
 
 namespace kivo {
 
@@ -30,6 +31,16 @@ struct RigScan {
   std::string error;  // why there is no list; "" when the interfaces could be listed
   std::vector<RigCamera> cameras;
 };
+
+// The interfaces with an address in the network of |camera_address| (a.b.c.d): one per camera
+// of a rig. Without a list, |trouble| says why and |error| is set.
+struct RigInterfaces {
+  enum class Trouble { kNone, kNotDotted, kCannotList };
+  Trouble trouble = Trouble::kNone;
+  std::string error;
+  std::vector<NetInterface> found;
+};
+RigInterfaces FindRigInterfaces(const std::string& camera_address);
 
 // Every interface that leads into the network of |camera_address| (a.b.c.d), with its camera's
 // password read from the settings file |settings_path| ("" for none) as kivo-cli reads it, and
