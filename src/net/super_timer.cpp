@@ -27,8 +27,10 @@ TSuperTimer::~TSuperTimer() {
     quit_ = true;
     enabled_ = false;
   }
-  wake_.notify_all();
-  if (worker_.joinable()) worker_.join();
+  if (worker_.joinable()) {
+    sleep_->Wake();
+    worker_.join();
+  }
 }
 
 std::int64_t TSuperTimer::Ms(SteadyClock::time_point t) {
@@ -45,28 +47,23 @@ bool TSuperTimer::Enabled() const {
 }
 
 void TSuperTimer::SetEnabled(bool enabled) {
-  bool notify = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (enabled_ == enabled) return;
-    // Without a period there is nothing to wait for (and nothing to divide the counter by).
-    if (enabled && interval_ == 0) return;
-    enabled_ = enabled;
-    ++epoch_;
-    if (enabled) {
-      const auto now = SteadyClock::now();
-      base_ = counter_;
-      start_ms_ = Ms(now);
-      due_ = now + std::chrono::milliseconds(interval_);
-      notify = WorkerMustWake(due_);
-    }
-    // Disabling needs no wake-up: a worker asleep until a due time finds the timer disabled then
-    // and sleeps on until told; one that is enabled again before that keeps its sleep.
-  }
-  if (enabled && !worker_.joinable()) {
-    worker_ = std::thread([this] { Run(); });
-  } else if (notify) {
-    wake_.notify_all();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (enabled_ == enabled) return;
+  // Without a period there is nothing to wait for (and nothing to divide the counter by).
+  if (enabled && interval_ == 0) return;
+  enabled_ = enabled;
+  ++epoch_;
+  if (!sleep_) sleep_ = std::make_unique<TimerSleep>();
+  if (enabled) {
+    const auto now = SteadyClock::now();
+    base_ = counter_;
+    start_ms_ = Ms(now);
+    due_ = now + std::chrono::milliseconds(interval_);
+    // A tick still with the loop plans the next due time when it is done.
+    if (!in_flight_) Arm(due_);
+    if (!worker_.joinable()) worker_ = std::thread([this] { Run(); });
+  } else {
+    Arm(SteadyClock::time_point::max());
   }
 }
 
@@ -102,12 +99,10 @@ TThreadPriority TSuperTimer::ThreadPriority() const {
 }
 
 void TSuperTimer::SetThreadPriority(TThreadPriority priority) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    priority_ = priority;
-    priority_changed_ = true;
-  }
-  wake_.notify_all();
+  std::lock_guard<std::mutex> lock(mutex_);
+  priority_ = priority;
+  priority_changed_ = true;
+  if (worker_.joinable()) sleep_->Wake();  // a worker not started yet applies it first thing
 }
 
 std::int32_t TSuperTimer::Counter() const {
@@ -115,13 +110,16 @@ std::int32_t TSuperTimer::Counter() const {
   return counter_;
 }
 
-bool TSuperTimer::WorkerMustWake(SteadyClock::time_point due) const {
-  return !waiting_for_tick_ && due < sleeps_until_;
+void TSuperTimer::Arm(SteadyClock::time_point deadline) {
+  if (deadline == armed_) return;
+  armed_ = deadline;
+  sleep_->SetDeadline(deadline);
 }
 
 void TSuperTimer::Run() {
   PrepareTimerThread("kivo-timer");
   const std::shared_ptr<Liveness> liveness = liveness_;
+  TimerSleep& sleep = *sleep_;
   std::unique_lock<std::mutex> lock(mutex_);
   while (!quit_) {
     if (priority_changed_) {
@@ -132,36 +130,26 @@ void TSuperTimer::Run() {
       lock.lock();
       continue;
     }
-    // Disabled: block until enabled. No polling, so an idle timer costs nothing.
-    if (!enabled_) {
-      sleeps_until_ = SteadyClock::time_point::max();
-      wake_.wait(lock);
-      continue;
-    }
-    // Sleep to the absolute due time on the monotonic clock. An enabling that makes the tick due
-    // sooner, and the destructor, wake us early; then everything is looked at afresh.
-    const SteadyClock::time_point due = due_;
-    if (SteadyClock::now() < due) {
-      sleeps_until_ = due;
-      wake_.wait_until(lock, due);
-      continue;
-    }
-    // Due, but the loop is still busy with the previous tick (a long handler): wait for it, so
-    // ticks never overlap or queue up. Its completion plans the next due time.
-    if (in_flight_) {
-      waiting_for_tick_ = true;
-      sleeps_until_ = SteadyClock::time_point::max();
-      wake_.wait(lock);
-      waiting_for_tick_ = false;
+    // Disabled, not due yet, or due while the loop still runs the previous tick (a long
+    // handler): sleep. The kernel timer is already where it must be (disarmed, at the due time,
+    // or disarmed until the tick's completion plans the next one), so whatever the loop changes
+    // meanwhile reaches this sleep without a lost wake-up. Every return is looked at afresh.
+    const bool due = enabled_ && SteadyClock::now() >= due_;
+    if (!due || in_flight_) {
+      if (due) Arm(SteadyClock::time_point::max());
+      lock.unlock();
+      sleep.Wait();
+      lock.lock();
       continue;
     }
     const std::uint64_t epoch = epoch_;
     counter_ = Clamp32(LiveCounter(SteadyClock::now()));
     in_flight_ = true;
-    tick_due_ = due;
+    tick_due_ = due_;
     // Until the loop has run the tick, plan on a handler that returns within the period: the
     // worker then sleeps straight to the next due time and the loop need not wake it.
-    due_ = due + std::chrono::milliseconds(interval_);
+    due_ = due_ + std::chrono::milliseconds(interval_);
+    Arm(due_);
     lock.unlock();
     loop_.Post([this, liveness, epoch] {
       if (!liveness->alive) return;  // the timer is gone; so is everything below
@@ -173,21 +161,18 @@ void TSuperTimer::Run() {
 }
 
 void TSuperTimer::FinishTick(std::uint64_t epoch) {
-  bool notify = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    in_flight_ = false;
-    // Unless the handler disabled or restarted the timer, the next period follows this one. A
-    // handler that overran the period delays the next tick instead of queueing one; a new
-    // Interval set by the handler is the next period.
-    if (enabled_ && epoch_ == epoch) {
-      const auto period = std::chrono::milliseconds(interval_);
-      const auto after = SteadyClock::now();
-      due_ = tick_due_ + period > after ? tick_due_ + period : after + period;
-    }
-    notify = waiting_for_tick_ || (enabled_ && due_ < sleeps_until_);
+  std::lock_guard<std::mutex> lock(mutex_);
+  in_flight_ = false;
+  if (!enabled_) return;
+  // Unless the handler disabled or restarted the timer, the next period follows this one. A
+  // handler that overran the period delays the next tick instead of queueing one; a new
+  // Interval set by the handler is the next period.
+  if (epoch_ == epoch) {
+    const auto period = std::chrono::milliseconds(interval_);
+    const auto after = SteadyClock::now();
+    due_ = tick_due_ + period > after ? tick_due_ + period : after + period;
   }
-  if (notify) wake_.notify_all();
+  Arm(due_);
 }
 
 void TSuperTimer::Tick(const std::shared_ptr<Liveness>& liveness, std::uint64_t epoch) {

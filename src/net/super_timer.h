@@ -2,16 +2,16 @@
 // thread of its own sleeps until the tick is due, then hands the tick to the event loop's thread;
 // the next tick waits until that one has been handled, so OnTimer and OnStop always run on the
 // loop thread, never two at once, and ticks never queue up.
-// The worker starts at the first enabling (a timer never enabled costs no thread) and sleeps
-// without waking while the timer is disabled. A tick costs one wake-up of the worker (when it is
-// due) and one of the loop (the hand-over): the loop's completion of a tick wakes the worker only
-// when it is already waiting for it or must wake sooner than planned.
+// The worker starts at the first enabling (a timer never enabled costs no thread). It sleeps on a
+// kernel timer that the loop thread moves itself when it enables or disables the timer, so
+// neither wakes the worker: a disabled timer's worker sleeps without waking, and a time-out
+// disabled before it is due costs no wake-up at all. A tick costs one wake-up of the worker
+// (when it is due) and one of the loop (the hand-over).
 // Use the timer (properties, destruction) only on the loop thread; the loop must outlive it.
 #pragma once
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -73,9 +73,8 @@ class TSuperTimer {
   void Tick(const std::shared_ptr<Liveness>& liveness, std::uint64_t epoch);  // loop thread
   // The loop is done with the tick in flight (run or dropped): plans the next one.
   void FinishTick(std::uint64_t epoch);     // loop thread
-  // Wakes the worker if it sleeps past |due| or waits for the tick in flight. mutex_ held;
-  // returns whether to notify.
-  bool WorkerMustWake(SteadyClock::time_point due) const;
+  // Points the worker's sleep at |deadline| (max: until told), unless it already is. mutex_ held.
+  void Arm(SteadyClock::time_point deadline);
   std::int64_t LiveCounter(SteadyClock::time_point now) const;  // mutex_ held
   static std::int64_t Ms(SteadyClock::time_point t);
 
@@ -84,7 +83,6 @@ class TSuperTimer {
   std::atomic<bool> quit_{false};
 
   mutable std::mutex mutex_;
-  std::condition_variable wake_;
   // Guarded by mutex_.
   bool enabled_ = false;
   std::uint16_t interval_ = 1000;
@@ -98,10 +96,10 @@ class TSuperTimer {
   SteadyClock::time_point tick_due_{};  // due time of the tick in flight
   std::uint64_t epoch_ = 0;       // bumped by every enabling and disabling
   bool in_flight_ = false;        // a tick was handed to the loop and is not done yet
-  bool waiting_for_tick_ = false;  // the worker blocks until the tick in flight is done
-  // When the worker's present sleep ends (max: it sleeps until told).
-  SteadyClock::time_point sleeps_until_ = SteadyClock::time_point::max();
+  // Where the worker's sleep ends (max: it sleeps until told).
+  SteadyClock::time_point armed_ = SteadyClock::time_point::max();
 
+  std::unique_ptr<TimerSleep> sleep_;  // made with the worker, before it starts
   std::thread worker_;  // started at the first enabling (loop thread only)
 };
 

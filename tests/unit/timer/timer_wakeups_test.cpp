@@ -81,5 +81,33 @@ TEST(TimerWakeupsTest, EachTickWakesTheWorkerOnceAndADisabledTimerNotAtAll) {
   EXPECT_EQ(Sleeps(worker), disabled);
 }
 
+TEST(TimerWakeupsTest, ATimeOutDisabledBeforeItIsDueNeverWakesItsWorker) {
+  PollEventLoop loop;
+  const size_t before = TimerThreads().size();
+  TSuperTimer time_out(loop);
+  int stops = 0;
+  time_out.OnStop = [&](TSuperTimer&) { ++stops; };
+  time_out.SetInterval(200);
+  time_out.SetCountDown(true);
+  time_out.SetEnabled(true);  // the first enabling starts the worker
+  ASSERT_TRUE(loop.RunUntil([&] { return TimerThreads().size() == before + 1; }, 2000));
+  const std::string worker = TimerThreads().back();
+  time_out.SetEnabled(false);
+  loop.RunFor(250);  // past the first due time
+  const long start = Sleeps(worker);
+  // A request's time-out: armed when it leaves, disarmed by its reply well before it is due.
+  for (int i = 0; i < 20; ++i) {
+    time_out.SetEnabled(true);
+    loop.RunFor(10);
+    time_out.SetEnabled(false);
+  }
+  loop.RunFor(250);  // past the last due time
+  EXPECT_EQ(Sleeps(worker), start);
+  EXPECT_EQ(stops, 0);
+  // Left armed, it still fires on time.
+  time_out.SetEnabled(true);
+  EXPECT_TRUE(loop.RunUntil([&] { return stops == 1; }, 2000));
+}
+
 }  // namespace
 }  // namespace kivo
