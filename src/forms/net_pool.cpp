@@ -193,7 +193,19 @@ void Tnet::RequestDone(Slot& slot, std::uint16_t error) {
   slot.callback = nullptr;
   std::string url = slot.url;
   std::string file_name = slot.file_name;
+  if (RestWhenIdle()) ShowSlots();  // the last tick may have shown this request's slot busy
   if (callback) callback(url, file_name, error);
+}
+
+bool Tnet::RestWhenIdle() {
+  for (const Slot& slot : slots_) {
+    if (slot.flags != kFree) return false;
+  }
+  // Nothing left to abort: the check would only wake the computer every 5 s to redraw a view
+  // of free slots. The next request starts it again, so a stalled request is still aborted
+  // 12 to 17 s after its last sign of life. In debug mode it keeps running: it saves the log.
+  if (!main_.Debug) TimeOutAbort->SetEnabled(false);
+  return true;
 }
 
 }  // namespace kivo

@@ -132,6 +132,18 @@ void Tnet::Log(const std::string& message) {
 
 void Tnet::Touch(Slot& slot) { slot.deadline = main_.Env().clock.Now() + kInactivityDays; }
 
+void Tnet::ShowSlots() {
+  std::vector<std::string> view;
+  for (int i = 0; i < kSlots; ++i) {
+    const Slot& slot = slots_[i];
+    std::string line = std::to_string(i + 1) + ": ";
+    if (slot.flags != kFree)
+      line += "$" + Hex2(slot.flags) + " " + std::to_string(slot.client->StatusCode());
+    view.push_back(line);
+  }
+  model_["httpList"].SetLines(std::move(view));
+}
+
 void Tnet::TimeOutAbortTimer() {
   DateTime now = main_.Env().clock.Now();
   for (int i = 0; i < kSlots; ++i) {
@@ -149,15 +161,7 @@ void Tnet::TimeOutAbortTimer() {
       slot.callback = nullptr;
     }
   }
-  std::vector<std::string> view;
-  for (int i = 0; i < kSlots; ++i) {
-    const Slot& slot = slots_[i];
-    std::string line = std::to_string(i + 1) + ": ";
-    if (slot.flags != kFree)
-      line += "$" + Hex2(slot.flags) + " " + std::to_string(slot.client->StatusCode());
-    view.push_back(line);
-  }
-  model_["httpList"].SetLines(std::move(view));
+  ShowSlots();
   if (main_.Debug && now > next_log_save_) {
     next_log_save_ = now + kLogSaveDays;
     std::string text;
@@ -168,6 +172,7 @@ void Tnet::TimeOutAbortTimer() {
       // A log that cannot be saved is not worth interrupting anyone for.
     }
   }
+  RestWhenIdle();
 }
 
 }  // namespace kivo

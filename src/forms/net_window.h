@@ -58,7 +58,8 @@ class Tnet : public RequestPool {
   ComponentModel& Model() { return model_; }
   Component& operator[](std::string_view name) { return model_.Get(name); }
 
-  // Every 5 s: aborts stalled requests, redraws the slot view, saves the log in debug mode.
+  // Every 5 s while a request runs (always in debug mode): aborts stalled requests, redraws
+  // the slot view, saves the log in debug mode.
   void TimeOutAbortTimer();
   // Esc in the window or its log: asks whoever shows the window to close (hide) it.
   void FormKeyEscape();
@@ -97,6 +98,11 @@ class Tnet : public RequestPool {
   void Log(const std::string& message);
   void Touch(Slot& slot);
   void CloseFile(Slot& slot);
+  // The slot view, one line per slot.
+  void ShowSlots();
+  // With every slot free, stops the inactivity check until the next request; says whether
+  // every slot is free.
+  bool RestWhenIdle();
   // Ends the request now with the pool's own |error| (the client's end follows as an abort).
   void Fail(Slot& slot, std::uint16_t error, const std::string& why);
   // A reply file that could not be created or written: |text| goes to the main window's status

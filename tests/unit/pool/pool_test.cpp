@@ -111,6 +111,31 @@ TEST_P(StalledRequest, IsAbortedBetweenTwelveAndSeventeenSecondsWithErrorThree) 
   EXPECT_EQ(net_->Flags(1), Tnet::kFree);
 }
 
+TEST_F(PoolTest, InactivityCheckRestsWhileEverySlotIsFreeUnlessTheLogIsKept) {
+  ScriptServer server;
+  server.Serve({Script().ReadRequest().Send(Reply("one")), Script().ReadRequest().Send(Reply("two")),
+                Script().ReadRequest().Send(Reply("three"))});
+  struct Step {
+    bool debug;
+    bool running_after;
+  } steps[] = {{false, false}, {true, true}, {false, false}};
+  for (const Step& step : steps) {
+    form_->Debug = step.debug;
+    EXPECT_FALSE(Get(server.Url("/")));
+    EXPECT_TRUE(net_->TimeOutAbort->Enabled());
+    WaitDone(done_.size() + 1);
+    EXPECT_EQ(net_->TimeOutAbort->Enabled(), step.running_after) << "debug " << step.debug;
+    // The view shows the slot free, not as the last check saw it.
+    EXPECT_EQ((*net_)["httpList"].Lines().at(0), "1: ");
+  }
+  // Debug switched off while the check runs: its next tick lets it rest.
+  form_->Debug = true;
+  EXPECT_TRUE(Get(""));
+  form_->Debug = false;
+  net_->TimeOutAbortTimer();
+  EXPECT_FALSE(net_->TimeOutAbort->Enabled());
+}
+
 INSTANTIATE_TEST_SUITE_P(GetAndHead, StalledRequest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Head" : "Get"; });
 
