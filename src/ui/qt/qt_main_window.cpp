@@ -192,6 +192,19 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
     case ComponentKind::kLabel: {
       auto* l = new QLabel(parent);
       l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      // A label paints its own background, in the colour of what it sits on, so a new text (the
+      // clock's, every second) repaints the label alone and not the group box behind it. One
+      // that fills a sunken panel stays transparent: it would cover the panel's frame.
+      const bool in_panel = c.Parent() != nullptr && c.Parent()->Kind() == ComponentKind::kPanel;
+      l->setAutoFillBackground(!in_panel);
+      for (const Component* under = c.Parent(); under != nullptr && !in_panel;
+           under = under->Parent()) {
+        if (!under->color) continue;
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, QColor(under->color->r, under->color->g, under->color->b));
+        l->setPalette(p);
+        break;
+      }
       if (c.font.height_px >= 20) l->setAlignment(Qt::AlignCenter);
       w = l;
       break;
