@@ -265,8 +265,9 @@ class THttpCli {
   std::string dns_result_;
 
   // Receive buffer: bytes [rcv_start_, rcv_count_) are pending; one spare byte for a final zero.
-  // Header lines use its first kRcvBufSize bytes, the body all of it.
-  std::unique_ptr<char[]> rcv_buf_storage_ = std::make_unique<char[]>(kBodyBufSize + 1);
+  // Header lines use its first kRcvBufSize bytes, the body all of it. Left uninitialised: a
+  // client that only ever reads short replies keeps the untouched pages out of memory.
+  std::unique_ptr<char[]> rcv_buf_storage_{new char[kBodyBufSize + 1]};
   char* rcv_buf_ = rcv_buf_storage_.get();
   int rcv_count_ = 0;
   int rcv_start_ = 0;

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QProgressBar>
@@ -29,7 +30,30 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-QString ColorName(Rgb c) { return QColor(c.r, c.g, c.b).name(); }
+// A group box in a colour of its own: a rounded grey border around the colour, the title centred
+// inside its top edge. Painted here rather than by a style sheet, whose engine would cost most of
+// a megabyte of memory for three boxes.
+class ColourGroupBox : public QGroupBox {
+ public:
+  ColourGroupBox(const QColor& fill, QWidget* parent) : QGroupBox(parent), fill_(fill) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.setBrush(fill_);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    const QString text = title();
+    if (text.isEmpty()) return;
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect().adjusted(3, 2, -3, 0), Qt::AlignHCenter | Qt::AlignTop, text);
+  }
+
+ private:
+  QColor fill_;
+};
+
 
 // The model's captions keep their blanks ("    Camera    ") and their "&" accelerator markers,
 // both of which Qt understands as they are.
@@ -210,8 +234,11 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
       break;
     }
     case ComponentKind::kGroupBox: {
-      auto* g = new QGroupBox(parent);
-      w = g;
+      if (c.color) {
+        w = new ColourGroupBox(QColor(c.color->r, c.color->g, c.color->b), parent);
+      } else {
+        w = new QGroupBox(parent);
+      }
       break;
     }
     case ComponentKind::kPanel: {
@@ -254,17 +281,11 @@ QWidget* QtMainWindow::BuildControl(Component& c, QWidget* parent) {
   w->setObjectName(Q(c.Name()));
   w->setFont(FontFor(c, font()));
   if (c.color) {
-    w->setAutoFillBackground(true);
     QPalette p = w->palette();
     p.setColor(QPalette::Window, QColor(c.color->r, c.color->g, c.color->b));
     w->setPalette(p);
-    if (c.Kind() == ComponentKind::kGroupBox) {
-      w->setStyleSheet(QString("QGroupBox#%1 { background-color: %2; border: 1px solid #808080;"
-                               " border-radius: 3px; margin-top: 0px; padding-top: 14px; }"
-                               " QGroupBox#%1::title { subcontrol-origin: padding;"
-                               " subcontrol-position: top center; padding: 1px 2px; }")
-                           .arg(Q(c.Name()), ColorName(*c.color)));
-    }
+    // A coloured group box paints its own rounded background.
+    w->setAutoFillBackground(c.Kind() != ComponentKind::kGroupBox);
   }
   return w;
 }
