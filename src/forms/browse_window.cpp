@@ -95,7 +95,8 @@ void TBrowseForm::BuildWindow() {
   model_["BrowseStatus"].accessible_name = text::kStatusName;
   model_["RateLabel"].frequent = true;
   model_["CancelBtn"].SetEnabled(false);
-  model_["FolderLabel"].SetCaption(text::kFolderPrefix + Folder());
+  // The folder line is written when the window opens: finding the pictures folder may start a
+  // process, which start-up need not wait for.
 }
 
 std::string TBrowseForm::Folder() const {
