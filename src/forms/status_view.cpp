@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "camera/bacpac_status.h"
 #include "camera/camera_state.h"
@@ -114,8 +116,11 @@ void ShowRecording(const BacPacStatus& s, ComponentModel& model, CameraState& st
     record_btn.SetCaption(model.Get("Video1").Checked() ? kRecordCaption : kTakePhotoCaption);
 }
 
+// Every mark is set once per record, to what the record says: a mark that stays as it was is
+// not cleared and set again at every poll (each change reaches the window and its menus).
 void CheckIndex(ComponentModel& model, const SettingsMenuSpec& menu, int index) {
-  for (const char* item : menu.items) model.Get(item).SetChecked(false);
+  for (std::size_t i = 0; i < menu.items.size(); ++i)
+    if (static_cast<int>(i) != index) model.Get(menu.items[i]).SetChecked(false);
   model.Get(menu.items[index]).SetChecked(true);
 }
 
@@ -130,36 +135,44 @@ void ShowSetting(const CameraStatus& s, CameraSetting setting, ComponentModel& m
 }
 
 // The video captions read the VideoMode and VideoFOV check marks before this record's own values
-// are applied, so they show what the previous record said.
+// are applied, so they show what the previous record said. Marks and captions are worked out
+// first and then set once each, like CheckIndex's.
 void ShowMode(const CameraStatus& s, ComponentModel& model, StatusActions& actions) {
-  for (const char* item : kModeItems) model.Get(item).SetChecked(false);
-  Component& mode_l = model.Get("ModeL");
-  Component& mode2_l = model.Get("Mode2L");
-  mode_l.SetCaption("");
-  mode2_l.SetCaption("");
+  ModeCaptions captions = CaptureModeCaptions(s.mode);
+  std::string mode_caption;
+  std::string detail_caption;
+  std::vector<std::string_view> marks;  // the mode items this record checks
+  if (s.mode) {
+    if (const char* item = ModeItem(*s.mode)) marks.push_back(item);
+    mode_caption = captions.mode;
+  }
+  if (s.mode == CaptureMode::kVideo) {
+    const auto& video_modes = SettingsMenu(CameraSetting::kVideoMode).items;
+    for (std::size_t i = 0; i < video_modes.size(); ++i) {
+      const Component& item = model.Get(video_modes[i]);
+      if (!item.Checked()) continue;
+      AddVideoCaptions(captions, item.Caption().c_str(), nullptr);
+      mode_caption = captions.mode;
+      if (IsProtuneVideoMode(static_cast<int>(i))) marks.push_back("Protune1");
+    }
+    for (const char* name : SettingsMenu(CameraSetting::kFov).items) {
+      const Component& item = model.Get(name);
+      if (!item.Checked()) continue;
+      AddVideoCaptions(captions, nullptr, item.Caption().c_str());
+      detail_caption = captions.detail;
+    }
+  }
+  for (const char* item : kModeItems)
+    if (std::find(marks.begin(), marks.end(), item) == marks.end())
+      model.Get(item).SetChecked(false);
+  for (std::string_view item : marks) model.Get(item).SetChecked(true);
+  model.Get("ModeL").SetCaption(mode_caption);
+  model.Get("Mode2L").SetCaption(detail_caption);
   if (!s.mode) {
     actions.LogError(CameraByteNote(kCameraModeByte, s.raw[kCameraModeByte]));
     return;
   }
-  if (const char* item = ModeItem(*s.mode)) model.Get(item).SetChecked(true);
   if (*s.mode == CaptureMode::kMenu) SetCaption(model, "StatusBar", kMenuOpenStatus);
-  ModeCaptions captions = CaptureModeCaptions(s.mode);
-  mode_l.SetCaption(captions.mode);
-  if (*s.mode != CaptureMode::kVideo) return;
-  const auto& video_modes = SettingsMenu(CameraSetting::kVideoMode).items;
-  for (std::size_t i = 0; i < video_modes.size(); ++i) {
-    const Component& item = model.Get(video_modes[i]);
-    if (!item.Checked()) continue;
-    AddVideoCaptions(captions, item.Caption().c_str(), nullptr);
-    mode_l.SetCaption(captions.mode);
-    if (IsProtuneVideoMode(static_cast<int>(i))) model.Get("Protune1").SetChecked(true);
-  }
-  for (const char* name : SettingsMenu(CameraSetting::kFov).items) {
-    const Component& item = model.Get(name);
-    if (!item.Checked()) continue;
-    AddVideoCaptions(captions, nullptr, item.Caption().c_str());
-    mode2_l.SetCaption(captions.detail);
-  }
 }
 
 void ShowVideoStandard(bool pal, ComponentModel& model) {
@@ -185,9 +198,6 @@ void ShowFlags(const CameraStatus& s, ComponentModel& model, const CameraState& 
     Component& label = model.Get("CameraStatusL");
     label.SetCaption(label.Caption() + "*");
   }
-  model.Get("NTSC1").SetChecked(false);
-  model.Get("PAL1").SetChecked(false);
-  ShowVideoStandard(f.pal, model);
 }
 
 // "Photo - 11 MP Wide " over "      3840 x 2880", from the resolution checked now.

@@ -115,6 +115,25 @@ TEST_F(Remote, PollMirrorsTheCameraAndAMenuPickShowsOnTheNextPoll) {
   EXPECT_TRUE(errors_.empty());
 }
 
+TEST_F(Remote, APollThatFindsNothingNewChangesNoMarkAndNoModeCaption) {
+  Camsim sim;
+  Attach(sim);
+  form_->Model().Click("N108024T1");  // a Protune mode: its mark comes from the video mode
+  Settle();
+  Poll();
+  Poll();  // the mode caption follows the previous record's marks
+  ASSERT_TRUE((*this)["Protune1"].Checked());
+  std::vector<std::string> changed;
+  const auto id = form_->Model().Subscribe([&](Component& c, Property what) {
+    if (what == Property::kChecked || c.Name() == "ModeL" || c.Name() == "Mode2L")
+      changed.push_back(c.Name());
+  });
+  Poll();
+  form_->Model().Unsubscribe(id);
+  EXPECT_TRUE(changed.empty()) << changed.front() << " and " << changed.size() - 1 << " more";
+  EXPECT_EQ((*this)["ModeL"].Caption(), "Video 1080-24 T");
+}
+
 TEST_F(Remote, CameraOffShowsOnAndTheOnButtonPowersItUp) {
   Camsim sim({"--power", "off"});
   Attach(sim);
