@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "rig_env.h"
 #include "forms/cameras_texts.h"
 #include "camera/link_texts.h"
 #include "forms/browse_window.h"
@@ -31,36 +32,13 @@
 namespace kivo {
 namespace {
 
+using rig::Env;
+using rig::Cameras;
+using rig::Control;
+using rig::Logged;
+using rig::Count;
+
 constexpr int kWaitMs = 15000;
-
-std::string Env(const std::string& name) {
-  const char* v = std::getenv(name.c_str());
-  return v ? v : "";
-}
-
-int Cameras() { return std::atoi(Env("KIVO_RIG_CAMERAS").c_str()); }
-
-// The targets camera |camera| has been asked for ("MS PORT METHOD TARGET" lines).
-std::vector<std::string> Logged(int camera) {
-  std::ifstream in(Env("KIVO_RIG_LOG_" + std::to_string(camera)));
-  std::vector<std::string> targets;
-  std::string ms, port, method, target;
-  while (in >> ms >> port >> method >> target) targets.push_back(target);
-  return targets;
-}
-
-std::size_t Count(int camera, const std::string& prefix) {
-  std::size_t n = 0;
-  for (const std::string& t : Logged(camera)) n += t.rfind(prefix, 0) == 0;
-  return n;
-}
-
-// rig_control.sh: one control line to camera |camera|, or "link down|up".
-bool Control(int camera, const std::string& words) {
-  const std::string command =
-      Env("KIVO_RIG_CONTROL") + " " + std::to_string(camera) + " " + words + " > /dev/null";
-  return std::system(command.c_str()) == 0;
-}
 
 std::vector<std::string> Cells(const std::string& row) {
   std::vector<std::string> cells;

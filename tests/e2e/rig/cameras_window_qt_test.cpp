@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 
+#include "rig_env.h"
 #include "forms/cameras_texts.h"
 #include "forms/cameras_window.h"
 #include "forms/main_window.h"
@@ -30,19 +31,8 @@
 namespace kivo {
 namespace {
 
-std::string Env(const std::string& name) {
-  const char* v = std::getenv(name.c_str());
-  return v ? v : "";
-}
-
-// How often camera |camera| has been sent a request whose target starts with |prefix|.
-int Count(int camera, const std::string& prefix) {
-  std::ifstream in(Env("KIVO_RIG_LOG_" + std::to_string(camera)));
-  std::string stamp, port, method, target;
-  int n = 0;
-  while (in >> stamp >> port >> method >> target) n += target.rfind(prefix, 0) == 0;
-  return n;
-}
+using rig::Count;
+using rig::Env;
 
 bool RunUntil(const std::function<bool()>& done, int ms = 15000) {
   QElapsedTimer waited;
@@ -101,7 +91,7 @@ TEST(CamerasWindowQt, RowsReachTheListAndRecordAllReachesEveryCamera) {
     EXPECT_TRUE(RunUntil([&] { return said->text().toStdString() == done; }))
         << said->text().toStdString();
     for (int c = 1; c <= 3; ++c)
-      EXPECT_EQ(Count(c, "/bacpac/SH?t=cameralnk&p=%01"), 1) << "camera " << c;
+      EXPECT_EQ(Count(c, "/bacpac/SH?t=cameralnk&p=%01"), 1u) << "camera " << c;
     window.findChild<QPushButton*>("StopAllBtn")->click();
     EXPECT_TRUE(RunUntil([&] {
       return cameras["CamerasStatus"].Caption() == "Stop All: kcam1, kcam2, kcam3 done";

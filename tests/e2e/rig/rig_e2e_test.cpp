@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "rig_env.h"
 #include "net/http_cli.h"
 #include "net/ping.h"
 #include "net/wsocket.h"
@@ -21,30 +21,12 @@
 namespace kivo {
 namespace {
 
-std::string Env(const std::string& name) {
-  const char* v = std::getenv(name.c_str());
-  return v ? v : "";
-}
-
-int Cameras() { return std::atoi(Env("KIVO_RIG_CAMERAS").c_str()); }
+using rig::Env;
+using rig::Cameras;
+using rig::Control;
+using rig::Logged;
 
 std::string Interface(int camera) { return "kcam" + std::to_string(camera); }
-
-// The targets camera |camera| has been asked for ("MS PORT METHOD TARGET" lines).
-std::vector<std::string> Logged(int camera) {
-  std::ifstream in(Env("KIVO_RIG_LOG_" + std::to_string(camera)));
-  std::vector<std::string> targets;
-  std::string ms, port, method, target;
-  while (in >> ms >> port >> method >> target) targets.push_back(target);
-  return targets;
-}
-
-// rig_control.sh: one control line to camera |camera|, or "link down|up".
-bool Control(int camera, const std::string& words) {
-  const std::string command =
-      Env("KIVO_RIG_CONTROL") + " " + std::to_string(camera) + " " + words + " > /dev/null";
-  return std::system(command.c_str()) == 0;
-}
 
 class Rig : public ::testing::Test {
  protected:

@@ -14,7 +14,7 @@ namespace {
 using test::Hex;
 using test::TestWindow;
 
-constexpr char kHero3Black[] = "006401000300ff002201000104020101";
+using test::kHero3BlackBacPac;
 constexpr char kHero3PlusBlack[] = "006401000400ff00520100010b020101";
 constexpr Rgb kGreen{0, 128, 0};
 constexpr Rgb kRed{255, 0, 0};
@@ -25,7 +25,7 @@ void Decode(TestWindow& w, const std::vector<std::uint8_t>& record) {
 
 // The HERO3 Black record with some bytes replaced.
 std::vector<std::uint8_t> Record(std::initializer_list<std::pair<int, int>> changes) {
-  auto record = Hex(kHero3Black);
+  auto record = Hex(kHero3BlackBacPac);
   for (auto [index, value] : changes) record[index] = static_cast<std::uint8_t>(value);
   return record;
 }
@@ -36,7 +36,7 @@ int FlagsSet(const CameraState& s) {
 
 TEST(BacPacStatus, RealHero3BlackRecordShowsCameraOn) {
   TestWindow w;
-  Decode(w, Hex(kHero3Black));
+  Decode(w, Hex(kHero3BlackBacPac));
   EXPECT_TRUE(w.actions.errors.empty());
   EXPECT_EQ(w.actions.camera_status_requests, 1);
   EXPECT_EQ(w.Caption("StatusBar"), "Connected Camera is on");
@@ -71,7 +71,7 @@ TEST(BacPacStatus, RealHero3PlusBlackRecordShowsCameraOn) {
 
 TEST(BacPacStatus, CameraOffDisablesTheCameraControls) {
   TestWindow w;
-  Decode(w, Hex(kHero3Black));
+  Decode(w, Hex(kHero3BlackBacPac));
   w.state.ClockKnown = true;
   w.model.Get("CamBat").SetCaption("Battery: 99%");
   Decode(w, Record({{9, 0}, {8, 0}, {12, 255}}));
@@ -224,7 +224,7 @@ TEST(BacPacStatus, ModelFlagsAreNeverCleared) {
 
 TEST(BacPacStatus, UnknownModelKeepsTheCaption) {
   TestWindow w;
-  Decode(w, Hex(kHero3Black));
+  Decode(w, Hex(kHero3BlackBacPac));
   Decode(w, Record({{12, 7}}));
   EXPECT_EQ(w.Caption("CamPanel"), "    Hero 3 Black   ");
   EXPECT_EQ(w.state.CameraModel, 7);
@@ -276,7 +276,7 @@ TEST(BacPacStatus, RecordingShowsStopAndEnablesPreviewInVideoMode) {
 TEST(BacPacStatus, NotRecordingLeavesTheRecordCaption) {
   TestWindow w;
   w.model.Get("RecordBtn").SetCaption("Take Photo");
-  Decode(w, Hex(kHero3Black));
+  Decode(w, Hex(kHero3BlackBacPac));
   EXPECT_EQ(w.Caption("RecordBtn"), "Take Photo");
 }
 
@@ -326,7 +326,7 @@ TEST(BacPacStatus, RefusedPasswordStopsPollingAndSaysSoOnTheStatusBarOnly) {
 
 TEST(BacPacStatus, ShortRecordClearsTheTailOfTheLastOne) {
   TestWindow w;
-  Decode(w, Hex(kHero3Black));
+  Decode(w, Hex(kHero3BlackBacPac));
   Decode(w, Hex("0064010003"));
   for (std::size_t i = 5; i < w.state.BacPacStatus.size(); ++i)
     EXPECT_EQ(w.state.BacPacStatus[i], 0) << i;

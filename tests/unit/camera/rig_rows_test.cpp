@@ -19,8 +19,8 @@ namespace {
 using test::Hex;
 using test::TestWindow;
 
-constexpr char kBacPacOn[] = "006401000300ff002201000104020101";
-constexpr char kCamera[] = "0000000000000000050500ff000000000002906300123300020086 00010004";
+using test::kHero3BlackBacPac;
+using test::kHero3BlackCamera;
 
 CameraSnapshot Snapshot(std::vector<std::uint8_t> bacpac, const std::vector<std::uint8_t>& camera) {
   CameraSnapshot s;
@@ -61,11 +61,11 @@ TEST(RigRows, RowOfEachKindOfAnswer) {
     LinkError error;
     const char* row;
   } kCases[] = {
-      {"video 960, wide", Snapshot(Hex(kBacPacOn), Hex(kCamera)), ok,
+      {"video 960, wide", Snapshot(Hex(kHero3BlackBacPac), Hex(kHero3BlackCamera)), ok,
        "kcam1\tHero 3 Black\tVideo 960-48/50, Wide\t99%\t00:00\t4659\t134 min"},
-      {"camera off", Snapshot(With(kBacPacOn, 9, 0), Hex(kCamera)), ok,
+      {"camera off", Snapshot(With(kHero3BlackBacPac, 9, 0), Hex(kHero3BlackCamera)), ok,
        "kcam1\tHero 3 Black\toff\t\t\t\t"},
-      {"on, camera record too short", Snapshot(Hex(kBacPacOn), {}), ok,
+      {"on, camera record too short", Snapshot(Hex(kHero3BlackBacPac), {}), ok,
        "kcam1\tHero 3 Black\t\t\t\t\t"},
       {"not answering", CameraSnapshot{}, unreachable,
        "kcam1\tNo connection to Camera\t\t\t\t\t"},
@@ -80,8 +80,8 @@ TEST(RigRows, CellsAreTheMainWindowsCaptions) {
   for (int byte = 0; byte < 31; ++byte)
     for (int value : {0, 1, 2, 3, 5, 7, 11, 60, 0x80, 255}) {
       SCOPED_TRACE("camera byte " + std::to_string(byte) + " = " + std::to_string(value));
-      const std::vector<std::uint8_t> bacpac = Hex(kBacPacOn);
-      const std::vector<std::uint8_t> camera = With(kCamera, byte, value);
+      const std::vector<std::uint8_t> bacpac = Hex(kHero3BlackBacPac);
+      const std::vector<std::uint8_t> camera = With(kHero3BlackCamera, byte, value);
       TestWindow w;
       ShowBacPacStatus(bacpac.data(), static_cast<int>(bacpac.size()), w.model, w.state, w.actions);
       for (int reading = 0; reading < 2; ++reading)

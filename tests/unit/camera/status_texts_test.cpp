@@ -19,8 +19,8 @@ namespace {
 using test::Hex;
 using test::TestWindow;
 
-constexpr char kBacPacOn[] = "006401000300ff002201000104020101";
-constexpr char kCamera[] = "0000000000000000050500ff000000000002906300123300020086 00010004";
+using test::kHero3BlackBacPac;
+using test::kHero3BlackCamera;
 
 std::vector<std::uint8_t> With(const char* hex, int byte, int value) {
   std::vector<std::uint8_t> record = Hex(hex);
@@ -77,7 +77,7 @@ TEST(StatusTexts, BacPacBytesVaried) {
   for (int byte : {1, 5, 8, 9, 12, 14})
     for (int value : {0, 1, 2, 3, 4, 5, 10, 11, 13, 33, 34, 80, 82, 101, 104, 255}) {
       SCOPED_TRACE("BacPac byte " + std::to_string(byte) + " = " + std::to_string(value));
-      ExpectSameAsWindow(With(kBacPacOn, byte, value), Hex(kCamera));
+      ExpectSameAsWindow(With(kHero3BlackBacPac, byte, value), Hex(kHero3BlackCamera));
     }
 }
 
@@ -85,7 +85,7 @@ TEST(StatusTexts, CameraBytesVaried) {
   for (int byte = 0; byte < 31; ++byte)
     for (int value : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 30, 60, 0x80, 0xa5, 255}) {
       SCOPED_TRACE("camera byte " + std::to_string(byte) + " = " + std::to_string(value));
-      ExpectSameAsWindow(Hex(kBacPacOn), With(kCamera, byte, value));
+      ExpectSameAsWindow(Hex(kHero3BlackBacPac), With(kHero3BlackCamera, byte, value));
     }
 }
 
@@ -105,7 +105,7 @@ TEST(StatusTexts, ModeCaptionsOfEachMode) {
       {5, 0, "", ""},
   };
   for (const auto& c : kCases) {
-    std::vector<std::uint8_t> record = With(kCamera, 1, c.mode);
+    std::vector<std::uint8_t> record = With(kHero3BlackCamera, 1, c.mode);
     record[8] = static_cast<std::uint8_t>(c.photo_resolution);
     const ModeCaptions captions = StatusModeCaptions(*DecodeCameraStatus(record));
     EXPECT_EQ(captions.mode, c.caption) << c.mode;

@@ -16,11 +16,10 @@ using test::Hex;
 
 // Recorded from a HERO3 Black and a HERO3+ Black right after switching on. The HERO2 record is
 // the simulator's (the HERO3 Black's with the HERO2's generation, readiness and model codes).
-constexpr char kHero3BlackBacPac[] = "006401000300ff002201000104020101";
+using test::kHero3BlackBacPac;
 constexpr char kHero3PlusBlackBacPac[] = "006401000400ff00520100010b020101";
 constexpr char kHero2BacPac[] = "006401000200ff000101000101020101";
-constexpr char kHero3BlackCamera[] =
-    "0000000000000000050500ff000000000002906300123300020086 00010004";
+using test::kHero3BlackCamera;
 constexpr char kHero3PlusBlackCamera[] =
     "0000000000000000050000ff000000000002903f00123700000086 00010004";
 

@@ -55,4 +55,9 @@ struct TestWindow {
 // "0a ff" or "0aff" as bytes.
 std::vector<std::uint8_t> Hex(const std::string& text);
 
+// A HERO3 Black's two records as the simulator sends them: camera on, video mode.
+inline constexpr char kHero3BlackBacPac[] = "006401000300ff002201000104020101";
+inline constexpr char kHero3BlackCamera[] =
+    "0000000000000000050500ff000000000002906300123300020086 00010004";
+
 }  // namespace kivo::test
